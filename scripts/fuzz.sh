@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs every libFuzzer target of the sanitize build for a bounded time; fails on any crash or
+# sanitizer report. Usage: scripts/fuzz.sh [seconds-per-target]
+set -eu
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+status=0
+for fuzzer in build-sanitize/fuzz/fuzz_*; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer")
+  corpus="build-sanitize/fuzz-corpus/$name"
+  mkdir -p "$corpus"
+  seeds="fuzz/corpus/${name#fuzz_}"
+  [ -d "$seeds" ] || seeds=""
+  echo "== $name for ${seconds}s"
+  if ! ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="build-sanitize/fuzz-corpus/$name-" "$corpus" $seeds >"build-sanitize/$name.log" 2>&1; then
+    echo "FAILED: $name"; tail -40 "build-sanitize/$name.log"; status=1
+  else
+    tail -1 "build-sanitize/$name.log"
+  fi
+done
+exit $status

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs what is missing, builds with warnings as errors and runs every test; then builds the
+# sanitizer preset, runs the tests again under ASan + UBSan and gives each fuzzer a bounded run.
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake --preset ci
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
+
+if [ "${QUORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake --preset sanitize
+  cmake --build --preset sanitize -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=0 ctest --preset sanitize -j "$jobs"
+  ./scripts/fuzz.sh "${QUORVANE_FUZZ_SECONDS:-30}"
+fi

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of quorvane-cli. Every option overrides one value for this run only.
+struct CliOptions
+{
+    QString strAppDir;
+    std::optional<int> intClassIndex;  // 0, 1, 2 for Class I, II, V
+    std::optional<QString> strAddress;
+    std::optional<QString> strPort;
+    std::optional<QString> strUser;
+    std::optional<QString> strPassword;
+    std::optional<int> intCensor;
+    std::optional<int> intIPConfig;
+    std::optional<QString> strPingHost;
+    std::optional<QString> strPingIP;
+    bool blnDump = false;
+    bool blnTrace = false;
+    bool blnHelp = false;
+};
+
+// Parses arguments (without the program name). On a usage error returns false and sets
+// strError to a one-line message naming the bad option.
+bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError);
+QString CliUsage();

@@ -1,0 +1,68 @@
+#include "cli/CliRunHost.h"
+
+#include "browser/BrowserEngine.h"
+#include "browser/FileDownloader.h"
+
+CliRunHost::CliRunHost(std::function<void(const QString&)> lineSink, QObject* parent)
+    : StandardRunHost(parent)
+    , m_lineSink(std::move(lineSink))
+    , m_downloader(new FileDownloader(this))
+{
+}
+
+CliRunHost::~CliRunHost() = default;
+
+QString CliRunHost::FieldText(RunField field) const
+{
+    return m_fields.value(field);
+}
+
+void CliRunHost::SetFieldText(RunField field, const QString& strText)
+{
+    m_fields.insert(field, strText);
+}
+
+int CliRunHost::CheckValue(RunCheck check) const
+{
+    return m_checks.value(check, 0);
+}
+
+void CliRunHost::SetCheckValue(RunCheck check, int intValue)
+{
+    m_checks.insert(check, intValue);
+}
+
+void CliRunHost::WriteLines(const QString& strText)
+{
+    // One line per message: the CR LF pairs inside a message box text become blanks.
+    QString strLine = strText;
+    strLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    strLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    strLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    if (m_lineSink)
+        m_lineSink(strLine);
+}
+
+void CliRunHost::SetStatus(const QString& strText)
+{
+    WriteLines(QStringLiteral("status: ") + strText);
+}
+
+void CliRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
+{
+    const QString strKind = icon == MessageIcon::Exclamation ? QStringLiteral("warning") : QStringLiteral("message");
+    WriteLines(strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": "))
+               + strText);
+}
+
+std::shared_ptr<RouterBrowser> CliRunHost::CreateBrowser()
+{
+    auto browser = std::make_shared<BrowserEngine>();
+    m_downloader->SetNetworkManager(browser->NetworkManager());
+    return browser;
+}
+
+FileDownload& CliRunHost::Downloader()
+{
+    return *m_downloader;
+}

@@ -1,0 +1,77 @@
+#include "dump/ClassIIDump.h"
+
+#include "config/RouterProfile.h"
+#include "readers/TextHelpers.h"
+#include "run/DiagnosticRun.h"
+#include "run/RunText.h"
+
+#include <QFileInfo>
+
+namespace
+{
+const QString CRLF = QStringLiteral("\r\n");
+
+QString TrimSpaces(const QString& strText)
+{
+    int intStart = 0;
+    int intEnd = static_cast<int>(strText.size());
+    while (intStart < intEnd && strText.at(intStart) == QLatin1Char(' '))
+        ++intStart;
+    while (intEnd > intStart && strText.at(intEnd - 1) == QLatin1Char(' '))
+        --intEnd;
+    return strText.mid(intStart, intEnd - intStart);
+}
+} // namespace
+
+ClassIIDump::ClassIIDump(DiagnosticRun& run)
+    : m_run(run)
+{
+    m_run.SetDataDumpHandler([this] { RunDataDump(); });
+}
+
+void ClassIIDump::Start()
+{
+    m_run.StartDataDump();
+}
+
+void ClassIIDump::RunDataDump()
+{
+    RunHost& host = m_run.Host();
+    host.SetControlsEnabled(false);
+    host.SetStatus(QStringLiteral("Data dump started - please wait"));
+
+    QString& strDump = m_run.strReportHead;
+    strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
+    const QString strBase = QStringLiteral("http://") + host.FieldText(RunField::Address) + QStringLiteral(":")
+        + host.FieldText(RunField::Port);
+
+    const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
+    if (QFileInfo(strListFile).isFile()) {
+        const QString strList = ReadWholeFile(strListFile);
+        for (const QString& strLine : SplitText(strList, CRLF)) {
+            const QString strPage = TrimSpaces(strLine);
+            if (strPage.isEmpty())
+                continue;
+            host.SetStatus(strPage);
+            strDump += CRLF + strPage + CRLF;
+            QString strText = m_run.DownloadText(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
+            host.ProcessEvents();
+            if (strText.isEmpty())
+                continue;
+            if (!DiagnosticRun::LoginAccepted(strText)) {
+                strDump += QStringLiteral("Could not log in. Please check your router's username and password.");
+                break;
+            }
+            strDump += strText.replace(QStringLiteral("\n"), CRLF) + CRLF;
+        }
+    }
+
+    m_run.blnLoggedIn = false;
+    m_run.blnDataDump = false;
+    host.SetStatus(QStringLiteral("Data dump complete"));
+    host.SetReportText(strDump);
+    if (!host.SetClipboardText(host.ReportText()))
+        host.SetStatus(QStringLiteral("Data dump complete - the dump could not be copied to the clipboard"));
+    host.SetControlsEnabled(true);
+    m_run.EndRun(RunOutcome::Finished);
+}

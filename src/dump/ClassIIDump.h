@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class DiagnosticRun;
+
+// The Class II data dump: after the run's login it fetches every page named in ClassIIDump.txt
+// through the router's CGI page interface and puts their text into the report box and clipboard.
+class ClassIIDump
+{
+public:
+    // Hands the login's end over to RunDataDump whenever the run is in data dump mode.
+    explicit ClassIIDump(DiagnosticRun& run);
+
+    // The Data Dump command: logs in the way a run does.
+    void Start();
+    void RunDataDump();
+
+private:
+    DiagnosticRun& m_run;
+};

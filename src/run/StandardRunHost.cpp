@@ -1,0 +1,83 @@
+#include "run/StandardRunHost.h"
+
+#include "net/EchoProbe.h"
+#include "net/HostPing.h"
+#include "net/IpConfigCapture.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+StandardRunHost::StandardRunHost(QObject* parent)
+    : QObject(parent)
+    , m_diagTimer(new QTimer(this))
+    , m_watchdogTimer(new QTimer(this))
+{
+    connect(m_diagTimer, &QTimer::timeout, this, [this] {
+        if (m_timerHandler)
+            m_timerHandler(RunTimer::Diagnostic);
+    });
+    connect(m_watchdogTimer, &QTimer::timeout, this, [this] {
+        if (m_timerHandler)
+            m_timerHandler(RunTimer::PageWatchdog);
+    });
+}
+
+StandardRunHost::~StandardRunHost() = default;
+
+QDateTime StandardRunHost::Now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+void StandardRunHost::ProcessEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void StandardRunHost::Pause(int intMilliseconds)
+{
+    // The event loop keeps running (the window repaints, downloads complete); page completions
+    // that arrive meanwhile are dropped by the run's busy flag.
+    QEventLoop loop;
+    QTimer::singleShot(intMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QTimer* StandardRunHost::TimerFor(RunTimer timer) const
+{
+    return timer == RunTimer::Diagnostic ? m_diagTimer : m_watchdogTimer;
+}
+
+void StandardRunHost::StartTimer(RunTimer timer, int intMilliseconds, bool blnRepeat)
+{
+    QTimer* qtimer = TimerFor(timer);
+    qtimer->setSingleShot(!blnRepeat);
+    qtimer->start(intMilliseconds);
+}
+
+void StandardRunHost::StopTimer(RunTimer timer)
+{
+    TimerFor(timer)->stop();
+}
+
+bool StandardRunHost::TimerActive(RunTimer timer) const
+{
+    return TimerFor(timer)->isActive();
+}
+
+QString StandardRunHost::CaptureIpConfig()
+{
+    return ::CaptureIpConfig(m_strAppFolder, [this](const QString& strTitle, const QString& strText) {
+        ShowMessageBox(MessageIcon::Exclamation, strTitle, strText);
+    });
+}
+
+void StandardRunHost::PingWithStatus(const QString& strAddress, QString& strStatus, bool& blnPass)
+{
+    ::PingWithStatus(strAddress, strStatus, blnPass);
+}
+
+QString StandardRunHost::PingHostByName(const QString& strHost)
+{
+    return ::PingHostByName(strHost);
+}

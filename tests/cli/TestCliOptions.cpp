@@ -1,0 +1,82 @@
+#include "cli/CliOptions.h"
+#include "support/TestRegistry.h"
+
+#include <QTest>
+
+// The command line of quorvane-cli: every option, both value forms, and the usage errors.
+class TestCliOptions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyOptionOverridesItsValue()
+    {
+        CliOptions options;
+        QString strError;
+        QVERIFY(ParseCliOptions({QStringLiteral("--app-dir"), QStringLiteral("/tmp/x"), QStringLiteral("--class"),
+                                 QStringLiteral("ii"), QStringLiteral("--ip=127.0.0.1"), QStringLiteral("--port"),
+                                 QStringLiteral("8080"), QStringLiteral("--user"), QStringLiteral("root"),
+                                 QStringLiteral("--password"), QStringLiteral("p@ss:w/rd"), QStringLiteral("--no-censor"),
+                                 QStringLiteral("--no-ipconfig"), QStringLiteral("--ping-host"),
+                                 QStringLiteral("localhost"), QStringLiteral("--ping-ip"), QStringLiteral("127.0.0.1"),
+                                 QStringLiteral("--dump"), QStringLiteral("--trace")},
+                                options, strError));
+        QCOMPARE(options.strAppDir, QStringLiteral("/tmp/x"));
+        QCOMPARE(options.intClassIndex.value_or(-1), 1);
+        QCOMPARE(options.strAddress.value_or(QString()), QStringLiteral("127.0.0.1"));
+        QCOMPARE(options.strPort.value_or(QString()), QStringLiteral("8080"));
+        QCOMPARE(options.strUser.value_or(QString()), QStringLiteral("root"));
+        QCOMPARE(options.strPassword.value_or(QString()), QStringLiteral("p@ss:w/rd"));
+        QCOMPARE(options.intCensor.value_or(-1), 0);
+        QCOMPARE(options.intIPConfig.value_or(-1), 0);
+        QCOMPARE(options.strPingHost.value_or(QString()), QStringLiteral("localhost"));
+        QCOMPARE(options.strPingIP.value_or(QString()), QStringLiteral("127.0.0.1"));
+        QVERIFY(options.blnDump);
+        QVERIFY(options.blnTrace);
+    }
+
+    void absentOptionsLeaveTheLoadedValues()
+    {
+        CliOptions options;
+        QString strError;
+        QVERIFY(ParseCliOptions({}, options, strError));
+        QVERIFY(!options.intClassIndex);
+        QVERIFY(!options.strPassword);
+        QVERIFY(!options.intCensor);
+        QVERIFY(!options.blnDump);
+    }
+
+    void emptyValueIsAValue()
+    {
+        CliOptions options;
+        QString strError;
+        QVERIFY(ParseCliOptions({QStringLiteral("--password="), QStringLiteral("--ip"), QString()}, options, strError));
+        QCOMPARE(options.strPassword.value_or(QStringLiteral("unset")), QString());
+        QCOMPARE(options.strAddress.value_or(QStringLiteral("unset")), QString());
+    }
+
+    void usageErrorsNameTheBadOption_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("strNamed");
+        QTest::newRow("unknown") << QStringList {QStringLiteral("--frobnicate")} << QStringLiteral("--frobnicate");
+        QTest::newRow("missing value") << QStringList {QStringLiteral("--port")} << QStringLiteral("--port");
+        QTest::newRow("bad class") << QStringList {QStringLiteral("--class"), QStringLiteral("IV")}
+                                   << QStringLiteral("--class");
+        QTest::newRow("value on a flag") << QStringList {QStringLiteral("--dump=yes")} << QStringLiteral("--dump");
+        QTest::newRow("positional") << QStringList {QStringLiteral("extra")} << QStringLiteral("extra");
+    }
+    void usageErrorsNameTheBadOption()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, strNamed);
+        CliOptions options;
+        QString strError;
+        QVERIFY(!ParseCliOptions(arguments, options, strError));
+        QVERIFY2(strError.contains(strNamed), qPrintable(strError));
+        QVERIFY(!strError.contains(QLatin1Char('\n')));
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestCliOptions)
+#include "TestCliOptions.moc"

@@ -1,0 +1,141 @@
+#include "run/RunFixture.h"
+#include "support/TestRegistry.h"
+
+#include <QTest>
+
+// The wait for the router's diagnostic test, with a clock and timer that only the test moves.
+class TestDiagnosticWait : public QObject
+{
+    Q_OBJECT
+
+    static void StartWait(RunFixture& f)
+    {
+        f.run.Go();
+        f.run.StartDiagnosticWait();
+    }
+    static void LoadDiag(RunFixture& f, const QString& strText)
+    {
+        f.Load(QStringLiteral("/doc/diagtest.htm"), strText);
+    }
+
+private Q_SLOTS:
+    void resultOnTheFirstLoadStopsTheTimerAndFinishes()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        QCOMPARE(f.host.timers.value(RunTimer::Diagnostic), 30000);
+        QVERIFY(f.host.timerRepeats.value(RunTimer::Diagnostic));
+        LoadDiag(f, QStringLiteral("Diagnostic Results\r\nabc\r\nPing ISP: PASS\r\nQuery DNS: PASS"));
+        QVERIFY(!f.host.timers.contains(RunTimer::Diagnostic));
+        QVERIFY(!f.host.statuses.contains(QStringLiteral("Waiting for diagnostics to complete")));
+        QVERIFY(f.host.statuses.contains(QStringLiteral("Reading diagnostic results")));
+        QCOMPARE(f.run.strReportBody, QStringLiteral("\r\nPing ISP: PASS\r\nQuery DNS: PASS"));
+        QVERIFY(f.run.blnFinished);
+    }
+
+    void resultWhileLoggedInGoesToTheLogOutPage()
+    {
+        RunFixture f(3);
+        StartWait(f);
+        f.run.blnLoggedIn = true;
+        f.Load(QStringLiteral("/diag/diagtest.htm"), QStringLiteral("Query DNS: PASS"));
+        QCOMPARE(f.run.intNextPage, 6);
+        QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("http://127.0.0.1:80/logout.htm"));
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Reading diagnostic results"));
+        QVERIFY(!f.run.blnFinished);
+    }
+
+    void actionCanceledAmongTheResultsStopsTheWalk()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        LoadDiag(f, QStringLiteral("Query DNS\r\nAction canceled\r\nnever"));
+        QCOMPARE(f.run.strReportBody,
+                 QStringLiteral("\r\nQuery DNS\r\nDiagnostic page cannot be found - action cancelled\r\n"));
+    }
+
+    void emptyMarkerCountsEveryLoadAsFinished()
+    {
+        RunFixture f(1);
+        f.profile.strDiagnosticID.clear();
+        StartWait(f);
+        LoadDiag(f, QStringLiteral("still running"));
+        QVERIFY(f.run.blnFinished);
+    }
+
+    void waitingStatusesShowTheElapsedSeconds()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Waiting for diagnostics to complete"));
+        f.host.dtNow = f.host.dtNow.addSecs(14);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Waiting for diagnostics to complete : 14 second(s)"));
+    }
+
+    void loadAt120SecondsWaitsOnAndAt121Ends()
+    {
+        RunFixture f(1);
+        RunOutcome outcome = RunOutcome::Finished;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcome = o; });
+        StartWait(f);
+        f.host.dtNow = f.host.dtNow.addSecs(120);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QVERIFY(!f.run.blnFinished);
+        f.host.dtNow = f.host.dtNow.addSecs(1);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QVERIFY(f.run.blnFinished);
+        QCOMPARE(outcome, RunOutcome::Abnormal);
+        QCOMPARE(f.run.strReportBody, QStringLiteral("\r\nDiagnostic page timed out"));
+        QVERIFY(!f.host.timers.contains(RunTimer::Diagnostic));
+        QCOMPARE(f.host.intClipboardWrites, 0);
+        QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
+    }
+
+    void errorTextAndTimeOutCanBothEndOneLoad()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        f.host.dtNow = f.host.dtNow.addSecs(200);
+        const int intWrites = f.host.intReportWrites;
+        LoadDiag(f, QStringLiteral("errorText"));
+        QCOMPARE(f.run.strReportBody,
+                 QStringLiteral("\r\nDiagnostic page cannot be found - error\r\nDiagnostic page timed out"));
+        QCOMPARE(f.host.intReportWrites, intWrites + 2);
+        QCOMPARE(f.host.strReport, f.run.strReportHead + f.run.strReportBody);
+    }
+
+    void timerTicksCountThirtySecondsAndTheSixthEnds()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        for (int i = 1; i <= 5; ++i) {
+            f.run.OnTimer(RunTimer::Diagnostic);
+            QCOMPARE(f.host.statuses.last(),
+                     QStringLiteral("Waiting for diagnostics to complete : %1 second(s)").arg(i * 30));
+            QVERIFY(!f.run.blnFinished);
+        }
+        f.run.OnTimer(RunTimer::Diagnostic);
+        QVERIFY(f.run.blnFinished);
+        QCOMPARE(f.run.intDiagTicks, 0);
+        QCOMPARE(f.run.strReportBody, QStringLiteral("\r\nDiagnostic page timed out with no refresh"));
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Finished report"));
+        QVERIFY(!f.host.timers.contains(RunTimer::Diagnostic));
+    }
+
+    void ticksAfterSeveralLoadsLeaveTheStatusAlone()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        LoadDiag(f, QStringLiteral("Testing..."));
+        const QString strBefore = f.host.statuses.last();
+        f.run.OnTimer(RunTimer::Diagnostic);
+        QCOMPARE(f.host.statuses.last(), strBefore);
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestDiagnosticWait)
+#include "TestDiagnosticWait.moc"

@@ -1,0 +1,94 @@
+#include "run/RunFixture.h"
+#include "support/TestRegistry.h"
+
+#include <QTest>
+
+// The normal end of a run: report shown, clipboard written, closing message.
+class TestFinishReport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void closingMessageSaysWhetherTheReportWasCensored_data()
+    {
+        QTest::addColumn<int>("intCensor");
+        QTest::addColumn<QString>("strLastLine");
+        QTest::newRow("checked") << 1 << QStringLiteral("Any sensitive information has been censored for your privacy.");
+        QTest::newRow("unchecked") << 0 << QStringLiteral("Any sensitive information has NOT been censored.");
+        QTest::newRow("greyed") << 2 << QStringLiteral("Any sensitive information has NOT been censored.");
+    }
+    void closingMessageSaysWhetherTheReportWasCensored()
+    {
+        QFETCH(int, intCensor);
+        QFETCH(QString, strLastLine);
+        RunFixture f(1);
+        f.host.checks[RunCheck::Censor] = intCensor;
+        f.run.Go();
+        f.run.FinishReport();
+        QCOMPARE(f.host.messages.back().icon, MessageIcon::Information);
+        QCOMPARE(f.host.messages.back().strText,
+                 QStringLiteral("A report has been created and copied into the clipboard.\r\n"
+                                "You may now paste the report into your post on the forum.\r\n")
+                     + strLastLine);
+    }
+
+    void clipboardHoldsExactlyTheReportBoxWithTheBodyFiltered()
+    {
+        RunFixture f(1);
+        f.host.checks[RunCheck::Censor] = 1;
+        f.run.Go();
+        f.run.strReportBody = QStringLiteral("WAN IP 81.2.3.4 connected\r\nPing 81.2.3.4 = PASS");
+        f.run.FinishReport();
+        QCOMPARE(f.host.strClipboard, f.host.strReport);
+        QVERIFY(!f.host.strReport.contains(QStringLiteral("81.2.3.4")));
+        QVERIFY(f.host.strReport.startsWith(f.run.strReportHead));
+        // The body itself stays uncensored; each showing censors it afresh.
+        QVERIFY(f.run.strReportBody.contains(QStringLiteral("81.2.3.4")));
+    }
+
+    void secondFinishOnlyResetsTheExpectedPage()
+    {
+        RunFixture f(1);
+        f.run.Go();
+        f.run.FinishReport();
+        const size_t intMessages = f.host.messages.size();
+        f.run.intNextPage = 6;
+        f.run.FinishReport();
+        QCOMPARE(f.run.intNextPage, 0);
+        QCOMPARE(f.host.messages.size(), intMessages);
+        QCOMPARE(f.host.intClipboardWrites, 1);
+    }
+
+    void lateLogOutPageAfterTheEndIsHandledButNotFinishedTwice()
+    {
+        RunFixture f(2);
+        f.run.Go();
+        f.run.FinishReport();
+        f.Load(QStringLiteral("/cgi-bin/webcm?getpage=../html/logout.html"), QStringLiteral("bye"));
+        QCOMPARE(f.host.intClipboardWrites, 1);
+        QCOMPARE(f.run.intNextPage, 0);
+    }
+
+    void clipboardFailureIsToldAndTheReportStaysShown()
+    {
+        RunFixture f(1);
+        f.host.blnClipboardWorks = false;
+        f.run.Go();
+        f.run.FinishReport();
+        QCOMPARE(f.host.strReport, f.run.strReportHead);
+        QVERIFY(f.host.statuses.last().contains(QStringLiteral("clipboard")));
+        QVERIFY(f.host.messages.back().strText.startsWith(
+            QStringLiteral("A report has been created but could not be copied into the clipboard.")));
+    }
+
+    void loginAcceptedLooksForThePromptInAnyCase()
+    {
+        QVERIFY(DiagnosticRun::LoginAccepted(QStringLiteral("System Log")));
+        QVERIFY(DiagnosticRun::LoginAccepted(QString()));
+        QVERIFY(!DiagnosticRun::LoginAccepted(QStringLiteral("x please log in to continue y")));
+        QVERIFY(!DiagnosticRun::LoginAccepted(QStringLiteral("PLEASE LOG IN TO CONTINUE")));
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestFinishReport)
+#include "TestFinishReport.moc"

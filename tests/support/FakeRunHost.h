@@ -1,0 +1,164 @@
+#pragma once
+
+#include "run/RunHost.h"
+#include "support/ScriptedBrowser.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+
+// A downloader whose answers are set by the test; each download ends after intPollsNeeded polls.
+class FakeDownloader : public FileDownload
+{
+public:
+    void BeginDownload(const QString& strURL, const QString&) override
+    {
+        requests << strURL;
+        m_strContents.clear();
+        m_blnError = false;
+        m_blnComplete = false;
+        m_intPolls = 0;
+        m_strPending = answers.value(strURL);
+    }
+    bool DownloadComplete() const override { return Poll() && !m_blnError; }
+    bool DownloadError() const override { return Poll() && m_blnError; }
+    QString FileContents() const override { return m_strContents; }
+
+    QMap<QString, QString> answers;
+    QStringList requests;
+    int intPollsNeeded = 1;
+
+private:
+    bool Poll() const
+    {
+        if (m_blnComplete)
+            return true;
+        if (++m_intPolls < intPollsNeeded * 2)
+            return false;
+        m_blnComplete = true;
+        if (m_strPending.size() < 2)
+            m_blnError = true;
+        else
+            m_strContents = m_strPending;
+        return true;
+    }
+    mutable QString m_strContents;
+    mutable bool m_blnError = false;
+    mutable bool m_blnComplete = false;
+    mutable int m_intPolls = 0;
+    QString m_strPending;
+};
+
+// A run host that records what the run shows and does, with a clock and timers that only move
+// when the test moves them.
+class FakeRunHost : public RunHost
+{
+public:
+    struct Message
+    {
+        MessageIcon icon;
+        QString strTitle;
+        QString strText;
+    };
+
+    QString FieldText(RunField field) const override { return fields.value(field); }
+    void SetFieldText(RunField field, const QString& strText) override { fields.insert(field, strText); }
+    int CheckValue(RunCheck check) const override { return checks.value(check, 0); }
+    void SetCheckValue(RunCheck check, int intValue) override { checks.insert(check, intValue); }
+
+    void SetStatus(const QString& strText) override { statuses << strText; }
+    void SetReportText(const QString& strText) override
+    {
+        strReport = strText;
+        ++intReportWrites;
+    }
+    QString ReportText() const override { return strReport; }
+    void SetReportToolTip(const QString& strText) override { strReportToolTip = strText; }
+    void SetControlsEnabled(bool blnEnabled) override { controlStates << blnEnabled; }
+
+    void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) override
+    {
+        messages.push_back({icon, strTitle, strText});
+    }
+    bool SetClipboardText(const QString& strText) override
+    {
+        if (!blnClipboardWorks)
+            return false;
+        strClipboard = strText;
+        ++intClipboardWrites;
+        return true;
+    }
+
+    std::shared_ptr<RouterBrowser> CreateBrowser() override
+    {
+        auto browser = std::make_shared<ScriptedBrowser>();
+        browsers.push_back(browser);
+        return browser;
+    }
+    FileDownload& Downloader() override { return downloader; }
+    ScriptedBrowser& Browser() const { return *browsers.back(); }
+
+    QDateTime Now() const override { return dtNow; }
+    void ProcessEvents() override
+    {
+        ++intProcessEvents;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+    void Pause(int intMilliseconds) override
+    {
+        pauses << intMilliseconds;
+        dtNow = dtNow.addMSecs(intMilliseconds);
+        if (onPause)
+            onPause();
+    }
+    void StartTimer(RunTimer timer, int intMilliseconds, bool blnRepeat) override
+    {
+        timers[timer] = intMilliseconds;
+        timerRepeats[timer] = blnRepeat;
+    }
+    void StopTimer(RunTimer timer) override { timers.remove(timer); }
+    bool TimerActive(RunTimer timer) const override { return timers.contains(timer); }
+
+    QString CaptureIpConfig() override
+    {
+        ++intCaptures;
+        return strIpConfigCapture;
+    }
+    void PingWithStatus(const QString& strAddress, QString& strStatus, bool& blnPass) override
+    {
+        pings << strAddress;
+        blnPass = passingAddresses.contains(strAddress);
+        strStatus = blnPass ? QStringLiteral(" [ip success]") : QStringLiteral(" [ip req timed out]");
+    }
+    QString PingHostByName(const QString& strHost) override
+    {
+        return QStringLiteral("Ping ") + strHost + QStringLiteral(" (127.0.0.1) = ip success");
+    }
+
+    QMap<RunField, QString> fields;
+    QMap<RunCheck, int> checks;
+    QStringList statuses;
+    QString strReport;
+    int intReportWrites = 0;
+    QString strReportToolTip;
+    QList<bool> controlStates;
+    std::vector<Message> messages;
+    QString strClipboard;
+    int intClipboardWrites = 0;
+    bool blnClipboardWorks = true;
+    std::vector<std::shared_ptr<ScriptedBrowser>> browsers;
+    FakeDownloader downloader;
+    QDateTime dtNow = QDateTime(QDate(2026, 12, 7), QTime(6, 5, 9));
+    int intProcessEvents = 0;
+    std::function<void()> onProcessEvents;
+    std::function<void()> onPause;
+    QList<int> pauses;
+    QMap<RunTimer, int> timers;
+    QMap<RunTimer, bool> timerRepeats;
+    int intCaptures = 0;
+    QString strIpConfigCapture;
+    QStringList pings;
+    QStringList passingAddresses;
+};

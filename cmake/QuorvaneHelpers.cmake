@@ -43,11 +43,11 @@ function(quorvane_add_module name)
   endif()
 endfunction()
 
-# add_unit_test(<module> [DEPS <targets>...] [GUI])
+# add_unit_test(<module> [DEPS <targets>...] [ARGS <test arguments>...] [GUI])
 # One test executable per module, built from every tests/<module>/*.cpp. Each test class
 # registers itself (tests/support/TestRegistry.h) and the shared main runs them all.
 function(add_unit_test module)
-  cmake_parse_arguments(ARG "GUI" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "" "DEPS;ARGS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.cpp
                                       ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.h)
   if(NOT sources)
@@ -65,6 +65,6 @@ function(add_unit_test module)
     QUORVANE_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
     QUORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     QUORVANE_APP_DIR="${QUORVANE_APP_DIR}")
-  add_test(NAME ${module} COMMAND test_${module})
+  add_test(NAME ${module} COMMAND test_${module} ${ARG_ARGS})
   set_tests_properties(${module} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()

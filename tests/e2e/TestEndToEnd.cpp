@@ -1,0 +1,120 @@
+#include "e2e/EndToEnd.h"
+#include "support/TestRegistry.h"
+
+#include <QFile>
+#include <QTest>
+
+Q_DECLARE_METATYPE(EndToEndCase)
+
+namespace
+{
+void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpectedExit, int intTimeoutMs)
+{
+    EndToEndRunner runner;
+    QString strError;
+    QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+    const ProcessResult result = runner.RunCli(testCase, intTimeoutMs);
+    QVERIFY2(!result.blnTimedOut, "quorvane-cli did not finish in time");
+    QVERIFY2(result.intExitCode == intExpectedExit,
+             qPrintable(QStringLiteral("exit %1, stderr:\n%2").arg(result.intExitCode).arg(QString::fromUtf8(result.stdErr))));
+    // The password of the test profiles never reaches the output.
+    QVERIFY(!result.stdOut.contains("secret"));
+    QVERIFY(!result.stdErr.contains("secret"));
+    const QString strReport = QString::fromUtf8(result.stdOut);
+    QVERIFY2(!strReport.isEmpty(), qPrintable(QString::fromUtf8(result.stdErr)));
+    // Every line break of the report is CR LF.
+    QCOMPARE(strReport.count(QLatin1Char('\n')), strReport.count(QStringLiteral("\r\n")));
+    QString strMessage;
+    QVERIFY2(EndToEndRunner::MatchesGolden(strGolden, EndToEndRunner::MaskReport(strReport, runner.RouterPort()),
+                                           strMessage),
+             qPrintable(strMessage));
+}
+} // namespace
+
+// Complete runs of each router class and scenario, compared with saved reports.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reportsMatchTheSavedOnes_data()
+    {
+        QTest::addColumn<EndToEndCase>("testCase");
+        QTest::addColumn<int>("intExit");
+        const QStringList noCensor {QStringLiteral("--no-censor")};
+        const QStringList dump {QStringLiteral("--dump")};
+        QTest::newRow("classI-normal") << EndToEndCase {QStringLiteral("I"), QStringLiteral("normal"), {}, {}} << 0;
+        QTest::newRow("classI-normal-uncensored")
+            << EndToEndCase {QStringLiteral("I"), QStringLiteral("normal"), noCensor, {}} << 0;
+        QTest::newRow("classI-digest") << EndToEndCase {QStringLiteral("I"), QStringLiteral("digest"), {}, {}} << 0;
+        QTest::newRow("classI-diag-error") << EndToEndCase {QStringLiteral("I"), QStringLiteral("diag-error"), {}, {}}
+                                           << 3;
+        QTest::newRow("classI-reload-forever")
+            << EndToEndCase {QStringLiteral("I"), QStringLiteral("reload-forever"), {}, {}} << 3;
+        QTest::newRow("classII-normal") << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), {}, {}} << 0;
+        QTest::newRow("classII-normal-uncensored")
+            << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), noCensor, {}} << 0;
+        QTest::newRow("classII-login-refused")
+            << EndToEndCase {QStringLiteral("II"), QStringLiteral("login-refused"), {}, {}} << 0;
+        QTest::newRow("classII-no-ppp-link")
+            << EndToEndCase {QStringLiteral("II"), QStringLiteral("no-ppp-link"), {}, {}} << 0;
+        QTest::newRow("classII-proc-diag")
+            << EndToEndCase {QStringLiteral("II"), QStringLiteral("proc-diag"), {}, QStringLiteral("ClassII-proc.ini")}
+            << 0;
+        QTest::newRow("classII-dump") << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), dump, {}} << 0;
+        QTest::newRow("classII-dump-login-refused")
+            << EndToEndCase {QStringLiteral("II"), QStringLiteral("login-refused"), dump, {}} << 0;
+        QTest::newRow("classV-normal") << EndToEndCase {QStringLiteral("V"), QStringLiteral("normal"), {}, {}} << 0;
+        QTest::newRow("classV-login-refused")
+            << EndToEndCase {QStringLiteral("V"), QStringLiteral("login-refused"), {}, {}} << 0;
+    }
+    void reportsMatchTheSavedOnes()
+    {
+        QFETCH(EndToEndCase, testCase);
+        QFETCH(int, intExit);
+        RunCase(QString::fromLatin1(QTest::currentDataTag()), testCase, intExit, 90000);
+    }
+
+    void traceFileNeverHoldsThePassword()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase {QStringLiteral("I"), QStringLiteral("normal"), {QStringLiteral("--trace")}, {}};
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        const ProcessResult result = runner.RunCli(testCase, 90000);
+        QCOMPARE(result.intExitCode, 0);
+        QFile log(runner.AppFolder() + QStringLiteral("/log.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray trace = log.readAll();
+        QVERIFY(trace.contains("<<Page 2>>"));
+        QVERIFY(trace.contains("Moving to /doc/wan_adv.htm"));
+        QVERIFY(!trace.contains("secret"));
+    }
+
+    void usageErrorExitsWithTwo()
+    {
+        const ProcessResult result
+            = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), {QStringLiteral("--bogus")}, 30000);
+        QCOMPARE(result.intExitCode, 2);
+        QVERIFY(result.stdOut.isEmpty());
+        QVERIFY(result.stdErr.contains("--bogus"));
+        QCOMPARE(result.stdErr.count('\n'), 1);
+    }
+};
+
+// The diagnostic page that never shows its result ends the run after 120 seconds of real time.
+class TestEndToEndSlow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void diagnosticThatNeverFinishesTimesOut()
+    {
+        RunCase(QStringLiteral("classI-diag-never"),
+                EndToEndCase {QStringLiteral("I"), QStringLiteral("diag-never"), {}, {}}, 3, 200000);
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestEndToEnd)
+QUORVANE_REGISTER_TEST(TestEndToEndSlow)
+#include "TestEndToEnd.moc"

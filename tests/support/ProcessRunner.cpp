@@ -1,0 +1,59 @@
+#include "support/ProcessRunner.h"
+
+ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs)
+{
+    ProcessResult result;
+    QProcess process;
+    process.setProgram(strProgram);
+    process.setArguments(arguments);
+    process.start();
+    if (!process.waitForStarted(10000))
+        return result;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(intTimeoutMs)) {
+        result.blnTimedOut = true;
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    result.stdOut = process.readAllStandardOutput();
+    result.stdErr = process.readAllStandardError();
+    result.intExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+SimulatedRouter::~SimulatedRouter()
+{
+    Stop();
+}
+
+bool SimulatedRouter::Start(const QString& strProgram, const QStringList& arguments)
+{
+    m_process.setProgram(strProgram);
+    m_process.setArguments(arguments);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start();
+    if (!m_process.waitForStarted(10000))
+        return false;
+    QByteArray output;
+    while (!output.contains('\n')) {
+        if (!m_process.waitForReadyRead(10000))
+            return false;
+        output += m_process.readAllStandardOutput();
+    }
+    const QByteArray line = output.left(output.indexOf('\n')).trimmed();
+    if (!line.startsWith("port="))
+        return false;
+    m_intPort = line.mid(5).toInt();
+    return m_intPort > 0;
+}
+
+void SimulatedRouter::Stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Runs the project's own programs from tests: one to completion with a time bound, and the
+// simulated router in the background for as long as the object lives.
+struct ProcessResult
+{
+    int intExitCode = -1;
+    bool blnTimedOut = false;
+    QByteArray stdOut;
+    QByteArray stdErr;
+};
+
+ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs);
+
+class SimulatedRouter
+{
+public:
+    SimulatedRouter() = default;
+    ~SimulatedRouter();
+    SimulatedRouter(const SimulatedRouter&) = delete;
+    SimulatedRouter& operator=(const SimulatedRouter&) = delete;
+
+    // Starts quorvane-routersim on a free loopback port; false when it did not report its port.
+    bool Start(const QString& strProgram, const QStringList& arguments);
+    int Port() const { return m_intPort; }
+    void Stop();
+
+private:
+    QProcess m_process;
+    int m_intPort = 0;
+};

@@ -1,0 +1,401 @@
+#include "controls/OrloSimpleButton.h"
+
+#include "controls/GradientDrawing.h"
+#include "controls/Rounding.h"
+#include "controls/SystemColours.h"
+#include "controls/Twips.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace
+{
+const char* const arrPropertyNames[] = { "Caption", "Enable", "HighlightColour", "NormalColour", "GradientDirection",
+    "HoverColour", "PressedColour", "DisabledColour", "BorderColour", "Resolution" };
+
+quint32 ReadColour(const QVariantMap& mapStored, const char* strName, quint32 lngDefault)
+{
+    const QVariant varValue = mapStored.value(QLatin1String(strName));
+    if (!varValue.isValid())
+        return lngDefault;
+    bool blnOk = false;
+    // Stored colours may be signed (a system colour reference is negative as a signed value).
+    const qlonglong lngValue = varValue.toLongLong(&blnOk);
+    return blnOk ? static_cast<quint32>(lngValue & 0xFFFFFFFF) : lngDefault;
+}
+
+int ReadInteger(const QVariantMap& mapStored, const char* strName, int intDefault)
+{
+    const QVariant varValue = mapStored.value(QLatin1String(strName));
+    if (!varValue.isValid())
+        return intDefault;
+    bool blnOk = false;
+    const int intValue = varValue.toInt(&blnOk);
+    return blnOk ? intValue : intDefault;
+}
+
+int LimitTo16Bits(int intValue)
+{
+    return std::clamp(intValue, -32768, 32767);
+}
+
+// Side of the drawing surface: Resolution percent of the button's side, at least one pixel and
+// never more than the button itself (a larger surface would only be shrunk again).
+int SurfaceSide(int intResolution, int intButtonSide)
+{
+    if (intButtonSide <= 0)
+        return 0;
+    const int intSide = RoundHalfEven(intResolution / 100.0 * intButtonSide);
+    return std::clamp(intSide, 1, intButtonSide);
+}
+} // namespace
+
+OrloSimpleButton::OrloSimpleButton(QWidget* parent)
+    : QWidget(parent)
+    , m_strCaption(DefaultCaption())
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_intTwipsPerPixel = Twips::TwipsPerPixelX(this);
+    CentreCaption();
+}
+
+OrloSimpleButton::~OrloSimpleButton() = default;
+
+void OrloSimpleButton::SetCaption(const QString& New_Val)
+{
+    m_strCaption = New_Val;
+    CentreCaption();
+    Q_EMIT PropertyChanged(QStringLiteral("Caption"));
+}
+
+void OrloSimpleButton::SetEnable(bool New_Val)
+{
+    m_blnEnable = New_Val;
+    m_intState = New_Val ? StateNormal : StateDisabled;
+    m_blnPressedHere = false;
+    Repaint();
+    setEnabled(New_Val);
+    Q_EMIT PropertyChanged(QStringLiteral("Enable"));
+}
+
+void OrloSimpleButton::SetColourProperty(quint32& lngTarget, quint32 New_Val, const char* strName, bool blnRepaint)
+{
+    lngTarget = TranslateColour(New_Val);
+    BuildGradients();
+    if (blnRepaint) {
+        m_blnForcePaint = true;
+        Repaint();
+    }
+    Q_EMIT PropertyChanged(QLatin1String(strName));
+}
+
+void OrloSimpleButton::SetHighlightColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngHighlightColour, New_Val, "HighlightColour", true);
+}
+
+void OrloSimpleButton::SetNormalColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngNormalColour, New_Val, "NormalColour", true);
+}
+
+void OrloSimpleButton::SetHoverColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngHoverColour, New_Val, "HoverColour", false);
+}
+
+void OrloSimpleButton::SetPressedColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngPressedColour, New_Val, "PressedColour", false);
+}
+
+void OrloSimpleButton::SetDisabledColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngDisabledColour, New_Val, "DisabledColour", true);
+}
+
+void OrloSimpleButton::SetBorderColour(quint32 New_Val)
+{
+    SetColourProperty(m_lngBorderColour, New_Val, "BorderColour", true);
+}
+
+void OrloSimpleButton::SetGradientDirection(int New_Val)
+{
+    m_blnForcePaint = true;
+    m_intGradientDirection = New_Val;
+    Repaint();
+    Q_EMIT PropertyChanged(QStringLiteral("GradientDirection"));
+}
+
+void OrloSimpleButton::SetResolution(int New_Val)
+{
+    m_intResolution = LimitTo16Bits(New_Val);
+    SizeSurface();
+    m_blnForcePaint = true;
+    Repaint();
+    Q_EMIT PropertyChanged(QStringLiteral("Resolution"));
+}
+
+void OrloSimpleButton::ReadProperties(const QVariantMap& mapStored)
+{
+    const QVariant varCaption = mapStored.value(QStringLiteral("Caption"));
+    m_strCaption = varCaption.isValid() ? varCaption.toString() : DefaultCaption();
+    const QVariant varEnable = mapStored.value(QStringLiteral("Enable"));
+    m_blnEnable = varEnable.isValid() ? varEnable.toBool() : blnDefaultEnable;
+    m_lngHighlightColour = ReadColour(mapStored, "HighlightColour", lngDefaultHighlightColour);
+    m_lngNormalColour = ReadColour(mapStored, "NormalColour", lngDefaultNormalColour);
+    m_intGradientDirection = ReadInteger(mapStored, "GradientDirection", intDefaultGradientDirection);
+    m_lngHoverColour = ReadColour(mapStored, "HoverColour", lngDefaultHoverColour);
+    m_lngPressedColour = ReadColour(mapStored, "PressedColour", lngDefaultPressedColour);
+    m_lngDisabledColour = ReadColour(mapStored, "DisabledColour", lngDefaultDisabledColour);
+    m_lngBorderColour = ReadColour(mapStored, "BorderColour", lngDefaultBorderColour);
+    m_intResolution = LimitTo16Bits(ReadInteger(mapStored, "Resolution", intDefaultResolution));
+
+    // A button stored as disabled looks disabled from its first drawing on.
+    m_intState = m_blnEnable ? StateNormal : StateDisabled;
+    m_blnPressedHere = false;
+    BuildGradients();
+    HandleResize();
+    SizeSurface();
+    setEnabled(m_blnEnable);
+}
+
+OrloSimpleButton::PropertyList OrloSimpleButton::WriteProperties() const
+{
+    const QVariant arrValues[]
+        = { m_strCaption, m_blnEnable, m_lngHighlightColour, m_lngNormalColour, m_intGradientDirection,
+              m_lngHoverColour, m_lngPressedColour, m_lngDisabledColour, m_lngBorderColour, m_intResolution };
+    const QVariant arrDefaults[] = { DefaultCaption(), blnDefaultEnable, lngDefaultHighlightColour,
+        lngDefaultNormalColour, intDefaultGradientDirection, lngDefaultHoverColour, lngDefaultPressedColour,
+        lngDefaultDisabledColour, lngDefaultBorderColour, intDefaultResolution };
+    PropertyList lstStored;
+    for (std::size_t i = 0; i < std::size(arrPropertyNames); ++i) {
+        if (arrValues[i] != arrDefaults[i])
+            lstStored.append({ QLatin1String(arrPropertyNames[i]), arrValues[i] });
+    }
+    return lstStored;
+}
+
+quint32 OrloSimpleButton::TranslateColour(quint32 lngValue) const
+{
+    return SystemColours::TranslateColour(lngValue, palette());
+}
+
+QString OrloSimpleButton::GradientDescription(int intState) const
+{
+    if (intState < StateNormal || intState > StateDisabled)
+        return QString();
+    return m_arrGradients[intState];
+}
+
+QPoint OrloSimpleButton::CaptionPosition() const
+{
+    return m_ptCaption;
+}
+
+bool OrloSimpleButton::IsInside(const QPoint& ptPixels) const
+{
+    return ptPixels.x() >= 1 && ptPixels.x() < width() && ptPixels.y() >= 1 && ptPixels.y() < height();
+}
+
+void OrloSimpleButton::BuildGradients()
+{
+    const auto Banded = [this](quint32 lngBand) {
+        const QString strBase = QString::number(m_lngNormalColour);
+        return QStringLiteral("0,") + strBase + QStringLiteral("#50,") + strBase + QStringLiteral("#75,")
+            + QString::number(lngBand) + QStringLiteral("#90,") + strBase + QStringLiteral("#100,") + strBase;
+    };
+    m_arrGradients[StateNormal] = Banded(m_lngHighlightColour);
+    m_arrGradients[StateHover] = Banded(m_lngHoverColour);
+    m_arrGradients[StatePressed] = Banded(m_lngPressedColour);
+    const QString strDisabled = QString::number(m_lngDisabledColour);
+    m_arrGradients[StateDisabled]
+        = QStringLiteral("0,") + strDisabled + QStringLiteral("#66,16777215#100,") + strDisabled;
+    m_blnGradientsBuilt = true;
+}
+
+void OrloSimpleButton::Repaint()
+{
+    // A button that never had a colour set still needs its descriptions before the first drawing.
+    if (!m_blnGradientsBuilt)
+        BuildGradients();
+    if (m_intState == m_intPaintedState && !m_blnForcePaint)
+        return;
+
+    PaintGradient(m_arrGradients[m_intState], m_intGradientDirection);
+    m_intPaintedState = m_intState;
+    m_blnForcePaint = false;
+    ++m_intPaintCount;
+
+    if (!m_imgFace.isNull()) {
+        QPainter painter(&m_imgFace);
+        painter.setPen(Qt::black);
+        painter.setFont(font());
+        painter.drawText(
+            QRect(m_ptCaption, m_szCaption), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_strCaption);
+
+        const QColor clrBorder = QColor::fromRgb(GradientDrawing::ColourToRgb(m_lngBorderColour));
+        const int intWidth = m_imgFace.width();
+        const int intHeight = m_imgFace.height();
+        painter.fillRect(0, 0, intWidth, 2, clrBorder);
+        painter.fillRect(0, intHeight - 2, intWidth, 2, clrBorder);
+        painter.fillRect(0, 0, 2, intHeight, clrBorder);
+        painter.fillRect(intWidth - 2, 0, 2, intHeight, clrBorder);
+    }
+    if (!m_blnInPaintEvent)
+        update();
+}
+
+void OrloSimpleButton::PaintGradient(const QString& strDescription, int intDirection)
+{
+    if (m_szSurface.isEmpty() || width() <= 0 || height() <= 0) {
+        m_imgSurface = QImage();
+        m_imgFace = QImage();
+        m_intLinesDrawn = 0;
+        return;
+    }
+    m_imgSurface = QImage(m_szSurface, QImage::Format_RGB32);
+    m_imgSurface.fill(palette().color(QPalette::Button));
+    m_intLinesDrawn = GradientDrawing::DrawGradient(m_imgSurface, strDescription, intDirection);
+
+    m_imgFace = QImage(size(), QImage::Format_RGB32);
+    QPainter painter(&m_imgFace);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(QPoint(0, 0), size()), m_imgSurface);
+}
+
+void OrloSimpleButton::CentreCaption()
+{
+    const QFontMetrics metrics(font());
+    m_szCaption = QSize(metrics.horizontalAdvance(m_strCaption), metrics.height());
+    m_ptCaption = QPoint((width() - m_szCaption.width()) / 2, (height() - m_szCaption.height()) / 2);
+}
+
+void OrloSimpleButton::SizeSurface()
+{
+    m_szSurface = QSize(SurfaceSide(m_intResolution, width()), SurfaceSide(m_intResolution, height()));
+}
+
+void OrloSimpleButton::HandleResize()
+{
+    m_intTwipsPerPixel = Twips::TwipsPerPixelX(this);
+    CentreCaption();
+    SizeSurface();
+    if (m_blnGradientsBuilt) {
+        m_blnForcePaint = true;
+        Repaint();
+    }
+}
+
+void OrloSimpleButton::paintEvent(QPaintEvent* /*event*/)
+{
+    if (m_imgFace.size() != size()) {
+        // First showing, or a size the face was not drawn for yet.
+        m_blnInPaintEvent = true;
+        m_blnForcePaint = true;
+        Repaint();
+        m_blnInPaintEvent = false;
+    }
+    QPainter painter(this);
+    if (m_imgFace.isNull())
+        painter.fillRect(rect(), palette().color(QPalette::Button));
+    else
+        painter.drawImage(0, 0, m_imgFace);
+}
+
+void OrloSimpleButton::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    HandleResize();
+}
+
+void OrloSimpleButton::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_blnForcePaint = true;
+    Repaint();
+}
+
+void OrloSimpleButton::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        CentreCaption();
+    } else if (event->type() == QEvent::EnabledChange && isEnabled() != m_blnEnable) {
+        // Enabled or disabled from outside (directly or through a parent): follow with the look.
+        m_blnEnable = isEnabled();
+        m_intState = m_blnEnable ? StateNormal : StateDisabled;
+        m_blnPressedHere = false;
+        Repaint();
+    }
+}
+
+void OrloSimpleButton::mousePressEvent(QMouseEvent* event)
+{
+    if (!m_blnEnable || event->button() != Qt::LeftButton)
+        return;
+    m_intState = StatePressed;
+    m_blnPressedHere = true;
+    Repaint();
+}
+
+void OrloSimpleButton::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_blnEnable)
+        return;
+    const QPoint ptPos = event->position().toPoint();
+    const Qt::MouseButtons buttons = event->buttons();
+    if (buttons == Qt::LeftButton) {
+        // While the left button is held the button keeps the mouse (the press grabbed it) and
+        // follows the cursor in and out, unless some other widget has taken the mouse meanwhile.
+        const QWidget* pGrabber = QWidget::mouseGrabber();
+        if (pGrabber && pGrabber != this) {
+            m_intState = StateNormal;
+            update();
+            return;
+        }
+        m_intState = IsInside(ptPos) ? StatePressed : StateNormal;
+    } else if (buttons == Qt::NoButton) {
+        if (IsInside(ptPos)) {
+            m_intState = StateHover;
+            m_blnHovering = true;
+        } else if (m_blnHovering) {
+            m_blnHovering = false;
+            m_intState = StateNormal;
+        }
+    }
+    Repaint();
+    Q_EMIT MouseMove(ptPos.x(), ptPos.y());
+}
+
+void OrloSimpleButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The pressed look stays until the next move; only the click is reported here.
+    const bool blnClick = m_blnEnable && m_blnPressedHere && rect().contains(event->position().toPoint());
+    m_blnPressedHere = false;
+    if (blnClick)
+        Q_EMIT ButtonClick();
+}
+
+void OrloSimpleButton::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    // Without a button held the cursor has gone somewhere else: the same as a plain move outside.
+    if (m_blnEnable && QGuiApplication::mouseButtons() == Qt::NoButton)
+        MoveOutside();
+}
+
+void OrloSimpleButton::MoveOutside()
+{
+    if (m_blnHovering) {
+        m_blnHovering = false;
+        m_intState = StateNormal;
+    }
+    Repaint();
+}

@@ -1,0 +1,366 @@
+#include "config/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace
+{
+
+const QByteArray bytUtf8Bom("\xEF\xBB\xBF");
+
+bool IsBlank(QChar chr)
+{
+    return chr == QLatin1Char(' ') || chr == QLatin1Char('\t');
+}
+
+QString TrimBlanks(const QString& strText)
+{
+    qsizetype intStart = 0;
+    qsizetype intEnd = strText.size();
+    while (intStart < intEnd && IsBlank(strText.at(intStart)))
+        ++intStart;
+    while (intEnd > intStart && IsBlank(strText.at(intEnd - 1)))
+        --intEnd;
+    return strText.mid(intStart, intEnd - intStart);
+}
+
+bool SameName(const QString& strName, const QString& strWanted)
+{
+    return strName.compare(strWanted, Qt::CaseInsensitive) == 0;
+}
+
+bool HasLineBreak(const QString& strText)
+{
+    return strText.contains(QLatin1Char('\n')) || strText.contains(QLatin1Char('\r'));
+}
+
+bool IsValidUtf8(const QByteArray& bytText)
+{
+    // Stateless, so that a sequence cut off at the end counts as an error too.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString strIgnored = decoder(bytText);
+    return !decoder.hasError();
+}
+
+bool FitsLatin1(const QString& strText)
+{
+    for (const QChar chr : strText) {
+        if (chr.unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// A value that the reader would change (blanks at the ends are trimmed, one pair of enclosing
+// double quotes is removed) is stored inside one more pair of quotes.
+QString StoredValue(const QString& strValue)
+{
+    if (strValue.isEmpty())
+        return strValue;
+    const bool blnQuoted
+        = strValue.size() >= 2 && strValue.startsWith(QLatin1Char('"')) && strValue.endsWith(QLatin1Char('"'));
+    if (blnQuoted || IsBlank(strValue.front()) || IsBlank(strValue.back()))
+        return QLatin1Char('"') + strValue + QLatin1Char('"');
+    return strValue;
+}
+
+bool CanWrite(const QString& strSection, const QString& strKey, const QString& strValue)
+{
+    if (!strSection.isValidUtf16() || !strKey.isValidUtf16() || !strValue.isValidUtf16())
+        return false;
+    if (strSection.isEmpty() || strSection.contains(QLatin1Char(']')) || HasLineBreak(strSection))
+        return false;
+    if (strKey.isEmpty() || strKey.contains(QLatin1Char('=')) || strKey.startsWith(QLatin1Char('['))
+        || strKey.startsWith(QLatin1Char(';')) || HasLineBreak(strKey))
+        return false;
+    return !HasLineBreak(strValue);
+}
+
+enum class LineKind {
+    Other, // blank line or comment
+    Section,
+    Key
+};
+
+struct IniLine
+{
+    LineKind kind = LineKind::Other;
+    QString strName;
+    QString strValue;
+};
+
+IniLine ParseLine(const QString& strLine)
+{
+    IniLine line;
+    const QString strText = TrimBlanks(strLine);
+    if (strText.isEmpty() || strText.startsWith(QLatin1Char(';')))
+        return line;
+    if (strText.startsWith(QLatin1Char('['))) {
+        const qsizetype intClose = strText.indexOf(QLatin1Char(']'));
+        line.kind = LineKind::Section;
+        line.strName = TrimBlanks(intClose < 0 ? strText.mid(1) : strText.mid(1, intClose - 1));
+        return line;
+    }
+    line.kind = LineKind::Key;
+    const qsizetype intEquals = strText.indexOf(QLatin1Char('='));
+    if (intEquals < 0) {
+        line.strName = strText;
+        return line;
+    }
+    line.strName = TrimBlanks(strText.left(intEquals));
+    QString strValue = TrimBlanks(strText.mid(intEquals + 1));
+    if (strValue.size() >= 2 && strValue.startsWith(QLatin1Char('"')) && strValue.endsWith(QLatin1Char('"')))
+        strValue = strValue.mid(1, strValue.size() - 2);
+    line.strValue = strValue;
+    return line;
+}
+
+// Length of a raw line without its line break ("\n", "\r\n", or a lone "\r" at the very end).
+qsizetype ContentLength(const QByteArray& bytLine)
+{
+    qsizetype intLength = bytLine.size();
+    if (intLength > 0 && bytLine.at(intLength - 1) == '\n')
+        --intLength;
+    if (intLength > 0 && bytLine.at(intLength - 1) == '\r')
+        --intLength;
+    return intLength;
+}
+
+// A file split into raw lines, each kept with its own line break so that untouched lines are
+// written back byte for byte.
+class IniDocument
+{
+public:
+    explicit IniDocument(const QByteArray& bytText)
+        : m_blnUtf8(IsValidUtf8(bytText))
+    {
+        qsizetype intStart = 0;
+        while (intStart < bytText.size()) {
+            const qsizetype intBreak = bytText.indexOf('\n', intStart);
+            const qsizetype intEnd = intBreak < 0 ? bytText.size() : intBreak + 1;
+            m_arrRaw.append(bytText.mid(intStart, intEnd - intStart));
+            intStart = intEnd;
+        }
+        Parse();
+    }
+
+    bool IsUtf8() const { return m_blnUtf8; }
+
+    QString Value(const QString& strSection, const QString& strKey) const
+    {
+        const qsizetype intKey = FindKey(FindSection(strSection), strKey);
+        return intKey < 0 ? QString() : m_arrLines.at(intKey).strValue;
+    }
+
+    QByteArray WithValue(const QString& strSection, const QString& strKey, const QString& strStored) const
+    {
+        QList<QByteArray> arrLines = m_arrRaw;
+        const QByteArray bytBreak = LineBreak();
+        const qsizetype intSection = FindSection(strSection);
+        const qsizetype intKey = FindKey(intSection, strKey);
+        if (intKey >= 0) {
+            arrLines[intKey] = ReplacedValue(arrLines.at(intKey), strStored);
+        } else if (intSection >= 0) {
+            // After the section's last key, so that blank lines and comments that lead into the
+            // next section stay where they are.
+            qsizetype intAfter = intSection;
+            for (qsizetype intLine = intSection + 1;
+                 intLine < m_arrLines.size() && m_arrLines.at(intLine).kind != LineKind::Section; ++intLine) {
+                if (m_arrLines.at(intLine).kind == LineKind::Key)
+                    intAfter = intLine;
+            }
+            EndWithBreak(arrLines[intAfter], bytBreak);
+            arrLines.insert(intAfter + 1, Encode(strKey + QLatin1Char('=') + strStored) + bytBreak);
+        } else {
+            if (!arrLines.isEmpty()) {
+                EndWithBreak(arrLines.last(), bytBreak);
+                if (!TrimBlanks(Decode(arrLines.size() - 1)).isEmpty())
+                    arrLines.append(bytBreak);
+            }
+            arrLines.append(Encode(QLatin1Char('[') + strSection + QLatin1Char(']')) + bytBreak);
+            arrLines.append(Encode(strKey + QLatin1Char('=') + strStored) + bytBreak);
+        }
+        return arrLines.join();
+    }
+
+    // Re-encodes a Latin-1 file as UTF-8; every value keeps its meaning.
+    void ConvertToUtf8()
+    {
+        if (m_blnUtf8)
+            return;
+        for (qsizetype intLine = 0; intLine < m_arrRaw.size(); ++intLine) {
+            QByteArray& bytLine = m_arrRaw[intLine];
+            const qsizetype intBom = BomLength(intLine);
+            const qsizetype intLength = ContentLength(bytLine);
+            bytLine = bytLine.left(intBom) + Decode(intLine).toUtf8() + bytLine.mid(intLength);
+        }
+        m_blnUtf8 = true;
+        Parse();
+    }
+
+    QByteArray Encode(const QString& strText) const { return m_blnUtf8 ? strText.toUtf8() : strText.toLatin1(); }
+
+private:
+    void Parse()
+    {
+        m_arrLines.clear();
+        for (qsizetype intLine = 0; intLine < m_arrRaw.size(); ++intLine)
+            m_arrLines.append(ParseLine(Decode(intLine)));
+    }
+
+    qsizetype BomLength(qsizetype intLine) const
+    {
+        return intLine == 0 && m_arrRaw.at(0).startsWith(bytUtf8Bom) ? bytUtf8Bom.size() : 0;
+    }
+
+    // The text of a line without its line break (and without a byte-order mark on the first line).
+    QString Decode(qsizetype intLine) const
+    {
+        const QByteArray& bytLine = m_arrRaw.at(intLine);
+        const qsizetype intBom = BomLength(intLine);
+        const QByteArray bytContent = bytLine.mid(intBom, ContentLength(bytLine) - intBom);
+        return m_blnUtf8 ? QString::fromUtf8(bytContent) : QString::fromLatin1(bytContent);
+    }
+
+    qsizetype FindSection(const QString& strSection) const
+    {
+        for (qsizetype intLine = 0; intLine < m_arrLines.size(); ++intLine) {
+            const IniLine& line = m_arrLines.at(intLine);
+            if (line.kind == LineKind::Section && SameName(line.strName, strSection))
+                return intLine;
+        }
+        return -1;
+    }
+
+    qsizetype FindKey(qsizetype intSection, const QString& strKey) const
+    {
+        if (intSection < 0)
+            return -1;
+        for (qsizetype intLine = intSection + 1; intLine < m_arrLines.size(); ++intLine) {
+            const IniLine& line = m_arrLines.at(intLine);
+            if (line.kind == LineKind::Section)
+                break;
+            if (line.kind == LineKind::Key && SameName(line.strName, strKey))
+                return intLine;
+        }
+        return -1;
+    }
+
+    // New lines follow the file's own style; a new file gets CR LF like every file the tool ships.
+    QByteArray LineBreak() const
+    {
+        bool blnLineFeed = false;
+        for (const QByteArray& bytLine : m_arrRaw) {
+            if (bytLine.endsWith("\r\n"))
+                return QByteArrayLiteral("\r\n");
+            blnLineFeed = blnLineFeed || bytLine.endsWith('\n');
+        }
+        return blnLineFeed ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
+    }
+
+    static void EndWithBreak(QByteArray& bytLine, const QByteArray& bytBreak)
+    {
+        if (bytLine.endsWith('\n'))
+            return;
+        if (bytLine.endsWith('\r'))
+            bytLine.chop(1);
+        bytLine.append(bytBreak);
+    }
+
+    // Keeps everything up to the "=" and the blanks after it, so only the value itself changes.
+    QByteArray ReplacedValue(const QByteArray& bytLine, const QString& strStored) const
+    {
+        const qsizetype intLength = ContentLength(bytLine);
+        const qsizetype intEquals = bytLine.left(intLength).indexOf('=');
+        QByteArray bytPrefix;
+        if (intEquals < 0) {
+            bytPrefix = bytLine.left(intLength) + '=';
+        } else {
+            qsizetype intValue = intEquals + 1;
+            while (intValue < intLength && (bytLine.at(intValue) == ' ' || bytLine.at(intValue) == '\t'))
+                ++intValue;
+            bytPrefix = bytLine.left(intValue);
+        }
+        return bytPrefix + Encode(strStored) + bytLine.mid(intLength);
+    }
+
+    bool m_blnUtf8;
+    QList<QByteArray> m_arrRaw;
+    QList<IniLine> m_arrLines;
+};
+
+} // namespace
+
+QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey)
+{
+    const QString strWantedSection = TrimBlanks(strSection);
+    const QString strWantedKey = TrimBlanks(strKey);
+    if (strWantedSection.isEmpty() || strWantedKey.isEmpty())
+        return QString();
+    return IniDocument(bytText).Value(strWantedSection, strWantedKey);
+}
+
+bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString& strKey, const QString& strValue)
+{
+    const QString strWantedSection = TrimBlanks(strSection);
+    const QString strWantedKey = TrimBlanks(strKey);
+    if (!CanWrite(strWantedSection, strWantedKey, strValue))
+        return false;
+    const QString strStored = StoredValue(strValue);
+
+    IniDocument document(bytText);
+    if (!document.IsUtf8() && !FitsLatin1(strWantedSection + strWantedKey + strStored))
+        document.ConvertToUtf8();
+    QByteArray bytResult = document.WithValue(strWantedSection, strWantedKey, strStored);
+    if (!document.IsUtf8() && IsValidUtf8(bytResult)) {
+        // The edit removed the only bytes that were not UTF-8, so the file would be read as UTF-8
+        // from now on and its other Latin-1 values would change their meaning.
+        document.ConvertToUtf8();
+        bytResult = document.WithValue(strWantedSection, strWantedKey, strStored);
+    }
+    bytText = bytResult;
+    return true;
+}
+
+QString ReadIni(const QString& strSection, const QString& strKey, const QString& strFile)
+{
+    QFile file(strFile);
+    if (strFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    return ReadIniText(file.readAll(), strSection, strKey);
+}
+
+int WriteIni(const QString& strSection, const QString& strKey, const QString& strValue, const QString& strFile)
+{
+    if (strFile.isEmpty())
+        return 0;
+    const QFileInfo info(strFile);
+    const bool blnExists = info.exists();
+    QByteArray bytText;
+    if (blnExists) {
+        // A file that is there but cannot be read must not be replaced by one holding a single key.
+        QFile file(strFile);
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+            return 0;
+        bytText = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return 0;
+    }
+    const QByteArray bytOld = bytText;
+    if (!UpdateIniText(bytText, strSection, strKey, strValue))
+        return 0;
+    if (blnExists && bytText == bytOld)
+        return 1;
+
+    QSaveFile save(strFile);
+    if (!save.open(QIODevice::WriteOnly))
+        return 0;
+    if (save.write(bytText) != bytText.size()) {
+        save.cancelWriting();
+        return 0;
+    }
+    return save.commit() ? 1 : 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading and writing of the INI files beside the program (Settings.ini and the router-class
+// profiles), one value at a time.
+//
+// The files must stay interchangeable with the ones that the desktop platform's profile functions
+// read and write, so this module follows their rules instead of using QSettings: QSettings
+// percent-escapes keys that hold blanks or apostrophes ("Router's IP address"), compares keys with
+// regard to letter case on most systems, drops comments and rewrites the whole file in its own
+// layout. The rules kept here:
+// - section and key names are compared without regard to letter case, and blanks (spaces, tabs)
+//   around names and values are ignored;
+// - keys are stored exactly as given, never escaped;
+// - a value wrapped in one pair of double quotes reads without them;
+// - a missing file, section or key reads as the empty string; when a section or key occurs twice,
+//   the first one counts;
+// - lines starting with ";" are comments; lines before the first section belong to none;
+// - a write changes only the one value (or adds the key, the section, the file) and keeps every
+//   other byte of the file, its comments, its order and its line-break style.
+//
+// Two things differ from the platform, both to avoid losing data: a value with blanks at either end
+// or wrapped in double quotes is written inside an extra pair of quotes, so that it reads back as it
+// was written; and a write that cannot be represented on one line (a line break in the value, a
+// key holding "=" or a section name holding "]") is refused instead of corrupting the file.
+//
+// Files are read as UTF-8 when they are valid UTF-8 and as Latin-1 otherwise (profiles written on
+// the original platform are single-byte text); a write keeps the file's encoding whenever it can.
+
+// Returns the value of strKey in section strSection of strFile, or "" when any of them is missing.
+QString ReadIni(const QString& strSection, const QString& strKey, const QString& strFile);
+
+// Sets strKey in section strSection of strFile to strValue, creating the file, the section and the
+// key as needed. The new content is written to a temporary file in the same folder which then
+// replaces the old file, so an interrupted or failed write leaves the previous file intact.
+// Returns nonzero on success, 0 when the write was refused or failed.
+int WriteIni(const QString& strSection, const QString& strKey, const QString& strValue, const QString& strFile);
+
+// The same two operations on a file's contents in memory. UpdateIniText changes bytText only when
+// it returns true.
+QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey);
+bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString& strKey, const QString& strValue);

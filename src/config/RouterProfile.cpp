@@ -1,0 +1,158 @@
+#include "config/RouterProfile.h"
+
+#include "config/IniFile.h"
+#include "config/PageTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <array>
+#include <utility>
+
+namespace
+{
+
+struct ClassEntry
+{
+    int intRouterClass;
+    const char* strProfileName;
+    bool blnDumpVisible;
+};
+
+// One entry per class option, in option order.
+constexpr std::array<ClassEntry, 3> arrClasses { {
+    { 1, "ClassI.ini", false },
+    { 2, "ClassII.ini", true },
+    { 3, "ClassV.ini", false },
+} };
+
+const QString strOptions = QStringLiteral("Options");
+const QString strUrls = QStringLiteral("URLs");
+
+// A check-box value must be a whole number from 0 to 2; anything else gives the box's default.
+int CheckBoxValue(const QString& strValue, int intDefault)
+{
+    bool blnNumber = false;
+    const int intValue = strValue.toInt(&blnNumber);
+    return blnNumber && intValue >= 0 && intValue <= 2 ? intValue : intDefault;
+}
+
+} // namespace
+
+RouterProfile::RouterProfile(ProfileDefaults defaults)
+    : defaults(std::move(defaults))
+{ }
+
+void RouterProfile::SetAppFolder(const QString& strFolder)
+{
+    strAppFolder = QDir::fromNativeSeparators(strFolder);
+    strAppFolder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!strAppFolder.isEmpty() && !strAppFolder.endsWith(QLatin1Char('/')))
+        strAppFolder += QLatin1Char('/');
+    strSettingsFile = strAppFolder + QStringLiteral("Settings.ini");
+}
+
+void RouterProfile::SelectClass(int intIndex)
+{
+    const ClassEntry& entry = arrClasses.at(static_cast<std::size_t>(intIndex));
+    intSelectedOption = intIndex;
+    intRouterClass = entry.intRouterClass;
+    blnDumpVisible = entry.blnDumpVisible;
+    strProfileName = QString::fromLatin1(entry.strProfileName);
+    strProfileFile = strAppFolder + strProfileName;
+}
+
+void RouterProfile::SelectAtStartup(PageTable& pages)
+{
+    strSettingsFile = strAppFolder + QStringLiteral("Settings.ini");
+    strProfileName.clear();
+    if (QFileInfo(strSettingsFile).isFile()) {
+        strProfileName = ReadIni(strOptions, QStringLiteral("Router INI"), strSettingsFile);
+        if (!strProfileName.isEmpty())
+            strProfileFile = strAppFolder + strProfileName;
+    }
+
+    // Only an exact name selects a class: anything else, a name differing in letter case
+    // included, falls back to Class I.
+    int intIndex = 0;
+    for (std::size_t intEntry = 0; intEntry < arrClasses.size(); ++intEntry) {
+        if (strProfileName == QLatin1String(arrClasses.at(intEntry).strProfileName))
+            intIndex = static_cast<int>(intEntry);
+    }
+    SelectClass(intIndex);
+    LoadProfile(pages);
+}
+
+void RouterProfile::SwitchClass(int intIndex, PageTable& pages)
+{
+    if (intIndex < 0 || intIndex >= static_cast<int>(arrClasses.size()))
+        return;
+    SelectClass(intIndex);
+    LoadProfile(pages);
+}
+
+void RouterProfile::LoadProfile(PageTable& pages)
+{
+    const bool blnPresent = !strProfileFile.isEmpty() && QFileInfo(strProfileFile).isFile();
+    if (!blnPresent) {
+        // The log-in, log-out, product and modem pages have no default and keep what the previous
+        // profile set; so do the router address, the password and "Remember password?".
+        strAdmin = defaults.strAdmin;
+        strPort = defaults.strPort;
+        strSystemLogPage = defaults.strSystemLogPage;
+        strAdslPage = defaults.strAdslPage;
+        strPingIP = defaults.strPingIP;
+        strPingHost = defaults.strPingHost;
+        strDiagTestPage = defaults.strDiagTestPage;
+        strPppPage = defaults.strPppPage;
+        strHomePage = defaults.strHomePage;
+        intHidePassword = defaults.intHidePassword;
+        intCensor = defaults.intCensor;
+        strDiagnosticID = defaults.strDiagnosticID;
+    } else {
+        // Once the file exists, a missing key reads as empty: no fallback to the defaults.
+        const auto readUrl
+            = [this](const char* strKey) { return ReadIni(strUrls, QLatin1String(strKey), strProfileFile); };
+        const auto readOption
+            = [this](const char* strKey) { return ReadIni(strOptions, QLatin1String(strKey), strProfileFile); };
+        strSystemLogPage = readUrl("System log");
+        strAdslPage = readUrl("ADSL page");
+        strDiagTestPage = readUrl("Diagnostic test");
+        strPppPage = readUrl("PPP settings");
+        strLogoutPage = readUrl("Log out");
+        strLoginPage = readUrl("Log in");
+        strProductInfoPage = readUrl("Product Info");
+        strModemStatusPage = readUrl("Modem status page");
+        strHomePage = readUrl("Home page");
+        strAdmin = readOption("Admin name");
+        strPort = readOption("Port");
+        strPassword = readOption("Password");
+        intSavePassword = CheckBoxValue(readOption("Save password"), defaults.intSavePassword);
+        strPingIP = readOption("Google IP");
+        // The host pinged by name is always the built-in one, whatever the file says.
+        strPingHost = defaults.strPingHost;
+        strRouterIP = readOption("Router's IP address");
+        intHidePassword = CheckBoxValue(readOption("Hide password"), defaults.intHidePassword);
+        intCensor = CheckBoxValue(readOption("Censor IPs"), defaults.intCensor);
+        strDiagnosticID = readOption("Diagnostic ID");
+    }
+    pages.RebuildPageTable(*this);
+}
+
+void RouterProfile::SaveOnClose() const
+{
+    WriteIni(strOptions, QStringLiteral("Router INI"), strProfileName, strSettingsFile);
+
+    const auto writeOption = [this](const char* strKey, const QString& strValue) {
+        WriteIni(strOptions, QLatin1String(strKey), strValue, strProfileFile);
+    };
+    writeOption("Admin name", strAdmin);
+    writeOption("Port", strPort);
+    writeOption("Save password", QString::number(intSavePassword));
+    // The password is kept in the file only while "Remember password?" is checked; otherwise an
+    // earlier stored one is erased.
+    writeOption("Password", intSavePassword == 1 ? strPassword : QString());
+    writeOption("Hide password", QString::number(intHidePassword));
+    writeOption("Censor IPs", QString::number(intCensor));
+    writeOption("Ping host name", strPingHost);
+    writeOption("Router's IP address", strRouterIP);
+}

@@ -1,0 +1,137 @@
+#include "config/PageTable.h"
+#include "config/PageTrace.h"
+#include "config/RouterProfile.h"
+#include "support/TestRegistry.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+QByteArray FileBytes(const QString& strFile)
+{
+    QFile file(strFile);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPageTable : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void longestMatchingPathWinsWhateverTheCase()
+    {
+        PageTable pages;
+        pages.RegisterPage(QStringLiteral("/doc/syslog.htm"), intPageSystemLog);
+        pages.RegisterPage(QStringLiteral("/doc/"), intPageHome);
+        pages.SortPages();
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/DOC/SYSLOG.HTM")), intPageSystemLog);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Doc/other.htm")), intPageHome);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status.htm")), intPageNone);
+        QCOMPARE(pages.FindPage(QString()), intPageNone);
+    }
+
+    void registerTakesOverAnEmptyFirstEntry()
+    {
+        PageTable pages;
+        pages.RegisterPage(QString(), intPageLogin); // an empty table gets the entry appended
+        pages.RegisterPage(QStringLiteral("/a"), intPageAdsl); // takes over the empty entry 0
+        pages.RegisterPage(QString(), intPageLogout); // entry 0 is used now: appended, even though empty
+        QCOMPARE(pages.arrPages.size(), std::size_t(2));
+        QCOMPARE(pages.arrPages[0].strPath, QStringLiteral("/a"));
+        QCOMPARE(pages.arrPages[0].lngPage, intPageAdsl);
+        QCOMPARE(pages.arrPages[1].strPath, QString());
+        QCOMPARE(pages.arrPages[1].lngPage, intPageLogout);
+    }
+
+    void rebuildRegistersTheProfilePaths()
+    {
+        RouterProfile profile;
+        profile.strLoginPage = QStringLiteral("/login.htm");
+        profile.strSystemLogPage = QStringLiteral("/status/syslog.htm");
+        profile.strAdslPage = QStringLiteral("/status/adsl.htm");
+        profile.strDiagTestPage = QStringLiteral("/diag/diagtest.htm");
+        profile.strPppPage = QStringLiteral("/setup/ppp.htm");
+        profile.strLogoutPage = QStringLiteral("/logout.htm");
+        profile.strHomePage = QStringLiteral("/status/");
+
+        PageTable pages;
+        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), intPagePppLink); // left from a run
+        pages.RebuildPageTable(profile);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), intPageNone);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Login.htm")), intPageLogin);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/logout.htm")), intPageLogout);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/syslog.htm")), intPageSystemLog);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/adsl.htm?x=1")), intPageAdsl);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/home.htm")), intPageHome);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/diag/diagtest.htm")), intPageDiagTest);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp.htm")), intPagePpp);
+        // The product and modem pages are empty here: they stand in the table but never match.
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/product.htm")), intPageNone);
+        for (const PageEntry& entry : pages.arrPages)
+            QVERIFY(entry.lngPage != intPagePppLink && entry.lngPage != intPageNone);
+
+        // A page that the run registers later is found as well.
+        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), intPagePppLink);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), intPagePppLink);
+    }
+
+    void traceLines()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PageTrace trace;
+        trace.strAppFolder = dir.path() + QLatin1Char('/');
+        const QString strLog = dir.filePath(QStringLiteral("log.txt"));
+
+        trace.WriteTrace(QStringLiteral("Moving to /doc/syslog.htm"), false);
+        trace.WriteTrace(QStringLiteral("<<Page 2>>"), true);
+        QVERIFY(!QFile::exists(strLog));
+
+        trace.blnDebugView = true;
+        const QDateTime dtBefore = QDateTime::currentDateTime().addSecs(-1);
+        trace.WriteTrace(QStringLiteral("<<Page 2>>"), true);
+        trace.WriteTrace(QStringLiteral("line one\r\nline two"), false);
+        trace.WriteTrace(QStringLiteral("elsewhere"), true, QStringLiteral("other.txt"));
+        const QDateTime dtAfter = QDateTime::currentDateTime().addSecs(1);
+
+        const QByteArray bytLog = FileBytes(strLog);
+        QVERIFY(bytLog.startsWith("<<Page 2>>\r\n"));
+        const QRegularExpression rxStamped(
+            QStringLiteral("^(\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d) line one\r\nline two\r\n$"));
+        const QRegularExpressionMatch match = rxStamped.match(QString::fromUtf8(bytLog.mid(12)));
+        QVERIFY2(match.hasMatch(), bytLog.constData());
+        const QDateTime dtStamp = QDateTime::fromString(match.captured(1), QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        QVERIFY(dtStamp >= dtBefore.addMSecs(-dtBefore.time().msec()) && dtStamp <= dtAfter);
+        QCOMPARE(FileBytes(dir.filePath(QStringLiteral("other.txt"))), QByteArray("elsewhere\r\n"));
+
+        // Lines are appended to what is there.
+        trace.WriteTrace(QStringLiteral("again"), true);
+        QCOMPARE(FileBytes(strLog), bytLog + "again\r\n");
+    }
+
+    void unopenableTraceIsSkipped()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("log.txt")));
+        PageTrace trace;
+        trace.blnDebugView = true;
+        trace.strAppFolder = dir.path() + QLatin1Char('/');
+        trace.WriteTrace(QStringLiteral("x"), true);
+        trace.strAppFolder = dir.filePath(QStringLiteral("missing/"));
+        trace.WriteTrace(QStringLiteral("x"), true);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("log.txt"))).isDir());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing"))));
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestPageTable)
+#include "TestPageTable.moc"

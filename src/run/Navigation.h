@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class PageTrace;
+class RouterBrowser;
+
+// The window fields that make up a router address: administrator name, password, router address
+// and port, as typed.
+struct RouterLogin
+{
+    QString strUser;
+    QString strPassword;
+    QString strAddress;
+    QString strPort;
+};
+
+// "http://" + address + ":" + port + path; with blnUrlLogin the user name and password go in front
+// of the address as "user:password@". They are percent-encoded there, so that a password holding
+// "@", ":", "/" or "#" can neither break the address nor send the log-in to another host. Address,
+// port and path are used as typed; an empty path leaves nothing after the port.
+QString BuildRouterUrl(const RouterLogin& login, bool blnUrlLogin, const QString& strPath);
+
+// Writes the trace line "Moving to " + path and starts loading the router page strPath; returns
+// before the page has loaded.
+void NavigateTo(
+    RouterBrowser& browser, const PageTrace& trace, const RouterLogin& login, bool blnUrlLogin, const QString& strPath);

@@ -1,0 +1,80 @@
+// Fuzzes the INI reader and writer on arbitrary file contents.
+//
+// Input layout: section NUL key NUL value NUL file contents. Inputs with fewer than three NUL
+// bytes are file contents only and use a fixed section, key and value.
+//
+// Checked: reading never fails; a write that is accepted reads back exactly, and leaves every
+// other value of the file as it was.
+
+#include "config/IniFile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+
+namespace
+{
+
+QString TrimBlanks(const QString& strText)
+{
+    qsizetype intStart = 0;
+    qsizetype intEnd = strText.size();
+    while (intStart < intEnd && (strText.at(intStart) == QLatin1Char(' ') || strText.at(intStart) == QLatin1Char('\t')))
+        ++intStart;
+    while (intEnd > intStart
+        && (strText.at(intEnd - 1) == QLatin1Char(' ') || strText.at(intEnd - 1) == QLatin1Char('\t')))
+        --intEnd;
+    return strText.mid(intStart, intEnd - intStart);
+}
+
+bool SameName(const QString& strOne, const QString& strOther)
+{
+    return TrimBlanks(strOne).compare(TrimBlanks(strOther), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytInput(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QString strSection = QStringLiteral("Options");
+    QString strKey = QStringLiteral("Port");
+    QString strValue = QStringLiteral("8080");
+    QByteArray bytText = bytInput;
+    const QList<QByteArray> arrParts = bytInput.split('\0');
+    if (arrParts.size() >= 4) {
+        strSection = QString::fromUtf8(arrParts.at(0));
+        strKey = QString::fromUtf8(arrParts.at(1));
+        strValue = QString::fromUtf8(arrParts.at(2));
+        bytText = bytInput.mid(arrParts.at(0).size() + arrParts.at(1).size() + arrParts.at(2).size() + 3);
+    }
+
+    // Other values whose reading must not change: the target's neighbours and the usual profile keys.
+    const QList<std::pair<QString, QString>> arrProbes { { strSection, QStringLiteral("Port") },
+        { strSection, QStringLiteral("Password") }, { QStringLiteral("Options"), strKey },
+        { QStringLiteral("URLs"), QStringLiteral("Log in") }, { QStringLiteral("Options"), QStringLiteral("Port") } };
+    QList<QString> arrBefore;
+    for (const auto& probe : arrProbes)
+        arrBefore << ReadIniText(bytText, probe.first, probe.second);
+    ReadIniText(bytText, strSection, strKey);
+
+    QByteArray bytWritten = bytText;
+    if (!UpdateIniText(bytWritten, strSection, strKey, strValue)) {
+        if (bytWritten != bytText)
+            std::abort(); // a refused write must leave the contents alone
+        return 0;
+    }
+    if (ReadIniText(bytWritten, strSection, strKey) != strValue)
+        std::abort();
+    for (qsizetype intProbe = 0; intProbe < arrProbes.size(); ++intProbe) {
+        const auto& probe = arrProbes.at(intProbe);
+        if (SameName(probe.first, strSection) && SameName(probe.second, strKey))
+            continue;
+        if (ReadIniText(bytWritten, probe.first, probe.second) != arrBefore.at(intProbe))
+            std::abort();
+    }
+    return 0;
+}

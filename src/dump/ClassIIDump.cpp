@@ -11,16 +11,6 @@ namespace
 {
 const QString CRLF = QStringLiteral("\r\n");
 
-QString TrimSpaces(const QString& strText)
-{
-    int intStart = 0;
-    int intEnd = static_cast<int>(strText.size());
-    while (intStart < intEnd && strText.at(intStart) == QLatin1Char(' '))
-        ++intStart;
-    while (intEnd > intStart && strText.at(intEnd - 1) == QLatin1Char(' '))
-        --intEnd;
-    return strText.mid(intStart, intEnd - intStart);
-}
 } // namespace
 
 ClassIIDump::ClassIIDump(DiagnosticRun& run)

@@ -12,8 +12,16 @@ struct RunFixture
 {
     static QString Base() { return QStringLiteral("http://127.0.0.1:80"); }
 
+    static ProfileDefaults LoopbackDefaults()
+    {
+        ProfileDefaults defaults;
+        defaults.strPingIP = QStringLiteral("127.0.0.1");
+        defaults.strPingHost = QStringLiteral("localhost");
+        return defaults;
+    }
+
     explicit RunFixture(int intClass)
-        : profile(ProfileDefaults { QStringLiteral("127.0.0.1"), QStringLiteral("localhost") })
+        : profile(LoopbackDefaults())
         , run(host, profile, pages, trace, vendors)
     {
         profile.intRouterClass = intClass;

@@ -38,7 +38,8 @@ private Q_SLOTS:
 
         const QString strBody = strSysLogBody
             + QStringLiteral("\r\n\r\n\r\n\r\nSNR Margin: 12.5dB DOWN, 11.0dB UP\r\nLine Attenuation: 31dB DOWN, 17dB UP"
-                             "\r\nPing Gateway: PASS\r\nQuery DNS: PASS");
+                             // the page's last line was skipped, so the CR LF after the kept one stays
+                             "\r\n\r\nPing Gateway: PASS\r\nQuery DNS: PASS");
         QCOMPARE(f.run.strReportBody, strBody);
         QVERIFY(f.run.blnFinished);
         QCOMPARE(f.run.intNextPage, 0);

@@ -1,0 +1,269 @@
+#include "privacy/ReportFilter.h"
+
+#include "readers/TextHelpers.h"
+
+#include <QStringView>
+
+namespace
+{
+const QString strCrLf = QStringLiteral("\r\n");
+const QString strZeroHardwareAddress = QStringLiteral("00-00-00-00-00-00");
+
+// Lines holding any of these (in any case) name public hosts, name servers, the network layout or
+// the PC's own listing; their numbers are never collected for censoring.
+const QStringList& ExemptKeywords()
+{
+    static const QStringList keywords = QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
+                                                       "IP Address. . . . . . . . . . . . :^http://")
+                                            .split(QLatin1Char('^'));
+    return keywords;
+}
+
+bool HasExemptKeyword(const QString& strLine)
+{
+    for (const QString& strKeyword : ExemptKeywords()) {
+        if (strLine.contains(strKeyword, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool IsHardwareAddressLine(const QString& strLine)
+{
+    return strLine.contains(QStringLiteral("Physical Address")) && !strLine.contains(strZeroHardwareAddress);
+}
+
+bool IsHexDigit(QChar ch)
+{
+    const char16_t c = ch.unicode();
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool IsAddressChar(QChar ch)
+{
+    return IsHexDigit(ch) || ch == QLatin1Char(':') || ch == QLatin1Char('.');
+}
+
+bool IsWordChar(QChar ch)
+{
+    return ch.isLetterOrNumber() || ch == QLatin1Char('_');
+}
+
+bool IsDottedQuad(QStringView text)
+{
+    const QList<QStringView> octets = text.split(QLatin1Char('.'));
+    if (octets.size() != 4)
+        return false;
+    for (const QStringView octet : octets) {
+        if (octet.isEmpty() || octet.size() > 3)
+            return false;
+        for (const QChar ch : octet) {
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+                return false;
+        }
+        if (octet.toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+// Counts the 16-bit groups of one side of "::"; -1 when a group is malformed. Only the last group
+// of the whole address (blnMayEndInQuad) may be a dotted IPv4 address, which fills two groups.
+int CountGroups(QStringView part, bool blnMayEndInQuad)
+{
+    if (part.isEmpty())
+        return 0;
+    const QList<QStringView> groups = part.split(QLatin1Char(':'));
+    int intCount = 0;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const QStringView group = groups.at(i);
+        if (blnMayEndInQuad && i == groups.size() - 1 && group.contains(QLatin1Char('.'))) {
+            if (!IsDottedQuad(group))
+                return -1;
+            intCount += 2;
+            continue;
+        }
+        if (group.isEmpty() || group.size() > 4)
+            return -1;
+        for (const QChar ch : group) {
+            if (!IsHexDigit(ch))
+                return -1;
+        }
+        ++intCount;
+    }
+    return intCount;
+}
+
+bool IsIpv6Address(QStringView token)
+{
+    const qsizetype gap = token.indexOf(QStringLiteral("::"));
+    if (gap < 0)
+        return CountGroups(token, true) == 8;
+    const QStringView head = token.left(gap);
+    const QStringView tail = token.mid(gap + 2);
+    if (tail.contains(QStringLiteral("::")))
+        return false;
+    const int intHead = CountGroups(head, false);
+    const int intTail = CountGroups(tail, true);
+    // "::" alone stands for no address worth hiding and is more often a scope operator.
+    return intHead >= 0 && intTail >= 0 && intHead + intTail <= 7 && intHead + intTail > 0;
+}
+
+// The value of a "DHCPv6 Client DUID" line (hexadecimal pairs joined by dashes after the first
+// colon) replaced by the mask; other lines come back unchanged.
+QString MaskDuidLine(const QString& strLine)
+{
+    const qsizetype label = strLine.indexOf(QStringLiteral("DHCPv6 Client DUID"), 0, Qt::CaseInsensitive);
+    if (label < 0)
+        return strLine;
+    const qsizetype colon = strLine.indexOf(QLatin1Char(':'), label);
+    if (colon < 0)
+        return strLine;
+    qsizetype start = colon + 1;
+    while (start < strLine.size() && strLine.at(start) == QLatin1Char(' '))
+        ++start;
+    qsizetype end = start;
+    while (end < strLine.size() && (IsHexDigit(strLine.at(end)) || strLine.at(end) == QLatin1Char('-')))
+        ++end;
+    if (end == start)
+        return strLine;
+    QString strMasked = strLine;
+    strMasked.replace(start, end - start, strDuidMask);
+    return strMasked;
+}
+
+QString MaskIdentifiers(const QString& strLine)
+{
+    return MaskIpv6Addresses(MaskDuidLine(strLine));
+}
+} // namespace
+
+QString MaskIpv6Addresses(const QString& strLine)
+{
+    QString strResult;
+    bool blnMasked = false;
+    qsizetype copied = 0;
+    qsizetype i = 0;
+    while (i < strLine.size()) {
+        if (!IsAddressChar(strLine.at(i))) {
+            ++i;
+            continue;
+        }
+        qsizetype start = i;
+        qsizetype end = i;
+        while (end < strLine.size() && IsAddressChar(strLine.at(end)))
+            ++end;
+        i = end;
+        // A single colon in front separates a label ("Address:fe80::1"); dots or a single colon
+        // behind end a sentence or a label.
+        const bool blnColonInFront
+            = strLine.at(start) == QLatin1Char(':') && (end - start < 2 || strLine.at(start + 1) != QLatin1Char(':'));
+        if (blnColonInFront)
+            ++start;
+        const qsizetype runEnd = end;
+        while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
+            --end;
+        if (end - start >= 2 && strLine.at(end - 1) == QLatin1Char(':') && strLine.at(end - 2) != QLatin1Char(':'))
+            --end;
+        // A run glued to a word ("foo::bar", "fe80::1x") is not an address.
+        if (!blnColonInFront && start > 0 && IsWordChar(strLine.at(start - 1)))
+            continue;
+        if (end == runEnd && end < strLine.size() && IsWordChar(strLine.at(end)))
+            continue;
+        if (end <= start || !IsIpv6Address(QStringView(strLine).mid(start, end - start)))
+            continue;
+        strResult += QStringView(strLine).mid(copied, start - copied);
+        strResult += strIpv6Mask;
+        copied = end;
+        blnMasked = true;
+    }
+    if (!blnMasked)
+        return strLine;
+    strResult += QStringView(strLine).mid(copied);
+    return strResult;
+}
+
+QStringList FindDottedNumbers(const QString& strLine)
+{
+    // A time stamp in front of the first "|" is skipped.
+    QStringView examined(strLine);
+    const int lngFirstDigit = FindDigit(strLine, false);
+    const qsizetype bar = strLine.indexOf(QLatin1Char('|')) + 1;
+    if (lngFirstDigit > 0 && bar > lngFirstDigit)
+        examined = examined.mid(bar);
+
+    QStringList runs;
+    const QString strExamined = examined.toString();
+    qsizetype from = 0;
+    while (from < strExamined.size()) {
+        if (strExamined.at(from) < QLatin1Char('0') || strExamined.at(from) > QLatin1Char('9')) {
+            ++from;
+            continue;
+        }
+        int lngStart = static_cast<int>(from) + 1;
+        const int lngEnd = EndOfNumber(strExamined, lngStart);
+        // A run that reaches the end of the text is a run all the same.
+        const qsizetype end = lngEnd == 0 ? strExamined.size() : lngEnd - 1;
+        QString strRun = strExamined.mid(from, end - from);
+        from = end;
+        if (CountOccurrences(strRun, QStringLiteral(".")) < 3)
+            continue;
+        // A full stop after an address belongs to the sentence, unless the dots are all there is.
+        QString strTrimmed = strRun;
+        while (strTrimmed.endsWith(QLatin1Char('.')))
+            strTrimmed.chop(1);
+        if (CountOccurrences(strTrimmed, QStringLiteral(".")) >= 3)
+            strRun = strTrimmed;
+        runs.append(strRun);
+    }
+    return runs;
+}
+
+QString FindDottedNumber(const QString& strLine)
+{
+    const QStringList runs = FindDottedNumbers(strLine);
+    return runs.isEmpty() ? QString() : runs.first();
+}
+
+QString FilterReport(const QString& strText, int intCensor)
+{
+    if (intCensor != 1)
+        return strText;
+
+    QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
+    QStringList candidates;
+    for (QString& strLine : lines) {
+        // Every test looks at the line as it came; a later replacement overrides an earlier one.
+        const QString strOriginal = strLine;
+        if (IsHardwareAddressLine(strOriginal))
+            strLine = strPhysicalAddressLine;
+        if (strOriginal.contains(QStringLiteral("Ethernet MAC "), Qt::CaseInsensitive))
+            strLine = strEthernetMacLine;
+        if (strOriginal.contains(QStringLiteral("SSID="), Qt::CaseInsensitive))
+            strLine = strSsidLine;
+        strLine = MaskIdentifiers(strLine);
+        if (strOriginal.contains(QLatin1Char('.')) && FindDigit(strOriginal, false) > 0
+            && !HasExemptKeyword(strOriginal))
+            candidates += FindDottedNumbers(strOriginal);
+    }
+
+    QString strFiltered = lines.join(strCrLf);
+    for (const QString& strCandidate : candidates)
+        strFiltered.replace(strCandidate, strAddressMask, Qt::CaseSensitive);
+    return strFiltered;
+}
+
+QString CensorMacAddresses(const QString& strText)
+{
+    QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
+    for (QString& strLine : lines) {
+        if (IsHardwareAddressLine(strLine)) {
+            // The value runs from the first colon to the next one or the end of the line.
+            const QString strMac = TrimSpaces(GetField(strLine, QStringLiteral(":"), 2));
+            if (!strMac.isEmpty())
+                strLine.replace(strMac, strHardwareMask, Qt::CaseSensitive);
+        }
+        strLine = MaskIdentifiers(strLine);
+    }
+    return lines.join(strCrLf);
+}

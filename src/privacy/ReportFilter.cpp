@@ -3,6 +3,7 @@
 #include "readers/TextHelpers.h"
 
 #include <QStringView>
+#include <algorithm>
 
 namespace
 {
@@ -170,7 +171,8 @@ QString MaskIpv6Addresses(const QString& strLine)
             continue;
         if (end == runEnd && end < strLine.size() && IsWordChar(strLine.at(end)))
             continue;
-        if (end <= start || !IsIpv6Address(QStringView(strLine).mid(start, end - start)))
+        const QStringView token = QStringView(strLine).mid(start, std::max<qsizetype>(0, end - start));
+        if (token.count(QLatin1Char(':')) < 2 || !IsIpv6Address(token))
             continue;
         strResult += QStringView(strLine).mid(copied, start - copied);
         strResult += strIpv6Mask;

@@ -1,0 +1,1 @@
+quorvane_add_fuzzer(report_filter quorvane_privacy)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "net/EchoProbe.h"
+
+#ifdef Q_OS_WIN
+
+// Echo service of the platform's ICMP helper library (IcmpCreateFile, IcmpSendEcho,
+// IcmpCloseHandle), with the sockets library started in version 1.1 around each probe.
+class WindowsEchoFacility : public EchoFacility
+{
+public:
+    int SendEcho(quint32 ulAddress, const QByteArray& payload, int intTimeoutMs, EchoReply& reply) override;
+    bool StartSocketsLibrary() override;
+    bool StopSocketsLibrary() override;
+};
+
+#endif

@@ -15,7 +15,8 @@ folder=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd) || exit 1
 root=${NETWORKINFO_ROOT:-}
 output="$folder/ipcon.txt"
 partial="$folder/ipcon.txt.$$.tmp"
-trap 'rm -f "$partial"' EXIT HUP INT TERM
+trap 'rm -f "$partial"' EXIT
+trap 'exit 1' HUP INT TERM
 
 read_first_line() {
     if [ -r "$1" ]; then

@@ -1,0 +1,89 @@
+// quorvane-routersim: a simulated ADSL router of Class I, II or V on 127.0.0.1, for tests, demos
+// and benchmarks. Prints "port=<N>" on standard output once it listens and serves until SIGTERM
+// or SIGINT, or until its lifetime runs out, so that a forgotten simulator never lingers.
+#include "RouterSimulator.h"
+#include "SimOptions.h"
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <signal.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// Waits until SIGTERM or SIGINT arrives or intSeconds have passed. Both signals are blocked in
+// every thread (the mask is set before any thread starts) and taken here synchronously, so no
+// signal handler has to touch the server.
+void WaitForSignalOrTimeout(const sigset_t& signals, int intSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(intSeconds);
+    while (true) {
+        const auto remaining = deadline - std::chrono::steady_clock::now();
+        if (remaining <= std::chrono::nanoseconds::zero())
+            return;
+        const auto lngNanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(remaining).count();
+        timespec timeout {};
+        timeout.tv_sec = static_cast<time_t>(lngNanoseconds / 1000000000);
+        timeout.tv_nsec = static_cast<long>(lngNanoseconds % 1000000000);
+        if (sigtimedwait(&signals, nullptr, &timeout) > 0)
+            return;
+        // EAGAIN: the time is up (checked above on the next turn); EINTR: some other signal.
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    SimOptions options;
+    const std::string strError = ParseSimOptions(arguments, options);
+    if (!strError.empty()) {
+        std::fprintf(stderr, "quorvane-routersim: %s\n", strError.c_str());
+        return 2;
+    }
+    if (options.blnHelp) {
+        std::fputs(SimUsage().c_str(), stdout);
+        return 0;
+    }
+
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    RouterSimulator simulator(options);
+    const int intPort = simulator.Bind();
+    if (intPort < 0) {
+        std::fprintf(stderr, "quorvane-routersim: cannot listen on 127.0.0.1 port %d\n", options.intPort);
+        return 1;
+    }
+
+    std::promise<bool> served;
+    std::future<bool> servedResult = served.get_future();
+    std::thread server([&simulator, &served] { served.set_value(simulator.Serve()); });
+
+    std::printf("port=%d\n", intPort);
+    std::fflush(stdout);
+    std::fprintf(stderr, "quorvane-routersim: Class %s router (scenario %s) on http://127.0.0.1:%d/\n",
+        RouterClassName(options.routerClass).c_str(), options.strScenario.c_str(), intPort);
+
+    WaitForSignalOrTimeout(signals, options.intLifetimeSeconds);
+    simulator.Stop();
+
+    // Connections that a client keeps open are only noticed between requests; when they hold the
+    // server up for long, leave without waiting for them.
+    if (servedResult.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+        std::fflush(stderr);
+        _exit(0);
+    }
+    server.join();
+    return servedResult.get() ? 0 : 1;
+}

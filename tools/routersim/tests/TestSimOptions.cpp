@@ -1,0 +1,136 @@
+#include "SimOptions.h"
+#include "SimTestKit.h"
+
+#include <QTest>
+
+namespace
+{
+
+std::string Parse(const std::vector<std::string>& arguments, SimOptions& options)
+{
+    return ParseSimOptions(arguments, options);
+}
+
+} // namespace
+
+class TestSimOptions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void DefaultsNeedOnlyTheClass()
+    {
+        SimOptions options;
+        QCOMPARE(Parse({ "--class", "II" }, options), std::string());
+        QVERIFY(options.routerClass == RouterClass::ClassII);
+        QCOMPARE(options.intPort, 0);
+        QCOMPARE(options.strUser, std::string("admin"));
+        QCOMPARE(options.strPassword, std::string("secret"));
+        QCOMPARE(options.intRefreshSeconds, 1);
+        QCOMPARE(options.intLifetimeSeconds, 600);
+        QCOMPARE(options.strScenario, std::string("normal"));
+        QVERIFY(!options.scenario.blnLoginRefused && !options.scenario.blnDiagNever && !options.scenario.blnDiagError
+            && !options.scenario.blnReloadForever && !options.scenario.blnNoPppLink && !options.scenario.blnProcDiag
+            && !options.scenario.blnDigest);
+    }
+
+    void EveryOptionInBothSpellings()
+    {
+        SimOptions options;
+        QCOMPARE(Parse({ "--port=8081", "--class", "v", "--scenario", "login-refused", "--user=root", "--password",
+                           "p w=d", "--refresh-seconds", "0", "--lifetime-seconds=3600", "--verbose" },
+                     options),
+            std::string());
+        QVERIFY(options.routerClass == RouterClass::ClassV);
+        QCOMPARE(options.intPort, 8081);
+        QVERIFY(options.scenario.blnLoginRefused);
+        QCOMPARE(options.strUser, std::string("root"));
+        QCOMPARE(options.strPassword, std::string("p w=d"));
+        QCOMPARE(options.intRefreshSeconds, 0);
+        QCOMPARE(options.intLifetimeSeconds, 3600);
+        QVERIFY(options.blnVerbose);
+    }
+
+    void EmptyCredentialsAreAllowed()
+    {
+        SimOptions options;
+        QCOMPARE(Parse({ "--class", "I", "--user", "", "--password=" }, options), std::string());
+        QCOMPARE(options.strUser, std::string());
+        QCOMPARE(options.strPassword, std::string());
+    }
+
+    void BadValuesNameTheirOption_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("option");
+        QTest::newRow("no class") << QStringList { "--port", "0" } << "--class";
+        QTest::newRow("unknown class") << QStringList { "--class", "III" } << "--class";
+        QTest::newRow("port too big") << QStringList { "--class", "I", "--port", "65536" } << "--port";
+        QTest::newRow("negative port") << QStringList { "--class", "I", "--port", "-1" } << "--port";
+        QTest::newRow("port with text") << QStringList { "--class", "I", "--port", "80x" } << "--port";
+        QTest::newRow("huge port") << QStringList { "--class", "I", "--port", "99999999999999" } << "--port";
+        QTest::newRow("lifetime zero") << QStringList { "--class", "I", "--lifetime-seconds", "0" }
+                                       << "--lifetime-seconds";
+        QTest::newRow("lifetime too long")
+            << QStringList { "--class", "I", "--lifetime-seconds", "3601" } << "--lifetime-seconds";
+        QTest::newRow("refresh empty") << QStringList { "--class", "I", "--refresh-seconds=" } << "--refresh-seconds";
+        QTest::newRow("missing value") << QStringList { "--class", "I", "--user" } << "--user";
+        QTest::newRow("unknown option") << QStringList { "--class", "I", "--colour", "red" } << "--colour";
+        QTest::newRow("unknown scenario") << QStringList { "--class", "I", "--scenario", "fast" } << "--scenario";
+        QTest::newRow("digest on II") << QStringList { "--class", "II", "--scenario", "digest" } << "--scenario";
+        QTest::newRow("no link on I") << QStringList { "--class", "I", "--scenario", "no-ppp-link" } << "--scenario";
+        QTest::newRow("proc on V") << QStringList { "--class", "V", "--scenario", "proc-diag" } << "--scenario";
+        QTest::newRow("never and error") << QStringList { "--class", "V", "--scenario", "diag-never,diag-error" }
+                                         << "--scenario";
+        QTest::newRow("proc and never") << QStringList { "--class", "II", "--scenario", "proc-diag,diag-never" }
+                                        << "--scenario";
+        QTest::newRow("normal and more") << QStringList { "--class", "I", "--scenario", "normal,digest" }
+                                         << "--scenario";
+        QTest::newRow("empty scenario") << QStringList { "--class", "I", "--scenario", "" } << "--scenario";
+    }
+
+    void BadValuesNameTheirOption()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, option);
+        std::vector<std::string> args;
+        for (const QString& strArgument : arguments)
+            args.push_back(strArgument.toStdString());
+        SimOptions options;
+        const std::string strError = Parse(args, options);
+        QVERIFY2(!strError.empty(), "accepted");
+        QVERIFY2(Contains(strError, option.toStdString()), strError.c_str());
+        QVERIFY(!Contains(strError, "\n"));
+    }
+
+    void ScenariosCombine()
+    {
+        SimOptions options;
+        QCOMPARE(Parse({ "--class", "I", "--scenario", "digest,login-refused" }, options), std::string());
+        QVERIFY(options.scenario.blnDigest);
+        QVERIFY(options.scenario.blnLoginRefused);
+        QVERIFY(!options.scenario.blnDiagError);
+
+        QCOMPARE(
+            Parse({ "--class", "II", "--scenario", "no-ppp-link,proc-diag,reload-forever" }, options), std::string());
+        QVERIFY(options.scenario.blnNoPppLink && options.scenario.blnProcDiag && options.scenario.blnReloadForever);
+    }
+
+    void ScenarioIsCheckedAgainstTheClassGivenLater()
+    {
+        SimOptions options;
+        QVERIFY(!Parse({ "--scenario", "digest", "--class", "V" }, options).empty());
+        QCOMPARE(Parse({ "--scenario", "digest", "--class", "I" }, options), std::string());
+    }
+
+    void HelpNeedsNothingElse()
+    {
+        SimOptions options;
+        QCOMPARE(Parse({ "--help" }, options), std::string());
+        QVERIFY(options.blnHelp);
+        QVERIFY(Contains(SimUsage(), "--lifetime-seconds"));
+    }
+};
+
+ROUTERSIM_TEST(TestSimOptions)
+#include "TestSimOptions.moc"

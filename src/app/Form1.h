@@ -1,0 +1,160 @@
+#pragma once
+
+#include "config/PageTable.h"
+#include "config/PageTrace.h"
+#include "config/RouterProfile.h"
+#include "readers/VendorTable.h"
+#include "run/RunHost.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class ClassIIDump;
+class DiagnosticRun;
+class OrloSimpleButton;
+class PageView;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class ValueCheckBox;
+class WindowRunHost;
+class vbkToolTip;
+enum class RunOutcome;
+
+// Opens an address in the desktop's default browser. The result is not used.
+using UrlOpener = std::function<void(const QString& strAddress)>;
+
+// What the window is built with. The program uses the defaults; tests point the window at a folder
+// of their own, a loopback ping host and an opener that only records.
+struct Form1Setup
+{
+    // The application folder with the settings, profiles and scripts; the program's folder when
+    // empty.
+    QString strAppFolder;
+    ProfileDefaults defaults;
+    // QDesktopServices::openUrl when empty.
+    UrlOpener opener;
+};
+
+// The tool's only window: the router fields, the class option buttons, the check boxes, the three
+// commands, the report box, the status line and, below it, the browser area that the debug view
+// uncovers. It owns the configuration, the page table and the run.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+
+public:
+    // Builds the window and runs its start-up: vendor table, class and profile, collapsed height,
+    // template browser and the start-up message (shown before the window itself is shown).
+    explicit Form1(Form1Setup setup = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window's caption without the version.
+    static QString BaseCaption() { return QStringLiteral("Quorvane - by Orlo"); }
+    static QString StartupMessage();
+    static QString AboutText();
+    static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+
+    // Commands and handlers, as the window's controls call them.
+    void SwitchClass(int intIndex);
+    void ApplyPasswordMask();
+    void OpenRouter();
+    void ShowAbout();
+    void ToggleDebugView();
+    void ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY);
+    void StartRun();
+    void StartDataDump();
+
+    // Read-only text boxes and disabled commands while a run is under way.
+    void SetControlsEnabled(bool blnEnabled);
+
+    // The height that ends just below the status line, in twips (computed once at start-up), and
+    // the debug view switch.
+    int CompactHeight() const { return lngCompactHeight; }
+    bool DebugView() const { return m_trace.blnDebugView; }
+    int TwipsPerPixelY() const { return m_intTwipsPerPixelY; }
+
+    // Copies the widgets' values into the profile and the profile's into the widgets.
+    void StoreFieldsInProfile();
+    void ShowProfileInFields();
+
+    RouterProfile& Profile() { return m_profile; }
+    PageTable& Pages() { return m_pages; }
+    const PageTrace& Trace() const { return m_trace; }
+    DiagnosticRun& Run() const { return *m_run; }
+    WindowRunHost& Host() const { return *m_host; }
+    vbkToolTip& ToolTip() const { return *m_tip; }
+    const RouterBrowser& TemplateBrowser() const { return *m_templateBrowser; }
+    // True while a command of the run is executing somewhere below on the stack (it may be
+    // waiting in a nested event loop).
+    bool RunCodeRunning() const;
+
+    QLineEdit* FieldBox(RunField field) const;
+    ValueCheckBox* CheckBox(RunCheck check) const;
+    QLabel* StatusLabel() const { return lblStat; }
+    QPlainTextEdit* ReportBox() const { return txtLog; }
+    PageView* BrowserView() const { return m_pBrowserView; }
+    QWidget* BrowserArea() const { return WebBrowser0; }
+
+Q_SIGNALS:
+    // A run or data dump has ended (also after the window was closed during it).
+    void RunEnded(RunOutcome outcome);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void ApplyLayout();
+    void FitFormFont();
+    void Load();
+    void SetWindowHeight(int lngTwips);
+
+    Form1Setup m_setup;
+    RouterProfile m_profile;
+    PageTable m_pages;
+    PageTrace m_trace;
+    VendorTable m_vendors;
+    int lngCompactHeight = 0;
+    int m_intTwipsPerPixelX = 15;
+    int m_intTwipsPerPixelY = 15;
+    int m_intCommandDepth = 0;
+    bool m_blnCentred = false;
+    bool m_blnClosing = false;
+
+    QLabel* imgLogo = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* txtAdmin = nullptr;
+    QLineEdit* txtPass = nullptr;
+    QLineEdit* txtIP = nullptr;
+    QLineEdit* txtPort = nullptr;
+    ValueCheckBox* chkMask = nullptr;
+    ValueCheckBox* chkPass = nullptr;
+    ValueCheckBox* chkIPConfig = nullptr;
+    ValueCheckBox* chkCensor = nullptr;
+    QRadioButton* optClass[3] = { nullptr, nullptr, nullptr };
+    QButtonGroup* m_pClassGroup = nullptr;
+    OrloSimpleButton* cmdGo = nullptr;
+    OrloSimpleButton* cmdClassIIDump = nullptr;
+    OrloSimpleButton* cmdOpen = nullptr;
+    QPlainTextEdit* txtLog = nullptr;
+    QLabel* lblStat = nullptr;
+    QWidget* WebBrowser0 = nullptr;
+    PageView* m_pBrowserView = nullptr;
+
+    WindowRunHost* m_host = nullptr;
+    vbkToolTip* m_tip = nullptr;
+    std::unique_ptr<RouterBrowser> m_templateBrowser;
+    std::unique_ptr<DiagnosticRun> m_run;
+    std::unique_ptr<ClassIIDump> m_dump;
+};

@@ -1,0 +1,69 @@
+#include "app/FormLayout.h"
+
+#include "controls/Twips.h"
+
+namespace FormLayout
+{
+const QList<ControlSpec>& Controls()
+{
+    using K = ControlKind;
+    static const QList<ControlSpec> controls = {
+        { QStringLiteral("imgLogo"), K::Picture, QString(), QStringLiteral("Click here for more information..."),
+            QRect(0, 0, 5775, 375), -1 },
+        { QStringLiteral("Label2"), K::Label, QStringLiteral("Username:"), QString(), QRect(120, 480, 855, 255), 17 },
+        { QStringLiteral("txtAdmin"), K::TextBox, QString(), QStringLiteral("Admin user name"),
+            QRect(960, 480, 1095, 285), 9 },
+        { QStringLiteral("Label1"), K::Label, QStringLiteral("Password:"), QString(), QRect(2160, 480, 735, 255), 14 },
+        { QStringLiteral("txtPass"), K::TextBox, QString(), QStringLiteral("Router's password"),
+            QRect(2880, 480, 975, 285), 3 },
+        { QStringLiteral("Label3"), K::Label, QStringLiteral("Router IP:"), QString(), QRect(120, 855, 855, 255), 15 },
+        { QStringLiteral("txtIP"), K::TextBox, QString(), QStringLiteral("IP address of the router"),
+            QRect(960, 840, 1095, 285), 4 },
+        { QStringLiteral("Label9"), K::Label, QStringLiteral("Port:"), QString(), QRect(2520, 840, 375, 255), 16 },
+        { QStringLiteral("txtPort"), K::TextBox, QStringLiteral("80"), QStringLiteral("Router's port"),
+            QRect(2880, 825, 735, 285), 5 },
+        { QStringLiteral("chkMask"), K::CheckBox, QStringLiteral("Hide password?"), QStringLiteral("Hide the password"),
+            QRect(3960, 480, 2415, 255), 6 },
+        { QStringLiteral("chkPass"), K::CheckBox, QStringLiteral("Remember password?"),
+            QStringLiteral("Remember password - not very secure but convenient"), QRect(3960, 720, 2415, 195), 12 },
+        { QStringLiteral("chkIPConfig"), K::CheckBox, QStringLiteral("IPConfig results"),
+            QStringLiteral("Get IPConfig results"), QRect(3960, 960, 2415, 255), 11 },
+        { QStringLiteral("chkCensor"), K::CheckBox, QStringLiteral("Censor data"),
+            QStringLiteral("Censor sensitive IP and MAC addresses"), QRect(3960, 1200, 2415, 255), 13 },
+        { QStringLiteral("optClass0"), K::OptionButton, QStringLiteral("Class I"), QString(),
+            QRect(360, 1200, 855, 255), 7 },
+        { QStringLiteral("optClass1"), K::OptionButton, QStringLiteral("Class II"), QString(),
+            QRect(1440, 1200, 855, 255), 10 },
+        { QStringLiteral("optClass2"), K::OptionButton, QStringLiteral("Class V"), QString(),
+            QRect(2520, 1200, 855, 255), 8 },
+        { QStringLiteral("cmdGo"), K::CommandButton, QStringLiteral("Go"), QStringLiteral("Perform diagnostics"),
+            QRect(6360, 120, 1215, 375), 19 },
+        { QStringLiteral("cmdClassIIDump"), K::CommandButton, QStringLiteral("Data Dump"),
+            QStringLiteral("Perform data dump"), QRect(6360, 600, 1215, 375), 18 },
+        { QStringLiteral("cmdOpen"), K::CommandButton, QStringLiteral("Open router"),
+            QStringLiteral("Open router in browser"), QRect(6360, 1200, 1215, 375), 20 },
+        { QStringLiteral("txtLog"), K::ReportBox, QString(), QStringLiteral("Diagnostic report"),
+            QRect(120, 1560, 7455, 2925), 1 },
+        { QStringLiteral("lblStat"), K::StatusLine, QString(), QString(), QRect(120, 4500, 7455, 255), 2 },
+        { QStringLiteral("WebBrowser0"), K::BrowserArea, QString(), QString(), QRect(120, 4800, 7455, 3375), 0 },
+    };
+    return controls;
+}
+
+const ControlSpec* Find(const QString& strName)
+{
+    for (const ControlSpec& spec : Controls()) {
+        if (spec.strName == strName)
+            return &spec;
+    }
+    return nullptr;
+}
+
+QRect ToPixels(const QRect& rctTwips, int intTwipsPerPixelX, int intTwipsPerPixelY)
+{
+    return QRect(Twips::TwipsToPixels(rctTwips.x(), intTwipsPerPixelX),
+        Twips::TwipsToPixels(rctTwips.y(), intTwipsPerPixelY),
+        Twips::TwipsToPixels(rctTwips.width(), intTwipsPerPixelX),
+        Twips::TwipsToPixels(rctTwips.height(), intTwipsPerPixelY));
+}
+} // namespace FormLayout

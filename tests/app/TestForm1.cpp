@@ -1,0 +1,483 @@
+#include "app/AppFixture.h"
+#include "app/FormLayout.h"
+#include "app/PageView.h"
+#include "app/ValueCheckBox.h"
+#include "app/WindowRunHost.h"
+#include "config/IniFile.h"
+#include "controls/OrloSimpleButton.h"
+#include "controls/Twips.h"
+#include "controls/vbkToolTip.h"
+#include "support/TestRegistry.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+
+namespace
+{
+const QString strStartupText
+    = QStringLiteral("Please select the type/class of router you have, fill in the details and then click on Go!\r\n"
+                     "If you don't know what type of router you have, please visit www.quorvane.example");
+const QString strAboutText = QStringLiteral("Quorvane was created by Orlo at www.quorvane.example,\r\n"
+                                            "the technical support site for all things networking.\r\n"
+                                            "\r\n"
+                                            "Would you like to go there now?");
+
+QString CaptionOf(QWidget* pWidget)
+{
+    if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
+        return pLabel->text();
+    if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
+        return pButton->text();
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
+        return pEdit->text();
+    if (auto* pButton = qobject_cast<OrloSimpleButton*>(pWidget))
+        return pButton->Caption();
+    return QString();
+}
+} // namespace
+
+// The main window outside a run: start-up, layout, class switch, masking, the commands that need
+// no router, the debug view, the button tips, locking and saving on close.
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartWithoutFilesShowsTheHintBeforeTheWindow()
+    {
+        AppFixture f;
+        QList<MessageDialog::Record> boxes;
+        int pxHeightAtMessage = -1;
+        MessageDialog::SetAnswerHandler([&](const MessageDialog::Record& record) {
+            boxes.append(record);
+            pxHeightAtMessage = record.pParent ? record.pParent->height() : -1;
+            return int(MessageDialog::Ok);
+        });
+        Form1& form = f.Open();
+
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).icon, MessageDialog::Information);
+        QCOMPARE(boxes.at(0).strTitle, QStringLiteral("Quorvane"));
+        QCOMPARE(boxes.at(0).strText, strStartupText);
+        QCOMPARE(boxes.at(0).intButtons, int(MessageDialog::Ok));
+        QCOMPARE(boxes.at(0).pParent, &form);
+        QVERIFY(!boxes.at(0).blnParentVisible);
+
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quorvane - by Orlo v1.3.3"));
+        QVERIFY(f.Find<QRadioButton>("optClass0")->isChecked());
+        QVERIFY(f.Find<OrloSimpleButton>("cmdClassIIDump")->isHidden());
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("admin"));
+        QCOMPARE(f.Find<QLineEdit>("txtPort")->text(), QStringLiteral("80"));
+        QVERIFY(f.Find<QLineEdit>("txtIP")->text().isEmpty());
+        QVERIFY(f.Find<QLineEdit>("txtPass")->text().isEmpty());
+        QCOMPARE(f.Find<ValueCheckBox>("chkMask")->Value(), 1);
+        QCOMPARE(f.Find<ValueCheckBox>("chkCensor")->Value(), 1);
+        QCOMPARE(f.Find<ValueCheckBox>("chkPass")->Value(), 0);
+        QCOMPARE(f.Find<ValueCheckBox>("chkIPConfig")->Value(), 1);
+        QCOMPARE(f.Find<QLineEdit>("txtPass")->echoMode(), QLineEdit::Password);
+        QCOMPARE(form.Profile().intRouterClass, 1);
+        QVERIFY(form.Profile().strLoginPage.isEmpty());
+
+        // Collapsed before the message: the window ends just below the status line.
+        const QLabel* pStatus = f.Find<QLabel>("lblStat");
+        QCOMPARE(pxHeightAtMessage, pStatus->geometry().bottom() + 1);
+        QCOMPARE(form.height(), pStatus->geometry().bottom() + 1);
+        QCOMPARE(form.CompactHeight(), Twips::PixelsToTwips(form.height(), form.TwipsPerPixelY()));
+        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(pStatus->palette().color(QPalette::Window), QColor(Qt::white));
+
+        const QList<QSize> iconSizes = form.windowIcon().availableSizes();
+        for (int intSize : { 16, 32, 48 })
+            QVERIFY(iconSizes.contains(QSize(intSize, intSize)));
+        QTRY_COMPARE(form.TemplateBrowser().CurrentUrl(), QStringLiteral("about:blank"));
+        // Nothing was written by starting.
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("Settings.ini"))));
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("log.txt"))));
+    }
+
+    void everyControlStandsWhereTheDesignPutsIt()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        const int intX = Twips::TwipsPerPixelX(&form);
+        const int intY = Twips::TwipsPerPixelY(&form);
+        QCOMPARE(form.width(), Twips::TwipsToPixels(7740, intX));
+        for (const FormLayout::ControlSpec& spec : FormLayout::Controls()) {
+            QWidget* pWidget = f.Find<QWidget>(qPrintable(spec.strName));
+            QVERIFY2(pWidget, qPrintable(spec.strName));
+            QCOMPARE(pWidget->geometry(), FormLayout::ToPixels(spec.rctTwips, intX, intY));
+            QCOMPARE(pWidget->toolTip(), spec.strToolTip);
+            if (spec.kind != FormLayout::ControlKind::TextBox)
+                QCOMPARE(CaptionOf(pWidget), spec.strCaption);
+        }
+        QCOMPARE(f.Find<QLabel>("imgLogo")->pixmap().size(), QSize(385, 25));
+        QCOMPARE(f.Find<QLabel>("imgLogo")->cursor().shape(), Qt::WhatsThisCursor);
+        QCOMPARE(f.Find<QLabel>("Label2")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(f.Find<QLabel>("Label1")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+
+        auto* pReport = f.Find<QPlainTextEdit>("txtLog");
+        QVERIFY(pReport->isReadOnly());
+        QVERIFY(pReport->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QCOMPARE(pReport->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(pReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(f.Find<QWidget>("WebBrowser0")->isHidden());
+        QCOMPARE(f.Find<QWidget>("WebBrowser0")->focusPolicy(), Qt::NoFocus);
+    }
+
+    void tabOrderFollowsTheTabIndexes()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        const QStringList expected = { "txtLog", "txtPass", "txtIP", "txtPort", "chkMask", "optClass0", "optClass2",
+            "txtAdmin", "optClass1", "chkIPConfig", "chkPass", "chkCensor" };
+        QStringList order;
+        QWidget* pWidget = f.Find<QWidget>("txtLog");
+        do {
+            if (pWidget->parentWidget() == &form && (pWidget->focusPolicy() & Qt::TabFocus))
+                order << pWidget->objectName();
+            pWidget = pWidget->nextInFocusChain();
+        } while (pWidget && pWidget != f.Find<QWidget>("txtLog") && order.size() < 40);
+        QCOMPARE(order.mid(0, expected.size()), expected);
+    }
+
+    void commandButtonsShareTheirLook()
+    {
+        AppFixture f;
+        f.Open();
+        for (const char* strName : { "cmdGo", "cmdClassIIDump", "cmdOpen" }) {
+            auto* pButton = f.Find<OrloSimpleButton>(strName);
+            QCOMPARE(pButton->NormalColour(), quint32(0x00FFFFFF));
+            QCOMPARE(pButton->HighlightColour(), quint32(0x00FFC0C0));
+            QCOMPARE(pButton->HoverColour(), quint32(0x0080C0FF));
+            QCOMPARE(pButton->PressedColour(), quint32(0x00808080));
+            QCOMPARE(pButton->BorderColour(), quint32(0x00808080));
+            QCOMPARE(pButton->Resolution(), 75);
+            QCOMPARE(pButton->GradientDirection(), OrloSimpleButton::intDefaultGradientDirection);
+            QCOMPARE(pButton->DisabledColour(), OrloSimpleButton::lngDefaultDisabledColour);
+            QVERIFY(pButton->Enable());
+        }
+    }
+
+    void startupTakesTheClassNamedBySettings()
+    {
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=ClassII.ini\r\n"));
+        QVERIFY(f.WriteFile(QStringLiteral("ClassII.ini"),
+            "[URLs]\r\nLog in=/login.html\r\n[Options]\r\nAdmin name=root\r\nPort=8080\r\n"
+            "Router's IP address=127.0.0.2\r\nPassword=pw\r\nSave password=1\r\nHide password=0\r\n"
+            "Censor IPs=0\r\n"));
+        Form1& form = f.Open();
+        QVERIFY(f.Find<QRadioButton>("optClass1")->isChecked());
+        QVERIFY(!f.Find<OrloSimpleButton>("cmdClassIIDump")->isHidden());
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("root"));
+        QCOMPARE(f.Find<QLineEdit>("txtPort")->text(), QStringLiteral("8080"));
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), QStringLiteral("127.0.0.2"));
+        QCOMPARE(f.Find<QLineEdit>("txtPass")->text(), QStringLiteral("pw"));
+        QCOMPARE(f.Find<ValueCheckBox>("chkPass")->Value(), 1);
+        QCOMPARE(f.Find<ValueCheckBox>("chkCensor")->Value(), 0);
+        // The mask follows the loaded value even though the box did not change.
+        QCOMPARE(f.Find<ValueCheckBox>("chkMask")->Value(), 0);
+        QCOMPARE(f.Find<QLineEdit>("txtPass")->echoMode(), QLineEdit::Normal);
+        QCOMPARE(form.Profile().strLoginPage, QStringLiteral("/login.html"));
+    }
+
+    void settingsDifferingOnlyInCaseSelectClassI()
+    {
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=classii.ini\r\n"));
+        Form1& form = f.Open();
+        QVERIFY(f.Find<QRadioButton>("optClass0")->isChecked());
+        QVERIFY(f.Find<OrloSimpleButton>("cmdClassIIDump")->isHidden());
+        QCOMPARE(form.Profile().strProfileName, QStringLiteral("ClassI.ini"));
+    }
+
+    void classSwitchShowsDataDumpOnlyForClassII()
+    {
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("ClassII.ini"),
+            "[URLs]\r\nLog in=/login.html\r\n[Options]\r\nAdmin name=root\r\nPort=8080\r\n"
+            "Router's IP address=127.0.0.9\r\nHide password=1\r\nCensor IPs=1\r\n"));
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* pDump = f.Find<OrloSimpleButton>("cmdClassIIDump");
+
+        f.Find<QLineEdit>("txtAdmin")->setText(QStringLiteral("typed"));
+        QTest::mouseClick(f.Find<QRadioButton>("optClass1"), Qt::LeftButton);
+        QVERIFY(pDump->isVisible());
+        QCOMPARE(form.Profile().intRouterClass, 2);
+        QCOMPARE(form.Profile().strLoginPage, QStringLiteral("/login.html"));
+        // The profile replaces what was typed under the previous class.
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("root"));
+        QCOMPARE(f.Find<QLineEdit>("txtPort")->text(), QStringLiteral("8080"));
+
+        // Class V has no profile: built-in defaults, and what they leave alone stays.
+        QTest::mouseClick(f.Find<QRadioButton>("optClass2"), Qt::LeftButton);
+        QVERIFY(!pDump->isVisible());
+        QCOMPARE(form.Profile().intRouterClass, 3);
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("admin"));
+        QCOMPARE(f.Find<QLineEdit>("txtPort")->text(), QStringLiteral("80"));
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), QStringLiteral("127.0.0.9"));
+        QCOMPARE(form.Profile().strLoginPage, QStringLiteral("/login.html"));
+
+        QTest::mouseClick(f.Find<QRadioButton>("optClass1"), Qt::LeftButton);
+        QVERIFY(pDump->isVisible());
+        QTest::mouseClick(f.Find<QRadioButton>("optClass0"), Qt::LeftButton);
+        QVERIFY(!pDump->isVisible());
+        QCOMPARE(form.Profile().intRouterClass, 1);
+
+        form.SwitchClass(3); // not a class: nothing happens
+        QCOMPARE(form.Profile().intRouterClass, 1);
+        QVERIFY(f.Find<QRadioButton>("optClass0")->isChecked());
+    }
+
+    void hidePasswordMasksWithAsterisks()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* pPass = f.Find<QLineEdit>("txtPass");
+        auto* pMask = f.Find<ValueCheckBox>("chkMask");
+        pPass->setText(QStringLiteral("abcd"));
+        QCOMPARE(pPass->displayText(), QStringLiteral("****"));
+        QTest::mouseClick(pMask, Qt::LeftButton);
+        QCOMPARE(pMask->Value(), 0);
+        QCOMPARE(pPass->displayText(), QStringLiteral("abcd"));
+        QTest::mouseClick(pMask, Qt::LeftButton);
+        QCOMPARE(pPass->displayText(), QStringLiteral("****"));
+        // Greyed shows the password too; the run's own check masks again.
+        form.Host().SetCheckValue(RunCheck::HidePassword, 2);
+        QCOMPARE(pPass->displayText(), QStringLiteral("abcd"));
+        form.Host().SetCheckValue(RunCheck::HidePassword, 1);
+        QCOMPARE(pPass->displayText(), QStringLiteral("****"));
+    }
+
+    void debugViewExpandsByTheBrowserAreaAndReturnsExactly()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const int pxStart = form.height();
+        const QWidget* pArea = f.Find<QWidget>("WebBrowser0");
+        auto* pStatus = f.Find<QLabel>("lblStat");
+
+        QTest::mouseDClick(pStatus, Qt::LeftButton);
+        QVERIFY(form.DebugView());
+        QVERIFY(form.Trace().blnDebugView);
+        QCOMPARE(form.height(), pxStart + pArea->height());
+        // The browser area is uncovered below the status line (the window grows by the area's
+        // height from the status line's bottom, so only the gap between them stays hidden).
+        QVERIFY(form.rect().contains(pArea->geometry().topLeft()));
+        QCOMPARE(pArea->geometry().bottom() + 1 - form.height(), pArea->y() - (pStatus->geometry().bottom() + 1));
+
+        QTest::mouseDClick(pStatus, Qt::LeftButton);
+        QVERIFY(!form.DebugView());
+        QCOMPARE(form.height(), pxStart);
+        QVERIFY(!form.rect().intersects(pArea->geometry()));
+
+        // A single click does nothing.
+        QTest::mouseClick(pStatus, Qt::LeftButton);
+        QCOMPARE(form.height(), pxStart);
+        // The window keeps its size against the user.
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+    }
+
+    void openRouterUsesTheAddressAsTypedWithoutThePort()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.1"));
+        f.Find<QLineEdit>("txtPort")->setText(QStringLiteral("8080"));
+        auto* pOpen = f.Find<OrloSimpleButton>("cmdOpen");
+        QTest::mouseClick(pOpen, Qt::LeftButton, {}, pOpen->rect().center());
+        QCOMPARE(f.opened, QStringList { QStringLiteral("http://127.0.0.1") });
+
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral(" router.local/x "));
+        form.OpenRouter();
+        f.Find<QLineEdit>("txtIP")->clear();
+        form.OpenRouter();
+        QCOMPARE(
+            f.opened.mid(1), (QStringList { QStringLiteral("http:// router.local/x "), QStringLiteral("http://") }));
+    }
+
+    void aboutBoxOffersTheSupportSite()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        MessageDialog::ClearShown();
+        auto* pLogo = f.Find<QLabel>("imgLogo");
+
+        MessageDialog::SetNextAnswer(MessageDialog::No);
+        QTest::mouseClick(pLogo, Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        const MessageDialog::Record box = MessageDialog::Shown().at(0);
+        QCOMPARE(box.strTitle, QStringLiteral("About the Quorvane Tool"));
+        QCOMPARE(box.strText, strAboutText);
+        QCOMPARE(box.icon, MessageDialog::NoIcon);
+        QCOMPARE(box.intButtons, int(MessageDialog::Yes | MessageDialog::No));
+        QVERIFY(f.opened.isEmpty());
+
+        MessageDialog::SetNextAnswer(MessageDialog::Yes);
+        QTest::mouseClick(pLogo, Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(f.opened, QStringList { QStringLiteral("www.quorvane.example") });
+
+        // Another button, or a press that is let go outside, opens nothing.
+        QTest::mouseClick(pLogo, Qt::RightButton, {}, QPoint(20, 10));
+        QCOMPARE(MessageDialog::Shown().size(), 2);
+    }
+
+    void lockingMakesTextBoxesReadOnlyAndDisablesTheRest()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* pPass = f.Find<QLineEdit>("txtPass");
+        pPass->setText(QStringLiteral("old"));
+
+        form.SetControlsEnabled(false);
+        for (const char* strName : { "txtAdmin", "txtPass", "txtIP", "txtPort" }) {
+            QVERIFY(f.Find<QLineEdit>(strName)->isEnabled());
+            QVERIFY(f.Find<QLineEdit>(strName)->isReadOnly());
+        }
+        pPass->setFocus();
+        QTest::keyClicks(pPass, QStringLiteral("xyz"));
+        QCOMPARE(pPass->text(), QStringLiteral("old"));
+        for (const char* strName :
+            { "optClass0", "optClass1", "optClass2", "chkMask", "chkPass", "chkIPConfig", "chkCensor", "txtLog" })
+            QVERIFY2(!f.Find<QWidget>(strName)->isEnabled(), strName);
+        for (const char* strName : { "cmdGo", "cmdClassIIDump", "cmdOpen" })
+            QVERIFY2(!f.Find<OrloSimpleButton>(strName)->Enable(), strName);
+        // A locked command does nothing when clicked.
+        auto* pOpen = f.Find<OrloSimpleButton>("cmdOpen");
+        QTest::mouseClick(pOpen, Qt::LeftButton, {}, pOpen->rect().center());
+        QVERIFY(f.opened.isEmpty());
+
+        form.SetControlsEnabled(true);
+        for (const char* strName : { "txtAdmin", "txtPass", "txtIP", "txtPort" })
+            QVERIFY(!f.Find<QLineEdit>(strName)->isReadOnly());
+        for (const char* strName :
+            { "optClass0", "optClass1", "optClass2", "chkMask", "chkPass", "chkIPConfig", "chkCensor", "txtLog" })
+            QVERIFY2(f.Find<QWidget>(strName)->isEnabled(), strName);
+        for (const char* strName : { "cmdGo", "cmdClassIIDump", "cmdOpen" })
+            QVERIFY2(f.Find<OrloSimpleButton>(strName)->Enable(), strName);
+    }
+
+    void reportBoxKeepsTheExactTextAndShowsOneBreakPerLine()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        const QString strReport = QStringLiteral("Head\r\n\r\nAdapter\r\r\n   Gateway : 127.0.0.1\r\r\nEnd");
+        form.Host().SetReportText(strReport);
+        QCOMPARE(form.Host().ReportText(), strReport);
+        QCOMPARE(f.Find<QPlainTextEdit>("txtLog")->toPlainText(),
+            QStringLiteral("Head\n\nAdapter\n   Gateway : 127.0.0.1\nEnd"));
+        form.Host().SetStatus(QStringLiteral("<b>not markup</b>"));
+        QCOMPARE(f.Find<QLabel>("lblStat")->text(), QStringLiteral("<b>not markup</b>"));
+        QCOMPARE(f.Find<QLabel>("lblStat")->textFormat(), Qt::PlainText);
+        QVERIFY(form.Host().SetClipboardText(strReport));
+        QCOMPARE(QGuiApplication::clipboard()->text().remove(QLatin1Char('\r')),
+            QString(strReport).remove(QLatin1Char('\r')));
+    }
+
+    void buttonTipsShareTheGoButtonsKey()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
+        auto* pOpen = f.Find<OrloSimpleButton>("cmdOpen");
+        vbkToolTip& tip = form.ToolTip();
+        const QPoint ptCursor(500, 400);
+        QWidget* pUnder = pOpen;
+        tip.SetCursorFunction([ptCursor] { return ptCursor; });
+        tip.SetWindowFunction([&pUnder](const QPoint&) { return pUnder; });
+
+        QTest::mouseMove(pOpen, QPoint(10, 5));
+        QTRY_VERIFY(tip.IsArmed());
+        QCOMPARE(tip.LastOwner(), QStringLiteral("cmdGo"));
+        QCOMPARE(tip.TipTitle(), QStringLiteral("Open router"));
+        QCOMPARE(tip.TipText(), QStringLiteral("Open the router's web interface in the default browser"));
+        // The balloon's corner: back from the cursor by the offset, down by the owner's height.
+        QCOMPARE(tip.TipPosition(), QPoint(ptCursor.x() - 10, ptCursor.y() - 5 + pGo->height()));
+
+        // Straight onto the Go button: the shared key keeps the armed tip.
+        pUnder = pGo;
+        QTest::mouseMove(pGo, QPoint(12, 6));
+        QTest::mouseMove(pGo, QPoint(13, 6));
+        QCOMPARE(tip.TipTitle(), QStringLiteral("Open router"));
+
+        tip.HideTip();
+        QTest::mouseMove(pGo, QPoint(14, 7));
+        QTRY_COMPARE(tip.TipTitle(), QStringLiteral("Perform diagnostics"));
+        QCOMPARE(tip.TipText(), QStringLiteral("Run the diagnostic and generate a report"));
+
+        // No ordinary tooltip competes with the balloon.
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), pGo->mapToGlobal(QPoint(5, 5)));
+        QVERIFY(QCoreApplication::sendEvent(pGo, &help));
+    }
+
+    void closingSavesTheClassAndOptions()
+    {
+        AppFixture f;
+        Form1& form = f.Open();
+        f.Find<QLineEdit>("txtAdmin")->setText(QStringLiteral("boss"));
+        f.Find<QLineEdit>("txtPort")->setText(QStringLiteral("8081"));
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.3"));
+        f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("secret"));
+        f.Find<ValueCheckBox>("chkCensor")->SetValue(0);
+        QVERIFY(form.close());
+
+        const QString strSettings = f.FilePath(QStringLiteral("Settings.ini"));
+        const QString strProfile = f.FilePath(QStringLiteral("ClassI.ini"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Router INI"), strSettings),
+            QStringLiteral("ClassI.ini"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), strProfile), QStringLiteral("boss"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Port"), strProfile), QStringLiteral("8081"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Router's IP address"), strProfile),
+            QStringLiteral("127.0.0.3"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Censor IPs"), strProfile), QStringLiteral("0"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Hide password"), strProfile), QStringLiteral("1"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Ping host name"), strProfile),
+            QStringLiteral("localhost"));
+        // "Remember password?" was unchecked: no password is kept.
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Save password"), strProfile), QStringLiteral("0"));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Password"), strProfile), QString());
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("ClassII.ini"))));
+    }
+
+    void savedClassAndRememberedPasswordComeBack()
+    {
+        AppFixture f;
+        {
+            Form1& form = f.Open();
+            form.SwitchClass(1);
+            f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("kept"));
+            f.Find<ValueCheckBox>("chkPass")->SetValue(1);
+            QVERIFY(form.close());
+            f.form.reset();
+        }
+        Form1& form = f.Open();
+        QVERIFY(f.Find<QRadioButton>("optClass1")->isChecked());
+        QCOMPARE(form.Profile().intRouterClass, 2);
+        QCOMPARE(f.Find<QLineEdit>("txtPass")->text(), QStringLiteral("kept"));
+        QCOMPARE(f.Find<ValueCheckBox>("chkPass")->Value(), 1);
+        QVERIFY(!f.Find<OrloSimpleButton>("cmdClassIIDump")->isHidden());
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestForm1)
+#include "TestForm1.moc"

@@ -1,8 +1,39 @@
 #!/bin/sh
-# Installs what is missing, builds, and runs the main job.
+# Installs what is missing, builds, and runs the main job: a full diagnostic of a simulated
+# Class II router on loopback, printed as the report that would be pasted into a forum post.
+# Usage: scripts/demo.sh [I|II|V] [more quorvane-cli options, e.g. --no-censor or --dump]
 set -eu
 cd "$(dirname "$0")/.."
+klass=${1:-II}
+[ $# -gt 0 ] && shift
 ./scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)"
-./build/bin/quorvane-cli
+cmake --build --preset default -j "$(nproc)" >/dev/null
+
+bin=build/bin
+app=$(mktemp -d)
+router_out=$(mktemp)
+cleanup() {
+  [ -n "${router_pid:-}" ] && kill "$router_pid" 2>/dev/null || true
+  rm -rf "$app" "$router_out"
+}
+trap cleanup EXIT INT TERM
+
+# An application folder of its own: the shipped files, plus profiles that point at the simulator.
+cp "$bin/NetworkInfo.sh" "$bin/vendors.txt" "$app/"
+cp tools/routersim/profiles/* "$app/"
+
+"$bin/quorvane-routersim" --class "$klass" --port 0 --lifetime-seconds 300 >"$router_out" &
+router_pid=$!
+port=""
+for _ in $(seq 50); do
+  port=$(sed -n 's/^port=//p' "$router_out")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "the simulated router did not start" >&2; exit 1; }
+echo "Simulated Class $klass router on 127.0.0.1:$port; running the diagnostic..." >&2
+
+# The internet host is replaced by loopback: a demo never leaves this machine.
+"$bin/quorvane-cli" --app-dir "$app" --class "$klass" --ip 127.0.0.1 --port "$port" \
+  --ping-host localhost --ping-ip 127.0.0.1 "$@"

@@ -415,6 +415,8 @@ void Form1::ToggleDebugView()
     } else {
         m_trace.blnDebugView = true;
         SetWindowHeight(lngCompactHeight + Twips::PixelsToTwips(WebBrowser0->height(), m_intTwipsPerPixelY));
+        if (const ViewedBrowser* pBrowser = m_host->CurrentBrowser())
+            m_pBrowserView->ShowPage(pBrowser->Engine());
     }
 }
 

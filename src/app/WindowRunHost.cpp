@@ -149,8 +149,11 @@ std::shared_ptr<RouterBrowser> WindowRunHost::CreateBrowser()
     pView->show();
     pView->raise();
 
-    auto browser = std::make_shared<ViewedBrowser>(engine, [pView](const RouterBrowser& shown) {
-        if (pView)
+    // Pages are rendered only while the debug view uncovers the area; the view catches up with
+    // the current page when it is switched on.
+    Form1* pForm = &m_form;
+    auto browser = std::make_shared<ViewedBrowser>(engine, [pView, pForm](const RouterBrowser& shown) {
+        if (pView && pForm->DebugView())
             pView->ShowPage(shown);
     });
     if (m_blnClosing)

@@ -9,6 +9,7 @@
 #include "controls/vbkToolTip.h"
 #include "support/TestRegistry.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 namespace
@@ -128,6 +130,13 @@ private Q_SLOTS:
         QCOMPARE(pReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QVERIFY(f.Find<QWidget>("WebBrowser0")->isHidden());
         QCOMPARE(f.Find<QWidget>("WebBrowser0")->focusPolicy(), Qt::NoFocus);
+
+        // Shown centred on the screen, with the report box holding the focus.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QPoint ptOff = form.frameGeometry().center() - form.screen()->availableGeometry().center();
+        QVERIFY2(ptOff.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(ptOff.x()).arg(ptOff.y())));
+        QTRY_COMPARE(QApplication::focusWidget(), f.Find<QWidget>("txtLog"));
     }
 
     void tabOrderFollowsTheTabIndexes()

@@ -220,6 +220,14 @@ private Q_SLOTS:
         QVERIFY2(form.Host().ReportText().contains(strRefused), qPrintable(form.Host().ReportText()));
         QVERIFY(MessageDialog::Shown().last().strText.startsWith(QLatin1String("A report has been created")));
         QVERIFY(AllUnlocked(f));
+
+        // With the debug view off nothing was rendered; switching it on shows the current page.
+        PageView* pView = form.BrowserView();
+        QCOMPARE(pView->PagesShown(), 0);
+        QVERIFY(!pView->isHidden());
+        form.ToggleDebugView();
+        QCOMPARE(pView->PagesShown(), 1);
+        QCOMPARE(pView->ShownUrl(), QStringLiteral("about:blank"));
     }
 
     void unansweredRouterEndsAtThePingWithTheHeadOnly()

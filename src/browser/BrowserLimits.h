@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The bounds that keep a run from ever hanging on the network, in one place; tests replace them
+// with short ones. Nothing retries: a load that exceeds a bound fails once and is reported.
+struct BrowserLimits
+{
+    int intConnectTimeoutMs = 20000; // from the start of a request until it has been sent
+    int intResponseTimeoutMs = 20000; // from then until the whole response has arrived
+    qint64 lngMaxResponseBytes = 8 * 1024 * 1024;
+    int intMaxRedirects = 20;
+    int intMaxFrameDepth = 4; // frames inside frames, counted from the top-level document
+    int intMaxFramesPerPage = 32; // frame documents loaded for one top-level document
+};

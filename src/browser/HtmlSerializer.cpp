@@ -1,0 +1,184 @@
+#include "browser/HtmlSerializer.h"
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace
+{
+bool IsOneOf(const QString& strTag, std::initializer_list<const char*> tags)
+{
+    for (const char* strCandidate : tags) {
+        if (strTag == QLatin1String(strCandidate))
+            return true;
+    }
+    return false;
+}
+
+bool IsVoidElement(const QString& strTag)
+{
+    return IsOneOf(strTag,
+        { "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track", "wbr",
+            "basefont", "bgsound", "frame", "keygen", "isindex" });
+}
+
+// Elements whose text is written as it is, without entities.
+bool IsRawTextElement(const QString& strTag)
+{
+    return IsOneOf(strTag, { "script", "style", "xmp", "iframe", "noembed", "noframes", "noscript", "plaintext" });
+}
+
+bool IsBooleanAttribute(const QString& strName)
+{
+    return IsOneOf(strName,
+        { "checked", "selected", "disabled", "readonly", "multiple", "noshade", "nowrap", "compact", "ismap", "declare",
+            "defer", "nohref", "noresize", "hidden", "autofocus", "required", "async", "autoplay", "controls", "loop",
+            "muted", "novalidate", "formnovalidate", "open", "reversed", "default", "allowfullscreen", "itemscope" });
+}
+
+void AppendWithCrLf(QString* strOut, const QString& strText)
+{
+    for (const QChar chr : strText) {
+        if (chr == QLatin1Char('\n'))
+            strOut->append(QLatin1String("\r\n"));
+        else if (chr != QLatin1Char('\r'))
+            strOut->append(chr);
+    }
+}
+
+void AppendEscapedText(QString* strOut, const QString& strText)
+{
+    for (const QChar chr : strText) {
+        switch (chr.unicode()) {
+        case u'&':
+            strOut->append(QLatin1String("&amp;"));
+            break;
+        case u'<':
+            strOut->append(QLatin1String("&lt;"));
+            break;
+        case u'>':
+            strOut->append(QLatin1String("&gt;"));
+            break;
+        case 0x00A0:
+            strOut->append(QLatin1String("&nbsp;"));
+            break;
+        case u'\n':
+            strOut->append(QLatin1String("\r\n"));
+            break;
+        case u'\r':
+            break;
+        default:
+            strOut->append(chr);
+        }
+    }
+}
+
+bool NeedsQuotes(const QString& strValue)
+{
+    if (strValue.isEmpty())
+        return true;
+    for (const QChar chr : strValue) {
+        const char16_t code = chr.unicode();
+        if (code == u' ' || code == u'\t' || code == u'\n' || code == u'\r' || code == u'\f' || code == u'"'
+            || code == u'\'' || code == u'<' || code == u'>' || code == u'=')
+            return true;
+    }
+    return false;
+}
+
+void AppendStartTag(QString* strOut, const HtmlNode& node)
+{
+    strOut->append(QLatin1Char('<'));
+    strOut->append(node.strTag.toUpper());
+    for (const HtmlAttribute& attribute : node.attributes) {
+        strOut->append(QLatin1Char(' '));
+        strOut->append(attribute.strSourceName);
+        if (IsBooleanAttribute(attribute.strName))
+            continue;
+        strOut->append(QLatin1Char('='));
+        if (NeedsQuotes(attribute.strValue)) {
+            QString strValue = attribute.strValue;
+            strValue.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+            strOut->append(QLatin1Char('"'));
+            AppendWithCrLf(strOut, strValue);
+            strOut->append(QLatin1Char('"'));
+        } else {
+            strOut->append(attribute.strValue);
+        }
+    }
+    strOut->append(QLatin1Char('>'));
+}
+
+// Writes intNode with its subtree, or only the subtrees of its children.
+void Serialize(const HtmlDocument& document, int intNode, bool blnChildrenOnly, QString* strOut)
+{
+    std::vector<std::pair<int, bool>> pending; // (node, leaving)
+    const HtmlNode& start = document.Node(intNode);
+    if (blnChildrenOnly) {
+        for (auto it = start.children.rbegin(); it != start.children.rend(); ++it)
+            pending.emplace_back(*it, false);
+    } else {
+        pending.emplace_back(intNode, false);
+    }
+    while (!pending.empty()) {
+        const auto [intCurrent, blnLeaving] = pending.back();
+        pending.pop_back();
+        const HtmlNode& node = document.Node(intCurrent);
+        switch (node.kind) {
+        case HtmlNodeKind::Text: {
+            const int intParent = node.intParent;
+            if (intParent >= 0 && IsRawTextElement(document.Node(intParent).strTag))
+                AppendWithCrLf(strOut, node.strText);
+            else
+                AppendEscapedText(strOut, node.strText);
+            break;
+        }
+        case HtmlNodeKind::Comment:
+            strOut->append(QLatin1String("<!--"));
+            AppendWithCrLf(strOut, node.strText);
+            strOut->append(QLatin1String("-->"));
+            break;
+        case HtmlNodeKind::Document:
+            for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
+                pending.emplace_back(*it, false);
+            break;
+        case HtmlNodeKind::Element:
+            if (blnLeaving) {
+                strOut->append(QLatin1String("</"));
+                strOut->append(node.strTag.toUpper());
+                strOut->append(QLatin1Char('>'));
+                break;
+            }
+            AppendStartTag(strOut, node);
+            if (IsVoidElement(node.strTag))
+                break;
+            pending.emplace_back(intCurrent, true);
+            for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
+                pending.emplace_back(*it, false);
+            break;
+        }
+    }
+}
+} // namespace
+
+QString SerializeChildren(const HtmlDocument& document, int intNode)
+{
+    QString strOut;
+    Serialize(document, intNode, true, &strOut);
+    return strOut;
+}
+
+QString SerializeBodyHtml(const HtmlDocument& document)
+{
+    const int intBody = document.BodyElement();
+    if (intBody < 0)
+        return QString();
+    return SerializeChildren(document, intBody);
+}
+
+QString SerializeDocument(const HtmlDocument& document)
+{
+    QString strOut;
+    Serialize(document, HtmlDocument::intDocumentNode, true, &strOut);
+    return strOut;
+}

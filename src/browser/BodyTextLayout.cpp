@@ -1,5 +1,6 @@
 #include "browser/BodyTextLayout.h"
 
+#include <QHash>
 #include <QStringList>
 #include <initializer_list>
 #include <utility>
@@ -7,41 +8,53 @@
 
 namespace
 {
-bool IsOneOf(const QString& strTag, std::initializer_list<const char*> tags)
+enum TagFlag : quint8 {
+    kSilent = 1, // shows no text of its own
+    kBlock = 2, // starts and ends a line
+    kPreformatted = 4, // keeps its blanks and line breaks
+    kTableStructure = 8 // table, row groups and rows: blanks inside are layout, not text
+};
+
+quint8 TagFlags(const QString& strTag)
 {
-    for (const char* strCandidate : tags) {
-        if (strTag == QLatin1String(strCandidate))
-            return true;
-    }
-    return false;
+    static const QHash<QString, quint8> flags = [] {
+        QHash<QString, quint8> table;
+        for (const char* strTag : { "script", "style", "head", "title", "noscript", "noframes", "template", "select",
+                 "datalist", "iframe", "frame", "svg", "math", "object", "applet" })
+            table[QLatin1String(strTag)] |= kSilent;
+        for (const char* strTag :
+            { "address", "article", "aside", "blockquote", "body", "caption", "center", "dd", "details", "dialog",
+                "dir", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form", "frameset", "h1", "h2",
+                "h3", "h4", "h5", "h6", "header", "hgroup", "hr", "html", "legend", "li", "listing", "main", "menu",
+                "nav", "ol", "p", "plaintext", "pre", "section", "summary", "table", "textarea", "tr", "ul", "xmp" })
+            table[QLatin1String(strTag)] |= kBlock;
+        for (const char* strTag : { "pre", "listing", "plaintext", "xmp", "textarea" })
+            table[QLatin1String(strTag)] |= kPreformatted;
+        for (const char* strTag : { "table", "tbody", "thead", "tfoot", "tr", "colgroup" })
+            table[QLatin1String(strTag)] |= kTableStructure;
+        return table;
+    }();
+    return flags.value(strTag, 0);
 }
 
-// Elements that show no text of their own.
 bool IsSilentElement(const QString& strTag)
 {
-    return IsOneOf(strTag,
-        { "script", "style", "head", "title", "noscript", "noframes", "template", "select", "datalist", "iframe",
-            "frame", "svg", "math", "object", "applet" });
+    return TagFlags(strTag) & kSilent;
 }
 
 bool IsBlockElement(const QString& strTag)
 {
-    return IsOneOf(strTag,
-        { "address", "article", "aside", "blockquote", "body", "caption", "center", "dd", "details", "dialog", "dir",
-            "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form", "frameset", "h1", "h2", "h3", "h4",
-            "h5", "h6", "header", "hgroup", "hr", "html", "legend", "li", "listing", "main", "menu", "nav", "ol", "p",
-            "plaintext", "pre", "section", "summary", "table", "textarea", "tr", "ul", "xmp" });
+    return TagFlags(strTag) & kBlock;
 }
 
-// Elements whose blanks and line breaks are kept.
 bool IsPreformatted(const QString& strTag)
 {
-    return IsOneOf(strTag, { "pre", "listing", "plaintext", "xmp", "textarea" });
+    return TagFlags(strTag) & kPreformatted;
 }
 
 bool IsTableStructure(const QString& strTag)
 {
-    return IsOneOf(strTag, { "table", "tbody", "thead", "tfoot", "tr", "colgroup" });
+    return TagFlags(strTag) & kTableStructure;
 }
 
 bool IsCollapsibleSpace(QChar chr)

@@ -100,8 +100,16 @@ QString FromPiece(const char* data, size_t lngLength)
 
 QString TagName(const GumboElement& element)
 {
-    if (element.tag != GUMBO_TAG_UNKNOWN)
-        return QString::fromLatin1(gumbo_normalized_tagname(element.tag));
+    if (element.tag != GUMBO_TAG_UNKNOWN && element.tag < GUMBO_TAG_LAST) {
+        // Known names are shared strings, made once.
+        static const std::vector<QString> names = [] {
+            std::vector<QString> table;
+            for (int intTag = 0; intTag < GUMBO_TAG_LAST; ++intTag)
+                table.push_back(QString::fromLatin1(gumbo_normalized_tagname(static_cast<GumboTag>(intTag))));
+            return table;
+        }();
+        return names[static_cast<size_t>(element.tag)];
+    }
     // Unknown tags keep the name the page gave them: "<name ...>" or "</name>".
     const char* data = element.original_tag.data;
     size_t lngLength = element.original_tag.length;

@@ -1,39 +1,55 @@
 #include "browser/HtmlSerializer.h"
 
+#include <QHash>
+#include <QSet>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
 namespace
 {
-bool IsOneOf(const QString& strTag, std::initializer_list<const char*> tags)
+enum TagFlag : quint8 {
+    kVoid = 1, // has no end tag
+    kRawText = 2 // its text is written as it is, without entities
+};
+
+quint8 TagFlags(const QString& strTag)
 {
-    for (const char* strCandidate : tags) {
-        if (strTag == QLatin1String(strCandidate))
-            return true;
-    }
-    return false;
+    static const QHash<QString, quint8> flags = [] {
+        QHash<QString, quint8> table;
+        for (const char* strTag : { "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
+                 "source", "track", "wbr", "basefont", "bgsound", "frame", "keygen", "isindex" })
+            table[QLatin1String(strTag)] |= kVoid;
+        for (const char* strTag :
+            { "script", "style", "xmp", "iframe", "noembed", "noframes", "noscript", "plaintext" })
+            table[QLatin1String(strTag)] |= kRawText;
+        return table;
+    }();
+    return flags.value(strTag, 0);
 }
 
 bool IsVoidElement(const QString& strTag)
 {
-    return IsOneOf(strTag,
-        { "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track", "wbr",
-            "basefont", "bgsound", "frame", "keygen", "isindex" });
+    return TagFlags(strTag) & kVoid;
 }
 
-// Elements whose text is written as it is, without entities.
 bool IsRawTextElement(const QString& strTag)
 {
-    return IsOneOf(strTag, { "script", "style", "xmp", "iframe", "noembed", "noframes", "noscript", "plaintext" });
+    return TagFlags(strTag) & kRawText;
 }
 
 bool IsBooleanAttribute(const QString& strName)
 {
-    return IsOneOf(strName,
-        { "checked", "selected", "disabled", "readonly", "multiple", "noshade", "nowrap", "compact", "ismap", "declare",
-            "defer", "nohref", "noresize", "hidden", "autofocus", "required", "async", "autoplay", "controls", "loop",
-            "muted", "novalidate", "formnovalidate", "open", "reversed", "default", "allowfullscreen", "itemscope" });
+    static const QSet<QString> names = [] {
+        QSet<QString> set;
+        for (const char* strName : { "checked", "selected", "disabled", "readonly", "multiple", "noshade", "nowrap",
+                 "compact", "ismap", "declare", "defer", "nohref", "noresize", "hidden", "autofocus", "required",
+                 "async", "autoplay", "controls", "loop", "muted", "novalidate", "formnovalidate", "open", "reversed",
+                 "default", "allowfullscreen", "itemscope" })
+            set.insert(QLatin1String(strName));
+        return set;
+    }();
+    return names.contains(strName);
 }
 
 void AppendWithCrLf(QString* strOut, const QString& strText)

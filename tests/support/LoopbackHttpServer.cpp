@@ -53,6 +53,11 @@ struct LoopbackHttpServer::Private
             response.intStatus = 404;
             response.body = QByteArrayLiteral("<html><body>Not found</body></html>");
         }
+        if (!response.blnCompress) {
+            // The server would otherwise compress every text answer for a client that accepts
+            // it. The request object belongs to the server and is not const itself.
+            const_cast<httplib::Request&>(httpRequest).headers.erase("Accept-Encoding");
+        }
         httpResponse.status = response.intStatus;
         for (const auto& [name, value] : response.headers)
             httpResponse.set_header(name.toStdString(), value.toStdString());
@@ -84,6 +89,9 @@ LoopbackHttpServer::LoopbackHttpServer()
     d->server.Delete(".*", dispatch);
     d->server.Options(".*", dispatch);
     d->server.set_keep_alive_timeout(1);
+    // Headers and body go out in separate writes: without this, delayed acknowledgements hold
+    // every answer back by tens of milliseconds.
+    d->server.set_tcp_nodelay(true);
 }
 
 LoopbackHttpServer::~LoopbackHttpServer()

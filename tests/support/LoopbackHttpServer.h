@@ -37,6 +37,7 @@ struct LoopbackResponse
     QByteArray contentType = QByteArrayLiteral("text/html");
     QList<QPair<QByteArray, QByteArray>> headers; // sent in this order; a name may repeat
     bool blnChunked = false; // send the body in chunks, without a Content-Length
+    bool blnCompress = false; // compress text when the client accepts it (routers do not)
 
     void AddHeader(const QByteArray& name, const QByteArray& value) { headers.append({ name, value }); }
 };

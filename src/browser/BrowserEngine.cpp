@@ -162,7 +162,13 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     page.strUrl = ShownUrl(result.url);
     page.charset = ChoosePageCharset(result.body, result.contentType);
     page.refresh = result.refresh;
-    page.document = ParsePage(DecodePage(result.body, page.charset));
+    QString strSource = DecodePage(result.body, page.charset);
+    // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
+    // parser drops, hence the one added).
+    if (result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain")
+        strSource = QStringLiteral("<html><head></head><body><pre>\n") + strSource.toHtmlEscaped()
+            + QStringLiteral("</pre></body></html>");
+    page.document = ParsePage(strSource);
     return page;
 }
 

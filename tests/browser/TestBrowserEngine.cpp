@@ -115,6 +115,9 @@ private Q_SLOTS:
     void OversizedResponseIsCanceled();
     void HttpErrorShowsTheServerBody();
     void DecodesThePageCharset();
+    void ShowsPlainTextAsWritten();
+    void RefusesAddressesItCannotLoad_data();
+    void RefusesAddressesItCannotLoad();
 
 private:
     std::unique_ptr<LoopbackHttpServer> m_server;
@@ -572,6 +575,51 @@ void TestBrowserEngine::DecodesThePageCharset()
     m_engine->Navigate(m_server->Url(QStringLiteral("/plain.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 3, kWaitMs);
     QCOMPARE(m_engine->BodyText(), QStringLiteral("caf\u00e9 \u20ac"));
+}
+
+void TestBrowserEngine::ShowsPlainTextAsWritten()
+{
+    m_server->ServePage("/log.txt", "\nline 1  <b>\nline 2\n", "text/plain; charset=us-ascii");
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/log.txt")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(m_engine->BodyText(), QStringLiteral("\r\nline 1  <b>\r\nline 2"));
+}
+
+void TestBrowserEngine::RefusesAddressesItCannotLoad_data()
+{
+    QTest::addColumn<QString>("strUrl");
+    QTest::addColumn<QString>("strReported");
+    QTest::newRow("local file") << "file:///etc/hostname"
+                                << "file:///etc/hostname";
+    QTest::newRow("other scheme") << "ftp://u:pw@127.0.0.1/x"
+                                  << "ftp://127.0.0.1/x";
+    QTest::newRow("no host") << "http:///x.htm"
+                             << "http:///x.htm";
+    QTest::newRow("script") << "javascript:alert(1)"
+                            << "javascript:alert(1)";
+    QTest::newRow("redirect to a local file") << "/to-file.htm"
+                                              << "/to-file.htm";
+}
+
+void TestBrowserEngine::RefusesAddressesItCannotLoad()
+{
+    QFETCH(QString, strUrl);
+    QFETCH(QString, strReported);
+    m_server->Route("/to-file.htm", [](const LoopbackRequest&, LoopbackResponse& response) {
+        response.intStatus = 302;
+        response.AddHeader("Location", "file:///etc/hostname");
+    });
+    if (strUrl.startsWith(QLatin1Char('/'))) {
+        strUrl = m_server->Url(strUrl);
+        strReported = m_server->Url(strReported);
+    }
+    Completions completions(*m_engine);
+    m_engine->Navigate(strUrl);
+    QVERIFY(completions.urls.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(completions.urls.first(), strReported);
+    QVERIFY(m_engine->BodyText().startsWith(QLatin1String("Action canceled")));
 }
 
 QUORVANE_REGISTER_TEST(TestBrowserEngine)

@@ -173,7 +173,7 @@ void WindowRunHost::Pause(int intMilliseconds)
         return;
     QEventLoop loop;
     m_activePauses.append(&loop);
-    QTimer::singleShot(intMilliseconds, &loop, &QEventLoop::quit);
+    QTimer::singleShot(intMilliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
     m_activePauses.removeOne(&loop);
 }

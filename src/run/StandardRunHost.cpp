@@ -12,6 +12,7 @@ StandardRunHost::StandardRunHost(QObject* parent)
     , m_diagTimer(new QTimer(this))
     , m_watchdogTimer(new QTimer(this))
 {
+    m_diagTimer->setTimerType(Qt::PreciseTimer);
     connect(m_diagTimer, &QTimer::timeout, this, [this] {
         if (m_timerHandler)
             m_timerHandler(RunTimer::Diagnostic);
@@ -38,8 +39,9 @@ void StandardRunHost::Pause(int intMilliseconds)
 {
     // The event loop keeps running (the window repaints, downloads complete); page completions
     // that arrive meanwhile are dropped by the run's busy flag.
+    // A precise timer: Qt lets coarse timers of this length fire up to 5 % early.
     QEventLoop loop;
-    QTimer::singleShot(intMilliseconds, &loop, &QEventLoop::quit);
+    QTimer::singleShot(intMilliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 

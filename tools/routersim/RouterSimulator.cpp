@@ -37,6 +37,9 @@ RouterSimulator::RouterSimulator(const SimOptions& options)
 
 int RouterSimulator::Bind()
 {
+    // Answers go out at once: the header and body writes would otherwise wait for the client's
+    // delayed acknowledgement, some 40 ms a page, which a real router does not add.
+    m_server.set_tcp_nodelay(true);
     if (m_options.intPort == 0) {
         m_intPort = m_server.bind_to_any_port("127.0.0.1");
     } else {

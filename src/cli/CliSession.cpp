@@ -35,6 +35,11 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
         profile.SwitchClass(*options.intClassIndex, pages);
     if (options.strPingIP)
         profile.strPingIP = *options.strPingIP;
+    // The window offers Data Dump only while Class II is selected; so does the command line.
+    if (options.blnDump && profile.intRouterClass != 2) {
+        lineSink(QStringLiteral("quorvane-cli: --dump needs a Class II router (--class II)"));
+        return intExitUsage;
+    }
 
     CliRunHost host(lineSink);
     host.SetAppFolder(profile.strAppFolder);

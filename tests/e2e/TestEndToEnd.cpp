@@ -91,6 +91,18 @@ private Q_SLOTS:
         QVERIFY(!trace.contains("secret"));
     }
 
+    void dumpOfAnotherClassIsAUsageError()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase {QStringLiteral("I"), QStringLiteral("normal"), {QStringLiteral("--dump")}, {}};
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        const ProcessResult result = runner.RunCli(testCase, 30000);
+        QCOMPARE(result.intExitCode, 2);
+        QVERIFY(result.stdOut.isEmpty());
+        QVERIFY(result.stdErr.contains("--dump"));
+    }
+
     void usageErrorExitsWithTwo()
     {
         const ProcessResult result

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 status=0
 for fuzzer in build-sanitize/fuzz/fuzz_*; do
-  [ -x "$fuzzer" ] || continue
+  [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   corpus="build-sanitize/fuzz-corpus/$name"
   mkdir -p "$corpus"

@@ -5,6 +5,8 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 status=0
+passed=0
+failed=0
 for fuzzer in build-sanitize/fuzz/fuzz_*; do
   [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
@@ -15,9 +17,10 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   echo "== $name for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="build-sanitize/fuzz-corpus/$name-" "$corpus" $seeds >"build-sanitize/$name.log" 2>&1; then
-    echo "FAILED: $name"; tail -40 "build-sanitize/$name.log"; status=1
+    echo "FAILED: $name"; tail -40 "build-sanitize/$name.log"; status=1; failed=$((failed + 1))
   else
-    tail -1 "build-sanitize/$name.log"
+    tail -1 "build-sanitize/$name.log"; passed=$((passed + 1))
   fi
 done
+echo "fuzzers: $passed passed, $failed failed"
 exit $status

@@ -14,6 +14,12 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="fuzz/corpus/${name#fuzz_}"
   [ -d "$seeds" ] || seeds=""
+  # The pages and texts of the golden tests are seeds too.
+  case "$name" in
+    fuzz_html) seeds="$seeds tests/data/browser/pages" ;;
+    fuzz_readers) seeds="$seeds tests/data/readers" ;;
+    fuzz_report_filter) seeds="$seeds tests/data/privacy" ;;
+  esac
   echo "== $name for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="build-sanitize/fuzz-corpus/$name-" "$corpus" $seeds >"build-sanitize/$name.log" 2>&1; then

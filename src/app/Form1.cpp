@@ -120,9 +120,9 @@ void Form1::BuildControls()
 
     using K = FormLayout::ControlKind;
     int intOption = 0;
-    for (const FormLayout::ControlSpec& spec : FormLayout::Controls()) {
+    for (const FormLayout::ControlEntry& entry : FormLayout::Controls()) {
         QWidget* pWidget = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
         case K::Picture: {
             imgLogo = new QLabel(this);
             imgLogo->setPixmap(QPixmap::fromImage(AppArtwork::DrawBanner()));
@@ -133,15 +133,15 @@ void Form1::BuildControls()
             break;
         }
         case K::Label: {
-            auto* pLabel = new QLabel(spec.strCaption, this);
+            auto* pLabel = new QLabel(entry.strCaption, this);
             // The captions left of the fields line up on their right edge; "Password:" does not.
             pLabel->setAlignment(
-                (spec.strName == QLatin1String("Label1") ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
-            if (spec.strName == QLatin1String("Label1"))
+                (entry.strName == QLatin1String("Label1") ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
+            if (entry.strName == QLatin1String("Label1"))
                 Label1 = pLabel;
-            else if (spec.strName == QLatin1String("Label2"))
+            else if (entry.strName == QLatin1String("Label2"))
                 Label2 = pLabel;
-            else if (spec.strName == QLatin1String("Label3"))
+            else if (entry.strName == QLatin1String("Label3"))
                 Label3 = pLabel;
             else
                 Label9 = pLabel;
@@ -149,12 +149,12 @@ void Form1::BuildControls()
             break;
         }
         case K::TextBox: {
-            auto* pEdit = new QLineEdit(spec.strCaption, this);
-            if (spec.strName == QLatin1String("txtAdmin"))
+            auto* pEdit = new QLineEdit(entry.strCaption, this);
+            if (entry.strName == QLatin1String("txtAdmin"))
                 txtAdmin = pEdit;
-            else if (spec.strName == QLatin1String("txtPass"))
+            else if (entry.strName == QLatin1String("txtPass"))
                 txtPass = pEdit;
-            else if (spec.strName == QLatin1String("txtIP"))
+            else if (entry.strName == QLatin1String("txtIP"))
                 txtIP = pEdit;
             else
                 txtPort = pEdit;
@@ -163,12 +163,12 @@ void Form1::BuildControls()
         }
         case K::CheckBox: {
             auto* pCheck = new ValueCheckBox(this);
-            pCheck->setText(spec.strCaption);
-            if (spec.strName == QLatin1String("chkMask"))
+            pCheck->setText(entry.strCaption);
+            if (entry.strName == QLatin1String("chkMask"))
                 chkMask = pCheck;
-            else if (spec.strName == QLatin1String("chkPass"))
+            else if (entry.strName == QLatin1String("chkPass"))
                 chkPass = pCheck;
-            else if (spec.strName == QLatin1String("chkIPConfig"))
+            else if (entry.strName == QLatin1String("chkIPConfig"))
                 chkIPConfig = pCheck;
             else
                 chkCensor = pCheck;
@@ -176,15 +176,15 @@ void Form1::BuildControls()
             break;
         }
         case K::OptionButton: {
-            auto* pOption = new QRadioButton(spec.strCaption, this);
+            auto* pOption = new QRadioButton(entry.strCaption, this);
             optClass[intOption++] = pOption;
             pWidget = pOption;
             break;
         }
         case K::CommandButton: {
             auto* pButton = new OrloSimpleButton(this);
-            pButton->setObjectName(spec.strName);
-            pButton->SetCaption(spec.strCaption);
+            pButton->setObjectName(entry.strName);
+            pButton->SetCaption(entry.strCaption);
             pButton->SetNormalColour(0x00FFFFFF);
             pButton->SetHighlightColour(0x00FFC0C0);
             pButton->SetHoverColour(0x0080C0FF);
@@ -194,9 +194,9 @@ void Form1::BuildControls()
             pButton->installEventFilter(this);
             connect(pButton, &OrloSimpleButton::MouseMove, this,
                 [this, pButton](int x, int y) { ShowButtonTip(pButton, x, y); });
-            if (spec.strName == QLatin1String("cmdGo"))
+            if (entry.strName == QLatin1String("cmdGo"))
                 cmdGo = pButton;
-            else if (spec.strName == QLatin1String("cmdClassIIDump"))
+            else if (entry.strName == QLatin1String("cmdClassIIDump"))
                 cmdClassIIDump = pButton;
             else
                 cmdOpen = pButton;
@@ -234,9 +234,9 @@ void Form1::BuildControls()
             break;
         }
         }
-        pWidget->setObjectName(spec.strName);
-        if (!spec.strToolTip.isEmpty())
-            pWidget->setToolTip(spec.strToolTip);
+        pWidget->setObjectName(entry.strName);
+        if (!entry.strToolTip.isEmpty())
+            pWidget->setToolTip(entry.strToolTip);
     }
 
     m_pBrowserView = new PageView(this);
@@ -266,25 +266,25 @@ void Form1::ApplyLayout()
     m_intTwipsPerPixelX = Twips::TwipsPerPixelX(this);
     m_intTwipsPerPixelY = Twips::TwipsPerPixelY(this);
 
-    QList<const FormLayout::ControlSpec*> tabOrder;
-    for (const FormLayout::ControlSpec& spec : FormLayout::Controls()) {
-        auto* pWidget = findChild<QWidget*>(spec.strName, Qt::FindDirectChildrenOnly);
+    QList<const FormLayout::ControlEntry*> tabOrder;
+    for (const FormLayout::ControlEntry& entry : FormLayout::Controls()) {
+        auto* pWidget = findChild<QWidget*>(entry.strName, Qt::FindDirectChildrenOnly);
         if (!pWidget)
             continue;
-        pWidget->setGeometry(FormLayout::ToPixels(spec.rctTwips, m_intTwipsPerPixelX, m_intTwipsPerPixelY));
-        if (spec.intTabIndex >= 0 && spec.kind != FormLayout::ControlKind::BrowserArea)
-            tabOrder.append(&spec);
+        pWidget->setGeometry(FormLayout::ToPixels(entry.rctTwips, m_intTwipsPerPixelX, m_intTwipsPerPixelY));
+        if (entry.intTabIndex >= 0 && entry.kind != FormLayout::ControlKind::BrowserArea)
+            tabOrder.append(&entry);
     }
     m_pBrowserView->setGeometry(WebBrowser0->geometry());
     FitFormFont();
 
     std::stable_sort(
-        tabOrder.begin(), tabOrder.end(), [](const FormLayout::ControlSpec* a, const FormLayout::ControlSpec* b) {
+        tabOrder.begin(), tabOrder.end(), [](const FormLayout::ControlEntry* a, const FormLayout::ControlEntry* b) {
             return a->intTabIndex < b->intTabIndex;
         });
     QWidget* pPrevious = nullptr;
-    for (const FormLayout::ControlSpec* spec : tabOrder) {
-        auto* pWidget = findChild<QWidget*>(spec->strName, Qt::FindDirectChildrenOnly);
+    for (const FormLayout::ControlEntry* entry : tabOrder) {
+        auto* pWidget = findChild<QWidget*>(entry->strName, Qt::FindDirectChildrenOnly);
         if (pWidget->focusPolicy() == Qt::NoFocus)
             continue;
         if (pPrevious)

@@ -4,10 +4,10 @@
 
 namespace FormLayout
 {
-const QList<ControlSpec>& Controls()
+const QList<ControlEntry>& Controls()
 {
     using K = ControlKind;
-    static const QList<ControlSpec> controls = {
+    static const QList<ControlEntry> controls = {
         { QStringLiteral("imgLogo"), K::Picture, QString(), QStringLiteral("Click here for more information..."),
             QRect(0, 0, 5775, 375), -1 },
         { QStringLiteral("Label2"), K::Label, QStringLiteral("Username:"), QString(), QRect(120, 480, 855, 255), 17 },
@@ -50,11 +50,11 @@ const QList<ControlSpec>& Controls()
     return controls;
 }
 
-const ControlSpec* Find(const QString& strName)
+const ControlEntry* Find(const QString& strName)
 {
-    for (const ControlSpec& spec : Controls()) {
-        if (spec.strName == strName)
-            return &spec;
+    for (const ControlEntry& entry : Controls()) {
+        if (entry.strName == strName)
+            return &entry;
     }
     return nullptr;
 }

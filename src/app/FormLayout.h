@@ -21,7 +21,7 @@ enum class ControlKind {
     BrowserArea
 };
 
-struct ControlSpec
+struct ControlEntry
 {
     QString strName;
     ControlKind kind;
@@ -35,9 +35,9 @@ struct ControlSpec
 inline constexpr int lngDesignWidth = 7740;
 inline constexpr int lngDesignHeight = 8280;
 
-const QList<ControlSpec>& Controls();
+const QList<ControlEntry>& Controls();
 // The control of that name; null when there is none.
-const ControlSpec* Find(const QString& strName);
+const ControlEntry* Find(const QString& strName);
 
 // A rectangle in twips turned into pixels with the given factors (twips per pixel).
 QRect ToPixels(const QRect& rctTwips, int intTwipsPerPixelX, int intTwipsPerPixelY);

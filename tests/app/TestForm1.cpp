@@ -110,13 +110,13 @@ private Q_SLOTS:
         const int intX = Twips::TwipsPerPixelX(&form);
         const int intY = Twips::TwipsPerPixelY(&form);
         QCOMPARE(form.width(), Twips::TwipsToPixels(7740, intX));
-        for (const FormLayout::ControlSpec& spec : FormLayout::Controls()) {
-            QWidget* pWidget = f.Find<QWidget>(qPrintable(spec.strName));
-            QVERIFY2(pWidget, qPrintable(spec.strName));
-            QCOMPARE(pWidget->geometry(), FormLayout::ToPixels(spec.rctTwips, intX, intY));
-            QCOMPARE(pWidget->toolTip(), spec.strToolTip);
-            if (spec.kind != FormLayout::ControlKind::TextBox)
-                QCOMPARE(CaptionOf(pWidget), spec.strCaption);
+        for (const FormLayout::ControlEntry& entry : FormLayout::Controls()) {
+            QWidget* pWidget = f.Find<QWidget>(qPrintable(entry.strName));
+            QVERIFY2(pWidget, qPrintable(entry.strName));
+            QCOMPARE(pWidget->geometry(), FormLayout::ToPixels(entry.rctTwips, intX, intY));
+            QCOMPARE(pWidget->toolTip(), entry.strToolTip);
+            if (entry.kind != FormLayout::ControlKind::TextBox)
+                QCOMPARE(CaptionOf(pWidget), entry.strCaption);
         }
         QCOMPARE(f.Find<QLabel>("imgLogo")->pixmap().size(), QSize(385, 25));
         QCOMPARE(f.Find<QLabel>("imgLogo")->cursor().shape(), Qt::WhatsThisCursor);

@@ -50,15 +50,15 @@ private Q_SLOTS:
         QSet<QString> names;
         QSet<int> tabs;
         const QRect rctClient(0, 0, FormLayout::lngDesignWidth, FormLayout::lngDesignHeight);
-        for (const FormLayout::ControlSpec& spec : FormLayout::Controls()) {
-            QVERIFY2(!names.contains(spec.strName), qPrintable(spec.strName));
-            names.insert(spec.strName);
-            QVERIFY2(rctClient.contains(spec.rctTwips), qPrintable(spec.strName));
-            if (spec.intTabIndex >= 0) {
-                QVERIFY2(!tabs.contains(spec.intTabIndex), qPrintable(spec.strName));
-                tabs.insert(spec.intTabIndex);
+        for (const FormLayout::ControlEntry& entry : FormLayout::Controls()) {
+            QVERIFY2(!names.contains(entry.strName), qPrintable(entry.strName));
+            names.insert(entry.strName);
+            QVERIFY2(rctClient.contains(entry.rctTwips), qPrintable(entry.strName));
+            if (entry.intTabIndex >= 0) {
+                QVERIFY2(!tabs.contains(entry.intTabIndex), qPrintable(entry.strName));
+                tabs.insert(entry.intTabIndex);
             }
-            QCOMPARE(FormLayout::Find(spec.strName), &spec);
+            QCOMPARE(FormLayout::Find(entry.strName), &entry);
         }
         QCOMPARE(FormLayout::Find(QStringLiteral("nothing")), nullptr);
         // The status line ends where the browser area begins, less the gap between them.

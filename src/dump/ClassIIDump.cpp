@@ -3,7 +3,6 @@
 #include "config/RouterProfile.h"
 #include "readers/TextHelpers.h"
 #include "run/DiagnosticRun.h"
-#include "run/RunText.h"
 
 #include <QFileInfo>
 
@@ -38,7 +37,7 @@ void ClassIIDump::RunDataDump()
     const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
     if (QFileInfo(strListFile).isFile()) {
         const QString strList = ReadWholeFile(strListFile);
-        for (const QString& strLine : SplitText(strList, CRLF)) {
+        for (const QString& strLine : SplitPieces(strList, CRLF, Qt::CaseSensitive)) {
             const QString strPage = TrimSpaces(strLine);
             if (strPage.isEmpty())
                 continue;

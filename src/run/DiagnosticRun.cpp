@@ -13,7 +13,6 @@
 #include "readers/VendorTable.h"
 #include "run/Navigation.h"
 #include "net/IpConfigCapture.h"
-#include "run/RunText.h"
 
 namespace
 {
@@ -377,7 +376,7 @@ void DiagnosticRun::HandleSystemLog(const QString& strText)
         return;
     }
     if (!strText.contains(QStringLiteral("errorText"))) {
-        const QStringList lines = SplitText(strText, CRLF);
+        const QStringList lines = SplitPieces(strText, CRLF, Qt::CaseSensitive);
         for (int i = 0; i < lines.size(); ++i) {
             const QString& strLine = lines.at(i);
             if (strLine.contains(QStringLiteral("Action canceled"))) {

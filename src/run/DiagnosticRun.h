@@ -61,11 +61,8 @@ public:
     // Stops the run's timers and detaches it from its browser (the window is closing).
     void Abort();
 
-    RouterBrowser* Browser() const { return m_browser.get(); }
     RunHost& Host() const { return m_host; }
     RouterProfile& Profile() const { return m_profile; }
-    PageTable& Pages() const { return m_pages; }
-    const PageTrace& Trace() const { return m_trace; }
     void NavigateRun(const QString& strPath);
 
     static bool LoginAccepted(const QString& strPageText);

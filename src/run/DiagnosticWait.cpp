@@ -1,8 +1,8 @@
 // The wait for the router's own diagnostic test: its page reloads itself until the result marker
 // appears, and both the elapsed time at each load and the 30-second timer bound the wait.
 #include "config/RouterProfile.h"
+#include "readers/TextHelpers.h"
 #include "run/DiagnosticRun.h"
-#include "run/RunText.h"
 
 namespace
 {
@@ -34,7 +34,7 @@ void DiagnosticRun::HandleDiagnosticPage(const QString& strText)
         Host().StopTimer(RunTimer::Diagnostic);
         strReportBody += CRLF;
         Host().SetStatus(QStringLiteral("Reading diagnostic results"));
-        const QStringList lines = SplitText(strText, CRLF);
+        const QStringList lines = SplitPieces(strText, CRLF, Qt::CaseSensitive);
         for (int i = 0; i < lines.size(); ++i) {
             const QString& strLine = lines.at(i);
             if (strLine.contains(QStringLiteral("Action canceled"))) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/BrowserLimits.h"
 #include "browser/DocumentBuilder.h"
 #include "browser/HtmlDocument.h"
 
@@ -10,6 +11,17 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+
+// How long a test waits for a load, and time-outs short enough that failures end quickly.
+inline constexpr int kWaitMs = 10000;
+
+inline BrowserLimits ShortLimits()
+{
+    BrowserLimits limits;
+    limits.intConnectTimeoutMs = 3000;
+    limits.intResponseTimeoutMs = 3000;
+    return limits;
+}
 
 // Test text is written with "\n"; the browser writes CR LF.
 inline QString Crlf(const QString& strText)

@@ -16,16 +16,6 @@
 
 namespace
 {
-constexpr int kWaitMs = 10000;
-
-BrowserLimits ShortLimits()
-{
-    BrowserLimits limits;
-    limits.intConnectTimeoutMs = 3000;
-    limits.intResponseTimeoutMs = 3000;
-    return limits;
-}
-
 // Records every document-complete notification.
 struct Completions
 {

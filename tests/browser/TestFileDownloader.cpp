@@ -1,3 +1,4 @@
+#include "BrowserTestSupport.h"
 #include "browser/BrowserEngine.h"
 #include "browser/FileDownloader.h"
 #include "support/LoopbackHttpServer.h"
@@ -10,19 +11,6 @@
 #include <chrono>
 #include <memory>
 #include <thread>
-
-namespace
-{
-constexpr int kWaitMs = 10000;
-
-BrowserLimits ShortLimits()
-{
-    BrowserLimits limits;
-    limits.intConnectTimeoutMs = 3000;
-    limits.intResponseTimeoutMs = 3000;
-    return limits;
-}
-} // namespace
 
 class TestFileDownloader : public QObject
 {

@@ -8,7 +8,8 @@
 
 #include <functional>
 
-// A downloader whose answers are set by the test; each download ends after intPollsNeeded polls.
+// A downloader whose answers are set by the test. The first flag read after BeginDownload still
+// finds the download running, so the caller's poll loop is exercised; the next one ends it.
 class FakeDownloader : public FileDownload
 {
 public:
@@ -27,14 +28,13 @@ public:
 
     QMap<QString, QString> answers;
     QStringList requests;
-    int intPollsNeeded = 1;
 
 private:
     bool Poll() const
     {
         if (m_blnComplete)
             return true;
-        if (++m_intPolls < intPollsNeeded * 2)
+        if (++m_intPolls < 2)
             return false;
         m_blnComplete = true;
         if (m_strPending.size() < 2)

@@ -41,7 +41,7 @@ table.status td { border: 1px solid #d0c8dc; }
 {BODY}</body>
 </html>
 )html";
-    return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
+    return FillPageFrame(strFrame, strTitle, strHead, strBody);
 }
 
 std::string ClassIILoginPage(bool blnFailed)
@@ -191,9 +191,7 @@ std::string ClassIIDiagnosticsPage(DiagOutcome outcome, int intRefreshSeconds)
 <p class="err">errorText: diagnostics are not available while the line is training</p>
 )html");
     }
-    std::string strRows;
-    for (const std::string& strLine : DiagnosticResultLines())
-        strRows += "<tr><td>" + strLine + "</td></tr>\n";
+    const std::string strRows = DiagnosticResultRows();
     return ClassIIPage("Diagnostics", "",
         "<h3>Diagnostics Test Results</h3>\n<table class=\"status\" width=\"420\">\n" + strRows + "</table>\n");
 }

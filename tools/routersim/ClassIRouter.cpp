@@ -25,7 +25,7 @@ table.grid td { border-bottom: 1px solid #c8d0e0; }
 {BODY}</body>
 </html>
 )html";
-    return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
+    return FillPageFrame(strFrame, strTitle, strHead, strBody);
 }
 
 std::string ClassIIndexPage()
@@ -107,9 +107,7 @@ std::string ClassIDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
 <p>errorText: the test could not be started (ADSL line not ready)</p>
 )html");
     }
-    std::string strRows;
-    for (const std::string& strLine : DiagnosticResultLines())
-        strRows += "<tr><td>" + strLine + "</td></tr>\n";
+    const std::string strRows = DiagnosticResultRows();
     return ClassIPage("Diagnostic Test", "",
         "<h3>Diagnostic Test Results</h3>\n<table class=\"grid\" width=\"400\">\n" + strRows + "</table>\n");
 }

@@ -26,7 +26,7 @@ table.box { background: #ffffff; border: 1px solid #9fb58f; }
 {BODY}</body>
 </html>
 )html";
-    return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
+    return FillPageFrame(strFrame, strTitle, strHead, strBody);
 }
 
 std::string ClassVLoginPage()
@@ -183,9 +183,7 @@ std::string ClassVDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
 </table>
 )html");
     }
-    std::string strRows;
-    for (const std::string& strLine : DiagnosticResultLines())
-        strRows += "<tr><td>" + strLine + "</td></tr>\n";
+    const std::string strRows = DiagnosticResultRows();
     return ClassVPage("Diagnostics", "",
         "<table class=\"box\" width=\"420\">\n<tr><td class=\"head\">Test Results</td></tr>\n" + strRows
             + "</table>\n");

@@ -80,3 +80,17 @@ const std::vector<std::string>& DiagnosticResultLines()
     };
     return lines;
 }
+
+std::string DiagnosticResultRows()
+{
+    std::string strRows;
+    for (const std::string& strLine : DiagnosticResultLines())
+        strRows += "<tr><td>" + strLine + "</td></tr>\n";
+    return strRows;
+}
+
+std::string FillPageFrame(const std::string& strFrame, const std::string& strTitle, const std::string& strHead,
+                          const std::string& strBody)
+{
+    return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
+}

@@ -38,3 +38,9 @@ DiagOutcome DiagnosticOutcome(int intLoad, const Scenario& scenario);
 // The lines of a finished test, each "<test>: PASS". "Query DNS" is among them: that is the line a
 // diagnostic run waits for.
 const std::vector<std::string>& DiagnosticResultLines();
+// The same lines as table rows, one "<tr><td>...</td></tr>" each.
+std::string DiagnosticResultRows();
+
+// A class's page frame with its {TITLE}, {HEAD} and {BODY} places filled in.
+std::string FillPageFrame(const std::string& strFrame, const std::string& strTitle, const std::string& strHead,
+                          const std::string& strBody);

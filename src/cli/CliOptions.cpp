@@ -15,10 +15,9 @@ bool TakeValue(const QStringList& arguments, int& i, const QString& strOption, Q
 
 QString CliUsage()
 {
-    return QStringLiteral(
-        "usage: quorvane-cli [--app-dir DIR] [--class I|II|V] [--ip ADDR] [--port N] [--user NAME]\n"
-        "                    [--password PW] [--censor|--no-censor] [--ipconfig|--no-ipconfig]\n"
-        "                    [--ping-host NAME] [--ping-ip ADDR] [--dump] [--trace]\n");
+    return QStringLiteral("usage: quorvane-cli [--app-dir DIR] [--class I|II|V] [--ip ADDR] [--port N] [--user NAME]\n"
+                          "                    [--password PW] [--censor|--no-censor] [--ipconfig|--no-ipconfig]\n"
+                          "                    [--ping-host NAME] [--ping-ip ADDR] [--dump] [--trace]\n");
 }
 
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError)

@@ -2,14 +2,13 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The command line of quorvane-cli. Every option overrides one value for this run only.
 struct CliOptions
 {
     QString strAppDir;
-    std::optional<int> intClassIndex;  // 0, 1, 2 for Class I, II, V
+    std::optional<int> intClassIndex; // 0, 1, 2 for Class I, II, V
     std::optional<QString> strAddress;
     std::optional<QString> strPort;
     std::optional<QString> strUser;

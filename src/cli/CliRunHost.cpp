@@ -7,8 +7,7 @@ CliRunHost::CliRunHost(std::function<void(const QString&)> lineSink, QObject* pa
     : StandardRunHost(parent)
     , m_lineSink(std::move(lineSink))
     , m_downloader(new FileDownloader(this))
-{
-}
+{ }
 
 CliRunHost::~CliRunHost() = default;
 
@@ -51,8 +50,8 @@ void CliRunHost::SetStatus(const QString& strText)
 void CliRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
 {
     const QString strKind = icon == MessageIcon::Exclamation ? QStringLiteral("warning") : QStringLiteral("message");
-    WriteLines(strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": "))
-               + strText);
+    WriteLines(
+        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strText);
 }
 
 std::shared_ptr<RouterBrowser> CliRunHost::CreateBrowser()

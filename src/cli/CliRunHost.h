@@ -3,7 +3,6 @@
 #include "run/StandardRunHost.h"
 
 #include <QMap>
-
 #include <functional>
 
 class BrowserEngine;

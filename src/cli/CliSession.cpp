@@ -13,7 +13,7 @@
 #include <QEventLoop>
 
 int RunCliSession(const CliOptions& options, const std::function<void(const QString&)>& reportSink,
-                  const std::function<void(const QString&)>& lineSink)
+    const std::function<void(const QString&)>& lineSink)
 {
     QString strFolder = options.strAppDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.strAppDir;
     strFolder = QDir(strFolder).absolutePath();

@@ -4,7 +4,6 @@
 #include "cli/CliSession.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])

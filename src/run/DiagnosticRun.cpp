@@ -4,6 +4,7 @@
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
+#include "net/IpConfigCapture.h"
 #include "privacy/ReportFilter.h"
 #include "readers/AdslStatusReader.h"
 #include "readers/FirmwareReader.h"
@@ -12,7 +13,6 @@
 #include "readers/TextHelpers.h"
 #include "readers/VendorTable.h"
 #include "run/Navigation.h"
-#include "net/IpConfigCapture.h"
 
 namespace
 {
@@ -20,15 +20,14 @@ const QString CRLF = QStringLiteral("\r\n");
 const QString strAboutBlank = QStringLiteral("about:blank");
 } // namespace
 
-DiagnosticRun::DiagnosticRun(RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace,
-                             const VendorTable& vendors)
+DiagnosticRun::DiagnosticRun(
+    RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace, const VendorTable& vendors)
     : m_host(host)
     , m_profile(profile)
     , m_pages(pages)
     , m_trace(trace)
     , m_vendors(vendors)
-{
-}
+{ }
 
 QString DiagnosticRun::HeaderLine(const QDateTime& dtNow)
 {
@@ -71,7 +70,7 @@ void DiagnosticRun::NavigateRun(const QString& strPath)
     if (!m_browser)
         return;
     const RouterLogin login { m_host.FieldText(RunField::Admin), m_host.FieldText(RunField::Password),
-                              m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port) };
+        m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port) };
     // A run that waits for a page of the table is bounded; the diagnostic wait has its own timer.
     if (m_blnActive && !m_host.TimerActive(RunTimer::Diagnostic))
         m_host.StartTimer(RunTimer::PageWatchdog, intPageWatchdogMs, false);
@@ -89,17 +88,38 @@ void DiagnosticRun::GoToPage(int intPage)
     intNextPage = intPage;
     QString strPath;
     switch (intPage) {
-    case 1: strPath = m_profile.strLoginPage; break;
-    case 2: strPath = m_profile.strSystemLogPage; break;
-    case 3: strPath = m_profile.strAdslPage; break;
-    case 4: strPath = m_profile.strDiagTestPage; break;
-    case 5: strPath = m_profile.strPppPage; break;
-    case 6: strPath = m_profile.strLogoutPage; break;
-    case 7: strPath = strPppLink; break;
-    case 8: strPath = m_profile.strProductInfoPage; break;
-    case 9: strPath = m_profile.strModemStatusPage; break;
-    case 10: strPath = m_profile.strHomePage; break;
-    default: break;
+    case 1:
+        strPath = m_profile.strLoginPage;
+        break;
+    case 2:
+        strPath = m_profile.strSystemLogPage;
+        break;
+    case 3:
+        strPath = m_profile.strAdslPage;
+        break;
+    case 4:
+        strPath = m_profile.strDiagTestPage;
+        break;
+    case 5:
+        strPath = m_profile.strPppPage;
+        break;
+    case 6:
+        strPath = m_profile.strLogoutPage;
+        break;
+    case 7:
+        strPath = strPppLink;
+        break;
+    case 8:
+        strPath = m_profile.strProductInfoPage;
+        break;
+    case 9:
+        strPath = m_profile.strModemStatusPage;
+        break;
+    case 10:
+        strPath = m_profile.strHomePage;
+        break;
+    default:
+        break;
     }
     NavigateRun(strPath);
 }
@@ -108,10 +128,10 @@ void DiagnosticRun::Go()
 {
     m_host.SetControlsEnabled(false);
     m_host.ShowMessage(MessageIcon::Information,
-                       QStringLiteral("Please wait while a report is generated on your network,\r\n"
-                                      "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
-                                      "Make sure this program is given permission in your firewall\r\n"
-                                      "to access the network."));
+        QStringLiteral("Please wait while a report is generated on your network,\r\n"
+                       "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
+                       "Make sure this program is given permission in your firewall\r\n"
+                       "to access the network."));
     m_blnActive = true;
     m_host.SetCheckValue(RunCheck::HidePassword, 1);
     m_host.SetReportToolTip(QStringLiteral("Diagnostic report"));
@@ -236,8 +256,8 @@ void DiagnosticRun::FinishReport()
         ? QStringLiteral("A report has been created and copied into the clipboard.")
         : QStringLiteral("A report has been created but could not be copied into the clipboard.");
     m_host.ShowMessage(MessageIcon::Information,
-                       strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.")
-                           + CRLF + strCensorLine);
+        strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.") + CRLF
+            + strCensorLine);
     EndRun(RunOutcome::Finished);
 }
 
@@ -298,18 +318,32 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
 
     blnBusy = true;
     switch (intPage) {
-    case 1: HandleLoginPage(strUrl, strText); break;
-    case 2: HandleSystemLog(strText); break;
-    case 3: HandleAdslStatus(strText, strHtml); break;
-    case 4: HandleDiagnosticPage(strText); break;
-    case 5: HandlePppSettings(strHtml); break;
+    case 1:
+        HandleLoginPage(strUrl, strText);
+        break;
+    case 2:
+        HandleSystemLog(strText);
+        break;
+    case 3:
+        HandleAdslStatus(strText, strHtml);
+        break;
+    case 4:
+        HandleDiagnosticPage(strText);
+        break;
+    case 5:
+        HandlePppSettings(strHtml);
+        break;
     case 6:
         m_host.SetStatus(QStringLiteral("Logging out"));
         blnLoggedIn = false;
         FinishReport();
         break;
-    case 7: HandleClassIIPppPage(); break;
-    case 8: HandleProductInfo(strText); break;
+    case 7:
+        HandleClassIIPppPage();
+        break;
+    case 8:
+        HandleProductInfo(strText);
+        break;
     case 9:
         strReportBody += TidyPageText(strText, QStringLiteral("Modem Status")) + CRLF + CRLF;
         m_host.SetStatus(QStringLiteral("Getting firmware version"));
@@ -320,7 +354,8 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
         m_host.SetStatus(QStringLiteral("Getting system log"));
         GoToPage(2);
         break;
-    default: break;
+    default:
+        break;
     }
     blnBusy = false;
 }
@@ -400,7 +435,8 @@ void DiagnosticRun::HandleSystemLog(const QString& strText)
     if (blnPass)
         strReportBody += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = PASS");
     else
-        strReportBody += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = FAIL") + strPingReply;
+        strReportBody
+            += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = FAIL") + strPingReply;
     strReportBody += CRLF + m_host.PingHostByName(m_profile.strPingHost);
 
     m_host.SetStatus(QStringLiteral("Getting PPP settings"));

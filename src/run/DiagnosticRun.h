@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -14,10 +13,9 @@ class RouterProfile;
 class VendorTable;
 
 // How a run (or data dump) ended; the command-line front end turns it into its exit status.
-enum class RunOutcome
-{
-    Finished,  // ended through FinishReport, or the data dump completed
-    Abnormal   // no answer from the router, hit limit, "DNS Error", diagnostic time-outs or error, no page for too long
+enum class RunOutcome {
+    Finished, // ended through FinishReport, or the data dump completed
+    Abnormal // no answer from the router, hit limit, "DNS Error", diagnostic time-outs or error, no page for too long
 };
 
 // One diagnostic run at a time: the Go command, the page sequencer driven by the browser's
@@ -31,8 +29,8 @@ public:
     static constexpr int intDiagTimerMs = 30000;
     static constexpr int intLoginPauseMs = 3000;
 
-    DiagnosticRun(RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace,
-                  const VendorTable& vendors);
+    DiagnosticRun(
+        RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace, const VendorTable& vendors);
 
     // The Go command: report head, IP configuration, router ping, first navigation.
     void Go();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // The browser operations that a diagnostic run and the data dump rely on. The headless engine in

@@ -5,40 +5,19 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <memory>
 
 // The window's text boxes that a run reads (and, for the router address, fills in).
-enum class RunField
-{
-    Admin,
-    Password,
-    Address,
-    Port
-};
+enum class RunField { Admin, Password, Address, Port };
 
 // The window's check boxes; each holds 0 (unchecked), 1 (checked) or 2 (greyed).
-enum class RunCheck
-{
-    HidePassword,
-    SavePassword,
-    IPConfig,
-    Censor
-};
+enum class RunCheck { HidePassword, SavePassword, IPConfig, Censor };
 
-enum class MessageIcon
-{
-    Information,
-    Exclamation
-};
+enum class MessageIcon { Information, Exclamation };
 
 // The timers that a run uses: the diagnostic wait's 30-second Timer1 and the bound on how long a
 // run waits for the router to deliver any known page.
-enum class RunTimer
-{
-    Diagnostic,
-    PageWatchdog
-};
+enum class RunTimer { Diagnostic, PageWatchdog };
 
 // Everything a diagnostic run or data dump needs from its surroundings. The main window, the
 // command-line front end and the tests each provide one, so the same run drives all three.

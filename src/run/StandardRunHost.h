@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <functional>
 
 // The parts of a run host that are the same for the window and the command-line front end:

@@ -13,14 +13,14 @@ private Q_SLOTS:
     {
         CliOptions options;
         QString strError;
-        QVERIFY(ParseCliOptions({QStringLiteral("--app-dir"), QStringLiteral("/tmp/x"), QStringLiteral("--class"),
-                                 QStringLiteral("ii"), QStringLiteral("--ip=127.0.0.1"), QStringLiteral("--port"),
-                                 QStringLiteral("8080"), QStringLiteral("--user"), QStringLiteral("root"),
-                                 QStringLiteral("--password"), QStringLiteral("p@ss:w/rd"), QStringLiteral("--no-censor"),
-                                 QStringLiteral("--no-ipconfig"), QStringLiteral("--ping-host"),
-                                 QStringLiteral("localhost"), QStringLiteral("--ping-ip"), QStringLiteral("127.0.0.1"),
-                                 QStringLiteral("--dump"), QStringLiteral("--trace")},
-                                options, strError));
+        QVERIFY(ParseCliOptions(
+            { QStringLiteral("--app-dir"), QStringLiteral("/tmp/x"), QStringLiteral("--class"), QStringLiteral("ii"),
+                QStringLiteral("--ip=127.0.0.1"), QStringLiteral("--port"), QStringLiteral("8080"),
+                QStringLiteral("--user"), QStringLiteral("root"), QStringLiteral("--password"),
+                QStringLiteral("p@ss:w/rd"), QStringLiteral("--no-censor"), QStringLiteral("--no-ipconfig"),
+                QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
+                QStringLiteral("127.0.0.1"), QStringLiteral("--dump"), QStringLiteral("--trace") },
+            options, strError));
         QCOMPARE(options.strAppDir, QStringLiteral("/tmp/x"));
         QCOMPARE(options.intClassIndex.value_or(-1), 1);
         QCOMPARE(options.strAddress.value_or(QString()), QStringLiteral("127.0.0.1"));
@@ -50,7 +50,8 @@ private Q_SLOTS:
     {
         CliOptions options;
         QString strError;
-        QVERIFY(ParseCliOptions({QStringLiteral("--password="), QStringLiteral("--ip"), QString()}, options, strError));
+        QVERIFY(
+            ParseCliOptions({ QStringLiteral("--password="), QStringLiteral("--ip"), QString() }, options, strError));
         QCOMPARE(options.strPassword.value_or(QStringLiteral("unset")), QString());
         QCOMPARE(options.strAddress.value_or(QStringLiteral("unset")), QString());
     }
@@ -59,12 +60,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("strNamed");
-        QTest::newRow("unknown") << QStringList {QStringLiteral("--frobnicate")} << QStringLiteral("--frobnicate");
-        QTest::newRow("missing value") << QStringList {QStringLiteral("--port")} << QStringLiteral("--port");
-        QTest::newRow("bad class") << QStringList {QStringLiteral("--class"), QStringLiteral("IV")}
+        QTest::newRow("unknown") << QStringList { QStringLiteral("--frobnicate") } << QStringLiteral("--frobnicate");
+        QTest::newRow("missing value") << QStringList { QStringLiteral("--port") } << QStringLiteral("--port");
+        QTest::newRow("bad class") << QStringList { QStringLiteral("--class"), QStringLiteral("IV") }
                                    << QStringLiteral("--class");
-        QTest::newRow("value on a flag") << QStringList {QStringLiteral("--dump=yes")} << QStringLiteral("--dump");
-        QTest::newRow("positional") << QStringList {QStringLiteral("extra")} << QStringLiteral("extra");
+        QTest::newRow("value on a flag") << QStringList { QStringLiteral("--dump=yes") } << QStringLiteral("--dump");
+        QTest::newRow("positional") << QStringList { QStringLiteral("extra") } << QStringLiteral("extra");
     }
     void usageErrorsNameTheBadOption()
     {

@@ -56,8 +56,8 @@ private Q_SLOTS:
         RunOutcome outcome = RunOutcome::Abnormal;
         f.run.SetRunEndedHandler([&](RunOutcome o) { outcome = o; });
         f.RunThroughLogin();
-        const QString strExpected = f.Title()
-            + QStringLiteral("\r\nClass II Dump\r\n\r\n\r\nA\r\nline1\r\nline2\r\n\r\nB\r\nx\r\r\ny\r\n");
+        const QString strExpected
+            = f.Title() + QStringLiteral("\r\nClass II Dump\r\n\r\n\r\nA\r\nline1\r\nline2\r\n\r\nB\r\nx\r\r\ny\r\n");
         QCOMPARE(f.host.strReport, strExpected);
         QCOMPARE(f.host.strClipboard, strExpected);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
@@ -74,7 +74,7 @@ private Q_SLOTS:
     {
         DumpFixture f;
         f.WriteList("A\r\nB");
-        f.Answer(QStringLiteral("A"), QStringLiteral("x"));  // a single byte counts as a failed download
+        f.Answer(QStringLiteral("A"), QStringLiteral("x")); // a single byte counts as a failed download
         f.Answer(QStringLiteral("B"), QStringLiteral("bb"));
         f.RunThroughLogin();
         QVERIFY(f.host.strReport.endsWith(QStringLiteral("\r\n\r\nA\r\n\r\nB\r\nbb\r\n")));
@@ -106,8 +106,8 @@ private Q_SLOTS:
         DumpFixture f;
         f.dump.Start();
         QVERIFY(f.run.blnDataDump);
-        f.Browser().Load(RunFixture::Base() + strCgi + QStringLiteral("../html/login.html"),
-                         QStringLiteral("DNS Error"));
+        f.Browser().Load(
+            RunFixture::Base() + strCgi + QStringLiteral("../html/login.html"), QStringLiteral("DNS Error"));
         QVERIFY(!f.run.blnDataDump);
         // A later Go is therefore a diagnostic run, not a dump.
         f.run.Go();

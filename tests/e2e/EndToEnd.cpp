@@ -54,13 +54,14 @@ bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
         strError = QStringLiteral("cannot write NetworkInfo.sh");
         return false;
     }
-    script.write("#!/bin/sh\ncp '" + QFile::encodeName(QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/ipcon.txt"))
-                 + "' \"$(dirname \"$0\")/ipcon.txt\"\n");
+    script.write("#!/bin/sh\ncp '"
+        + QFile::encodeName(QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/ipcon.txt"))
+        + "' \"$(dirname \"$0\")/ipcon.txt\"\n");
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 
-    QStringList arguments {QStringLiteral("--class"), testCase.strClass, QStringLiteral("--port"), QStringLiteral("0"),
-                           QStringLiteral("--lifetime-seconds"), QStringLiteral("300")};
+    QStringList arguments { QStringLiteral("--class"), testCase.strClass, QStringLiteral("--port"), QStringLiteral("0"),
+        QStringLiteral("--lifetime-seconds"), QStringLiteral("300") };
     if (!testCase.strScenario.isEmpty())
         arguments << QStringLiteral("--scenario") << testCase.strScenario;
     if (!m_router.Start(ProgramPath(QStringLiteral("quorvane-routersim")), arguments)) {
@@ -72,10 +73,10 @@ bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
 
 ProcessResult EndToEndRunner::RunCli(const EndToEndCase& testCase, int intTimeoutMs)
 {
-    QStringList arguments {QStringLiteral("--app-dir"), m_dir.path(), QStringLiteral("--class"), testCase.strClass,
-                           QStringLiteral("--ip"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
-                           QString::number(m_router.Port()), QStringLiteral("--ping-host"),
-                           QStringLiteral("localhost"), QStringLiteral("--ping-ip"), QStringLiteral("127.0.0.1")};
+    QStringList arguments { QStringLiteral("--app-dir"), m_dir.path(), QStringLiteral("--class"), testCase.strClass,
+        QStringLiteral("--ip"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QString::number(m_router.Port()),
+        QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
+        QStringLiteral("127.0.0.1") };
     arguments += testCase.extraArgs;
     return RunProgram(ProgramPath(QStringLiteral("quorvane-cli")), arguments, intTimeoutMs);
 }
@@ -92,8 +93,8 @@ QString EndToEndRunner::MaskReport(const QString& strReport, int intPort)
 
 bool EndToEndRunner::MatchesGolden(const QString& strName, const QString& strActual, QString& strMessage)
 {
-    const QString strPath = QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/") + strName
-        + QStringLiteral(".txt");
+    const QString strPath
+        = QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/") + strName + QStringLiteral(".txt");
     QFile golden(strPath);
     QByteArray expected;
     if (golden.open(QIODevice::ReadOnly))

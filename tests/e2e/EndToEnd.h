@@ -8,8 +8,8 @@
 // holds the test profiles and a NetworkInfo script writing a fixed listing (gateway 127.0.0.1).
 struct EndToEndCase
 {
-    QString strClass;      // I, II or V
-    QString strScenario;   // the simulator's scenario
+    QString strClass; // I, II or V
+    QString strScenario; // the simulator's scenario
     QStringList extraArgs; // further quorvane-cli options
     QString strProfileOverride; // a profile of tools/routersim/profiles copied in as the class's own
 };

@@ -16,7 +16,8 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     const ProcessResult result = runner.RunCli(testCase, intTimeoutMs);
     QVERIFY2(!result.blnTimedOut, "quorvane-cli did not finish in time");
     QVERIFY2(result.intExitCode == intExpectedExit,
-             qPrintable(QStringLiteral("exit %1, stderr:\n%2").arg(result.intExitCode).arg(QString::fromUtf8(result.stdErr))));
+        qPrintable(
+            QStringLiteral("exit %1, stderr:\n%2").arg(result.intExitCode).arg(QString::fromUtf8(result.stdErr))));
     // The password of the test profiles never reaches the output.
     QVERIFY(!result.stdOut.contains("secret"));
     QVERIFY(!result.stdErr.contains("secret"));
@@ -25,9 +26,9 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     // Every line break of the report is CR LF.
     QCOMPARE(strReport.count(QLatin1Char('\n')), strReport.count(QStringLiteral("\r\n")));
     QString strMessage;
-    QVERIFY2(EndToEndRunner::MatchesGolden(strGolden, EndToEndRunner::MaskReport(strReport, runner.RouterPort()),
-                                           strMessage),
-             qPrintable(strMessage));
+    QVERIFY2(EndToEndRunner::MatchesGolden(
+                 strGolden, EndToEndRunner::MaskReport(strReport, runner.RouterPort()), strMessage),
+        qPrintable(strMessage));
 }
 } // namespace
 
@@ -41,32 +42,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<EndToEndCase>("testCase");
         QTest::addColumn<int>("intExit");
-        const QStringList noCensor {QStringLiteral("--no-censor")};
-        const QStringList dump {QStringLiteral("--dump")};
-        QTest::newRow("classI-normal") << EndToEndCase {QStringLiteral("I"), QStringLiteral("normal"), {}, {}} << 0;
+        const QStringList noCensor { QStringLiteral("--no-censor") };
+        const QStringList dump { QStringLiteral("--dump") };
+        QTest::newRow("classI-normal") << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classI-normal-uncensored")
-            << EndToEndCase {QStringLiteral("I"), QStringLiteral("normal"), noCensor, {}} << 0;
-        QTest::newRow("classI-digest") << EndToEndCase {QStringLiteral("I"), QStringLiteral("digest"), {}, {}} << 0;
-        QTest::newRow("classI-diag-error") << EndToEndCase {QStringLiteral("I"), QStringLiteral("diag-error"), {}, {}}
-                                           << 3;
+            << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), noCensor, {} } << 0;
+        QTest::newRow("classI-digest") << EndToEndCase { QStringLiteral("I"), QStringLiteral("digest"), {}, {} } << 0;
+        QTest::newRow("classI-diag-error")
+            << EndToEndCase { QStringLiteral("I"), QStringLiteral("diag-error"), {}, {} } << 3;
         QTest::newRow("classI-reload-forever")
-            << EndToEndCase {QStringLiteral("I"), QStringLiteral("reload-forever"), {}, {}} << 3;
-        QTest::newRow("classII-normal") << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), {}, {}} << 0;
+            << EndToEndCase { QStringLiteral("I"), QStringLiteral("reload-forever"), {}, {} } << 3;
+        QTest::newRow("classII-normal") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classII-normal-uncensored")
-            << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), noCensor, {}} << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), noCensor, {} } << 0;
         QTest::newRow("classII-login-refused")
-            << EndToEndCase {QStringLiteral("II"), QStringLiteral("login-refused"), {}, {}} << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), {}, {} } << 0;
         QTest::newRow("classII-no-ppp-link")
-            << EndToEndCase {QStringLiteral("II"), QStringLiteral("no-ppp-link"), {}, {}} << 0;
-        QTest::newRow("classII-proc-diag")
-            << EndToEndCase {QStringLiteral("II"), QStringLiteral("proc-diag"), {}, QStringLiteral("ClassII-proc.ini")}
-            << 0;
-        QTest::newRow("classII-dump") << EndToEndCase {QStringLiteral("II"), QStringLiteral("normal"), dump, {}} << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("no-ppp-link"), {}, {} } << 0;
+        QTest::newRow("classII-proc-diag") << EndToEndCase { QStringLiteral("II"), QStringLiteral("proc-diag"), {},
+            QStringLiteral("ClassII-proc.ini") }
+                                           << 0;
+        QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {} } << 0;
         QTest::newRow("classII-dump-login-refused")
-            << EndToEndCase {QStringLiteral("II"), QStringLiteral("login-refused"), dump, {}} << 0;
-        QTest::newRow("classV-normal") << EndToEndCase {QStringLiteral("V"), QStringLiteral("normal"), {}, {}} << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 0;
+        QTest::newRow("classV-normal") << EndToEndCase { QStringLiteral("V"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classV-login-refused")
-            << EndToEndCase {QStringLiteral("V"), QStringLiteral("login-refused"), {}, {}} << 0;
+            << EndToEndCase { QStringLiteral("V"), QStringLiteral("login-refused"), {}, {} } << 0;
     }
     void reportsMatchTheSavedOnes()
     {
@@ -79,7 +80,8 @@ private Q_SLOTS:
     {
         EndToEndRunner runner;
         QString strError;
-        const EndToEndCase testCase {QStringLiteral("I"), QStringLiteral("normal"), {QStringLiteral("--trace")}, {}};
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"), { QStringLiteral("--trace") },
+            {} };
         QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
         const ProcessResult result = runner.RunCli(testCase, 90000);
         QCOMPARE(result.intExitCode, 0);
@@ -95,7 +97,7 @@ private Q_SLOTS:
     {
         EndToEndRunner runner;
         QString strError;
-        const EndToEndCase testCase {QStringLiteral("I"), QStringLiteral("normal"), {QStringLiteral("--dump")}, {}};
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"), { QStringLiteral("--dump") }, {} };
         QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
         const ProcessResult result = runner.RunCli(testCase, 30000);
         QCOMPARE(result.intExitCode, 2);
@@ -105,8 +107,8 @@ private Q_SLOTS:
 
     void usageErrorExitsWithTwo()
     {
-        const ProcessResult result
-            = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), {QStringLiteral("--bogus")}, 30000);
+        const ProcessResult result = RunProgram(
+            EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), { QStringLiteral("--bogus") }, 30000);
         QCOMPARE(result.intExitCode, 2);
         QVERIFY(result.stdOut.isEmpty());
         QVERIFY(result.stdErr.contains("--bogus"));
@@ -123,7 +125,7 @@ private Q_SLOTS:
     void diagnosticThatNeverFinishesTimesOut()
     {
         RunCase(QStringLiteral("classI-diag-never"),
-                EndToEndCase {QStringLiteral("I"), QStringLiteral("diag-never"), {}, {}}, 3, 200000);
+            EndToEndCase { QStringLiteral("I"), QStringLiteral("diag-never"), {}, {} }, 3, 200000);
     }
 };
 

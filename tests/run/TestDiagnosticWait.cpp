@@ -51,7 +51,7 @@ private Q_SLOTS:
         StartWait(f);
         LoadDiag(f, QStringLiteral("Query DNS\r\nAction canceled\r\nnever"));
         QCOMPARE(f.run.strReportBody,
-                 QStringLiteral("\r\nQuery DNS\r\nDiagnostic page cannot be found - action cancelled\r\n"));
+            QStringLiteral("\r\nQuery DNS\r\nDiagnostic page cannot be found - action cancelled\r\n"));
     }
 
     void emptyMarkerCountsEveryLoadAsFinished()
@@ -101,7 +101,7 @@ private Q_SLOTS:
         const int intWrites = f.host.intReportWrites;
         LoadDiag(f, QStringLiteral("errorText"));
         QCOMPARE(f.run.strReportBody,
-                 QStringLiteral("\r\nDiagnostic page cannot be found - error\r\nDiagnostic page timed out"));
+            QStringLiteral("\r\nDiagnostic page cannot be found - error\r\nDiagnostic page timed out"));
         QCOMPARE(f.host.intReportWrites, intWrites + 2);
         QCOMPARE(f.host.strReport, f.run.strReportHead + f.run.strReportBody);
     }
@@ -114,7 +114,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 5; ++i) {
             f.run.OnTimer(RunTimer::Diagnostic);
             QCOMPARE(f.host.statuses.last(),
-                     QStringLiteral("Waiting for diagnostics to complete : %1 second(s)").arg(i * 30));
+                QStringLiteral("Waiting for diagnostics to complete : %1 second(s)").arg(i * 30));
             QVERIFY(!f.run.blnFinished);
         }
         f.run.OnTimer(RunTimer::Diagnostic);

@@ -13,7 +13,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("intCensor");
         QTest::addColumn<QString>("strLastLine");
-        QTest::newRow("checked") << 1 << QStringLiteral("Any sensitive information has been censored for your privacy.");
+        QTest::newRow("checked") << 1
+                                 << QStringLiteral("Any sensitive information has been censored for your privacy.");
         QTest::newRow("unchecked") << 0 << QStringLiteral("Any sensitive information has NOT been censored.");
         QTest::newRow("greyed") << 2 << QStringLiteral("Any sensitive information has NOT been censored.");
     }
@@ -27,9 +28,9 @@ private Q_SLOTS:
         f.run.FinishReport();
         QCOMPARE(f.host.messages.back().icon, MessageIcon::Information);
         QCOMPARE(f.host.messages.back().strText,
-                 QStringLiteral("A report has been created and copied into the clipboard.\r\n"
-                                "You may now paste the report into your post on the forum.\r\n")
-                     + strLastLine);
+            QStringLiteral("A report has been created and copied into the clipboard.\r\n"
+                           "You may now paste the report into your post on the forum.\r\n")
+                + strLastLine);
     }
 
     void clipboardHoldsExactlyTheReportBoxWithTheBodyFiltered()

@@ -37,9 +37,10 @@ private Q_SLOTS:
         f.Load(QStringLiteral("/doc/diagtest.htm"), strDiagText);
 
         const QString strBody = strSysLogBody
-            + QStringLiteral("\r\n\r\n\r\n\r\nSNR Margin: 12.5dB DOWN, 11.0dB UP\r\nLine Attenuation: 31dB DOWN, 17dB UP"
-                             // the page's last line was skipped, so the CR LF after the kept one stays
-                             "\r\n\r\nPing Gateway: PASS\r\nQuery DNS: PASS");
+            + QStringLiteral(
+                "\r\n\r\n\r\n\r\nSNR Margin: 12.5dB DOWN, 11.0dB UP\r\nLine Attenuation: 31dB DOWN, 17dB UP"
+                // the page's last line was skipped, so the CR LF after the kept one stays
+                "\r\n\r\nPing Gateway: PASS\r\nQuery DNS: PASS");
         QCOMPARE(f.run.strReportBody, strBody);
         QVERIFY(f.run.blnFinished);
         QCOMPARE(f.run.intNextPage, 0);
@@ -57,38 +58,39 @@ private Q_SLOTS:
         const QString strCgi = QStringLiteral("/cgi-bin/webcm?getpage=../html/");
         f.Load(strCgi + QStringLiteral("login.html"), QStringLiteral("Log in"));
         QCOMPARE(f.Browser().setValues,
-                 QStringList({QStringLiteral("uiPostUserName=admin"), QStringLiteral("uiPostPassword=secret")}));
+            QStringList({ QStringLiteral("uiPostUserName=admin"), QStringLiteral("uiPostPassword=secret") }));
         QCOMPARE(f.Browser().submittedForms, QStringList(QStringLiteral("uiPostForm")));
-        QCOMPARE(f.host.pauses, QList<int>({3000}));
+        QCOMPARE(f.host.pauses, QList<int>({ 3000 }));
         QVERIFY(f.run.blnLoggedIn);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Getting product information"));
 
         f.Load(strCgi + QStringLiteral("status/product.html"),
-               QStringLiteral("Product Information\r\n\r\nModel: QV-100\r\n\r\n"));
+            QStringLiteral("Product Information\r\n\r\nModel: QV-100\r\n\r\n"));
         f.Load(strCgi + QStringLiteral("status/modem.html"), QStringLiteral("Modem Status\r\nLine: up"));
         f.Load(strCgi + QStringLiteral("home.html"), QStringLiteral("Home"),
-               QStringLiteral("<TR><TD>Firmware version</TD><TD class=v><B>3.7.1</B></TD></TR><TR><TD>System Uptime"));
+            QStringLiteral("<TR><TD>Firmware version</TD><TD class=v><B>3.7.1</B></TD></TR><TR><TD>System Uptime"));
         QCOMPARE(f.run.intNextPage, 2);
         f.Load(strCgi + QStringLiteral("status/syslog.html"), strSysLogText);
         f.Load(strCgi + QStringLiteral("setup/connections.html"), QStringLiteral("Connections"),
-               QStringLiteral("<!-- Connections --><A href=\"../cgi-bin/webcm?getpage=../html/setup/pppoa.html\">"));
+            QStringLiteral("<!-- Connections --><A href=\"../cgi-bin/webcm?getpage=../html/setup/pppoa.html\">"));
         QCOMPARE(f.run.strPppLink, QStringLiteral("/cgi-bin/webcm?getpage=../html/setup/pppoa.html"));
         QCOMPARE(f.run.intNextPage, 7);
         QCOMPARE(f.pages.FindPage(f.Browser().LastNavigation()), 7);
 
-        f.Browser().elementValues = {{QStringLiteral("uiPostEncapsType"), QStringLiteral("PPPoA")},
-                                     {QStringLiteral("uiPostPppMRU"), QStringLiteral("1492")},
-                                     {QStringLiteral("uiPostPvcVpi"), QStringLiteral("0")},
-                                     {QStringLiteral("uiPostPvcVci"), QStringLiteral("38")}};
+        f.Browser().elementValues = { { QStringLiteral("uiPostEncapsType"), QStringLiteral("PPPoA") },
+            { QStringLiteral("uiPostPppMRU"), QStringLiteral("1492") },
+            { QStringLiteral("uiPostPvcVpi"), QStringLiteral("0") },
+            { QStringLiteral("uiPostPvcVci"), QStringLiteral("38") } };
         f.Load(strCgi + QStringLiteral("setup/pppoa.html"), QStringLiteral("PPP"));
         f.Load(strCgi + QStringLiteral("status/adsl.html"), QStringLiteral("ADSL"),
-               QStringLiteral("<TR><TD>Description</TD><TD>Margin</TD></TR><TR><TD>Value</TD><TD>12</TD></TR>"));
+            QStringLiteral("<TR><TD>Description</TD><TD>Margin</TD></TR><TR><TD>Value</TD><TD>12</TD></TR>"));
         f.Load(strCgi + QStringLiteral("tools/diagnostics.html"), strDiagText);
         QCOMPARE(f.run.intNextPage, 6);
         QVERIFY(!f.run.blnFinished);
         f.Load(strCgi + QStringLiteral("logout.html"), QStringLiteral("Logged out"));
 
-        const QString strBody = QStringLiteral("Model: QV-100\r\n\r\nLine: up\r\n\r\nFirmware: 3.7.1\r\n\r\n") + strSysLogBody
+        const QString strBody = QStringLiteral("Model: QV-100\r\n\r\nLine: up\r\n\r\nFirmware: 3.7.1\r\n\r\n")
+            + strSysLogBody
             + QStringLiteral("\r\n\r\nEncapsulation = PPPoA, MRU = 1492, VPI = 0, VCI = 38\r\n"
                              "\r\nDescription: Value\r\nMargin: 12\r\n\r\n"
                              "\r\nPing Gateway: PASS\r\nQuery DNS: PASS");
@@ -109,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(f.run.intNextPage, 2);
         f.Load(strCgi + QStringLiteral("status/syslog.html"), strSysLogText);
         f.Load(strCgi + QStringLiteral("setup/connections.html"), QStringLiteral("Connections"),
-               QStringLiteral("<P>no connections</P>"));
+            QStringLiteral("<P>no connections</P>"));
         QVERIFY(f.run.strReportBody.endsWith(
             QStringLiteral("Link to PPP settings not found\r\n\r\nCould not find link to PPP settings\r\n")));
         QCOMPARE(f.run.intNextPage, 3);
@@ -123,12 +125,12 @@ private Q_SLOTS:
         f.profile.strDiagTestPage = QStringLiteral("/proc/dsl/modem_stats");
         f.pages.RebuildPageTable(f.profile);
         f.host.downloader.answers.insert(QStringLiteral("http://127.0.0.1:80/proc/dsl/modem_stats"),
-                                         QStringLiteral("\nATUC Vendor Code:\t51564E54\tATUC Revision:\t1\nATUR Vendor Code:\t1\n"));
+            QStringLiteral("\nATUC Vendor Code:\t51564E54\tATUC Revision:\t1\nATUR Vendor Code:\t1\n"));
         f.run.Go();
         f.run.blnLoggedIn = false;
         const QString strCgi = QStringLiteral("/cgi-bin/webcm?getpage=../html/");
         f.Load(strCgi + QStringLiteral("login.html"), QStringLiteral("Log in"));
-        f.run.blnLoggedIn = false;  // as after a login whose log-out already happened
+        f.run.blnLoggedIn = false; // as after a login whose log-out already happened
         f.Load(strCgi + QStringLiteral("status/adsl.html"), QStringLiteral("ADSL"), QString());
         QCOMPARE(f.host.downloader.requests, QStringList(QStringLiteral("http://127.0.0.1:80/proc/dsl/modem_stats")));
         QVERIFY(f.run.strReportBody.endsWith(QStringLiteral("ISP Hardware = QVNT [unknown]\r\n\r\n"
@@ -144,7 +146,7 @@ private Q_SLOTS:
         f.run.Go();
         f.Load(QStringLiteral("/login.htm"), QStringLiteral("Password"));
         QCOMPARE(f.Browser().setValues, QStringList(QStringLiteral("PS=secret")));
-        QCOMPARE(f.Browser().submittedFrames, QList<int>({1}));
+        QCOMPARE(f.Browser().submittedFrames, QList<int>({ 1 }));
         QVERIFY(f.Browser().submittedForms.isEmpty());
         QCOMPARE(f.run.intNextPage, 2);
     }
@@ -155,7 +157,7 @@ private Q_SLOTS:
         f.run.Go();
         f.run.blnLoggedIn = true;
         f.Load(QStringLiteral("/login.htm"), QStringLiteral("Password"));
-        QCOMPARE(f.Browser().submittedFrames, QList<int>({1}));
+        QCOMPARE(f.Browser().submittedFrames, QList<int>({ 1 }));
         QVERIFY(!f.run.blnLoggedIn);
         QVERIFY(f.run.blnFinished);
         QVERIFY(f.host.statuses.contains(QStringLiteral("Logging out")));
@@ -171,7 +173,7 @@ private Q_SLOTS:
         QVERIFY(f.Browser().setValues.isEmpty());
         QVERIFY(f.Browser().submittedForms.isEmpty());
         QVERIFY(f.Browser().submittedFrames.isEmpty());
-        QCOMPARE(f.host.pauses, QList<int>({3000}));
+        QCOMPARE(f.host.pauses, QList<int>({ 3000 }));
         QVERIFY(f.run.blnLoggedIn);
     }
 
@@ -198,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(f.host.messages.size(), size_t(3));
         QCOMPARE(f.host.messages[1].icon, MessageIcon::Exclamation);
         QCOMPARE(f.host.messages[1].strText,
-                 QStringLiteral("Could not log in. Please check your router's username and password."));
+            QStringLiteral("Could not log in. Please check your router's username and password."));
         QVERIFY(f.host.messages[2].strText.startsWith(QStringLiteral("A report has been created")));
         QVERIFY(f.run.strReportBody.endsWith(
             QStringLiteral("\r\nCould not log in. Please check your router's username and password.")));
@@ -313,8 +315,8 @@ private Q_SLOTS:
     void tidyPageTextRemovesHeadingAndBlankLines()
     {
         QCOMPARE(DiagnosticRun::TidyPageText(QStringLiteral("\r\nPRODUCT INFORMATION\r\n\r\nModel\r\n\r\n"),
-                                             QStringLiteral("Product Information")),
-                 QStringLiteral("Model"));
+                     QStringLiteral("Product Information")),
+            QStringLiteral("Model"));
         QCOMPARE(DiagnosticRun::TidyPageText(QStringLiteral("a\r\n\r\n\r\nb"), QString()), QStringLiteral("a\r\nb"));
         QCOMPARE(DiagnosticRun::TidyPageText(QString(), QStringLiteral("x")), QString());
     }

@@ -12,7 +12,7 @@ private Q_SLOTS:
     void headerLineCarriesVersionAndTimeStamp()
     {
         QCOMPARE(DiagnosticRun::HeaderLine(QDateTime(QDate(2026, 12, 7), QTime(6, 5, 9))),
-                 QStringLiteral("Quorvane | www.quorvane.example - v1.3.3 - 07/12/2026 06:05:09"));
+            QStringLiteral("Quorvane | www.quorvane.example - v1.3.3 - 07/12/2026 06:05:09"));
     }
 
     void goLocksWarnsAndMasksBeforeAnythingElse()
@@ -24,10 +24,10 @@ private Q_SLOTS:
         QCOMPARE(f.host.controlStates.first(), false);
         QVERIFY(!f.host.messages.empty());
         QCOMPARE(f.host.messages.front().strText,
-                 QStringLiteral("Please wait while a report is generated on your network,\r\n"
-                                "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
-                                "Make sure this program is given permission in your firewall\r\n"
-                                "to access the network."));
+            QStringLiteral("Please wait while a report is generated on your network,\r\n"
+                           "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
+                           "Make sure this program is given permission in your firewall\r\n"
+                           "to access the network."));
         QCOMPARE(f.host.checks.value(RunCheck::HidePassword), 1);
         QCOMPARE(f.host.strReportToolTip, QStringLiteral("Diagnostic report"));
     }
@@ -40,8 +40,9 @@ private Q_SLOTS:
         f.host.checks[RunCheck::IPConfig] = 0;
         f.run.Go();
         QCOMPARE(f.run.strReportHead,
-                 f.Header() + QStringLiteral("\r\nUsername is missing\r\n\r\nPassword is missing\r\n"
-                                             "\r\nSkipping ipconfig test\r\n\r\nPing 127.0.0.1 = PASS\r\n\r\n"));
+            f.Header()
+                + QStringLiteral("\r\nUsername is missing\r\n\r\nPassword is missing\r\n"
+                                 "\r\nSkipping ipconfig test\r\n\r\nPing 127.0.0.1 = PASS\r\n\r\n"));
         QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("http://:@127.0.0.1:80/doc/syslog.htm"));
     }
 
@@ -82,9 +83,8 @@ private Q_SLOTS:
     {
         RunFixture f(1);
         f.host.checks[RunCheck::Censor] = 1;
-        f.host.strIpConfigCapture
-            = QStringLiteral("   Physical Address. . . . . . . . . : 00-0C-29-AA-BB-CC\r\r\n"
-                             "   Default Gateway . . . . . . . . . : 127.0.0.1\r\r\n");
+        f.host.strIpConfigCapture = QStringLiteral("   Physical Address. . . . . . . . . : 00-0C-29-AA-BB-CC\r\r\n"
+                                                   "   Default Gateway . . . . . . . . . : 127.0.0.1\r\r\n");
         f.run.Go();
         QVERIFY(!f.run.strIpConfig.contains(QStringLiteral("00-0C-29-AA-BB-CC")));
         QVERIFY(f.run.strReportHead.contains(QStringLiteral("X-X-X-X-X-X")));
@@ -106,8 +106,8 @@ private Q_SLOTS:
         QVERIFY(f.host.browsers.empty());
         QCOMPARE(f.host.statuses.last(), QStringLiteral("No response from router"));
         QCOMPARE(f.host.strReport, f.run.strReportHead);
-        QVERIFY(f.run.strReportHead.endsWith(QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n")
-                                             + f.host.strIpConfigCapture));
+        QVERIFY(f.run.strReportHead.endsWith(
+            QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n") + f.host.strIpConfigCapture));
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.intClipboardWrites, 0);
         QCOMPARE(f.host.messages.size(), size_t(1));

@@ -5,7 +5,6 @@
 
 #include <QMap>
 #include <QStringList>
-
 #include <functional>
 
 // A downloader whose answers are set by the test. The first flag read after BeginDownload still
@@ -79,7 +78,7 @@ public:
 
     void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) override
     {
-        messages.push_back({icon, strTitle, strText});
+        messages.push_back({ icon, strTitle, strText });
     }
     bool SetClipboardText(const QString& strText) override
     {

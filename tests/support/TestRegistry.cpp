@@ -1,7 +1,6 @@
 #include "support/TestRegistry.h"
 
 #include <QTest>
-
 #include <cstring>
 
 namespace TestRegistry
@@ -14,7 +13,7 @@ std::vector<Entry>& Entries()
 
 bool Register(const char* name, Factory factory)
 {
-    Entries().push_back({name, std::move(factory)});
+    Entries().push_back({ name, std::move(factory) });
     return true;
 }
 

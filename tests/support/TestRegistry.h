@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,5 +29,5 @@ int RunAll(int argc, char* argv[]);
 } // namespace TestRegistry
 
 #define QUORVANE_REGISTER_TEST(Class)                                                                                  \
-    static const bool blnRegistered_##Class =                                                                          \
-        TestRegistry::Register(#Class, [] { return std::unique_ptr<QObject>(new Class); });
+    static const bool blnRegistered_##Class                                                                            \
+        = TestRegistry::Register(#Class, [] { return std::unique_ptr<QObject>(new Class); });

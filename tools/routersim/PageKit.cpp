@@ -89,8 +89,8 @@ std::string DiagnosticResultRows()
     return strRows;
 }
 
-std::string FillPageFrame(const std::string& strFrame, const std::string& strTitle, const std::string& strHead,
-                          const std::string& strBody)
+std::string FillPageFrame(
+    const std::string& strFrame, const std::string& strTitle, const std::string& strHead, const std::string& strBody)
 {
     return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
 }

@@ -42,5 +42,5 @@ const std::vector<std::string>& DiagnosticResultLines();
 std::string DiagnosticResultRows();
 
 // A class's page frame with its {TITLE}, {HEAD} and {BODY} places filled in.
-std::string FillPageFrame(const std::string& strFrame, const std::string& strTitle, const std::string& strHead,
-                          const std::string& strBody);
+std::string FillPageFrame(
+    const std::string& strFrame, const std::string& strTitle, const std::string& strHead, const std::string& strBody);

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what building and testing Quorvane needs on Debian 12 (run as root).
 set -eu
-packages="build-essential cmake pkg-config clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
+packages="build-essential cmake pkg-config clang clang-format libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
   libgl-dev libgumbo-dev libcpp-httplib-dev libbenchmark-dev xvfb xauth iproute2 curl"
 missing=""
 for p in $packages; do

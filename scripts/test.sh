@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs what is missing, builds with warnings as errors and runs every test; then builds the
-# sanitizer preset, runs the tests again under ASan + UBSan and gives each fuzzer a bounded run.
+# Installs what is missing, checks the sources' format, builds with warnings as errors and runs every
+# test; then builds the sanitizer preset, runs the tests again under ASan + UBSan and gives each fuzzer a bounded run.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+./scripts/check-format.sh
 jobs=$(nproc)
 
 cmake --preset ci

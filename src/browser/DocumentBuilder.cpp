@@ -140,11 +140,6 @@ HtmlNode ConvertElement(const GumboNode* gumboNode)
         const auto* gumboAttribute = static_cast<const GumboAttribute*>(element.attributes.data[intAttr]);
         HtmlAttribute attribute;
         attribute.strName = QString::fromUtf8(gumboAttribute->name);
-        // The name as the page wrote it, when the parser's record of it is that name (for names
-        // the parser had to repair, the record can span other characters).
-        attribute.strSourceName = FromPiece(gumboAttribute->original_name.data, gumboAttribute->original_name.length);
-        if (attribute.strSourceName.compare(attribute.strName, Qt::CaseInsensitive) != 0)
-            attribute.strSourceName = attribute.strName;
         attribute.strValue = QString::fromUtf8(gumboAttribute->value);
         node.attributes.push_back(std::move(attribute));
     }

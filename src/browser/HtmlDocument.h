@@ -14,8 +14,7 @@ enum class HtmlNodeKind : quint8 { Document, Element, Text, Comment };
 
 struct HtmlAttribute
 {
-    QString strName; // lower case, used for lookups
-    QString strSourceName; // as the page wrote it, used when serializing
+    QString strName; // lower case
     QString strValue;
 };
 

@@ -89,14 +89,16 @@ void AppendEscapedText(QString* strOut, const QString& strText)
     }
 }
 
+// A value is written bare only when it is made of letters, digits, '.', '-' and '_' alone.
 bool NeedsQuotes(const QString& strValue)
 {
     if (strValue.isEmpty())
         return true;
     for (const QChar chr : strValue) {
         const char16_t code = chr.unicode();
-        if (code == u' ' || code == u'\t' || code == u'\n' || code == u'\r' || code == u'\f' || code == u'"'
-            || code == u'\'' || code == u'<' || code == u'>' || code == u'=')
+        const bool blnBare = (code >= u'a' && code <= u'z') || (code >= u'A' && code <= u'Z')
+            || (code >= u'0' && code <= u'9') || code == u'.' || code == u'-' || code == u'_';
+        if (!blnBare)
             return true;
     }
     return false;
@@ -108,7 +110,7 @@ void AppendStartTag(QString* strOut, const HtmlNode& node)
     strOut->append(node.strTag.toUpper());
     for (const HtmlAttribute& attribute : node.attributes) {
         strOut->append(QLatin1Char(' '));
-        strOut->append(attribute.strSourceName);
+        strOut->append(attribute.strName);
         if (IsBooleanAttribute(attribute.strName))
             continue;
         strOut->append(QLatin1Char('='));

@@ -555,6 +555,10 @@ void TestBrowserEngine::DecodesThePageCharset()
     m_server->ServePage("/utf8.htm", Page("Gr\xC3\xBC\xC3\x9F\x65"), "text/html; charset=utf-8");
     m_server->ServePage("/meta.htm", "<meta charset=\"utf-8\"><p>\xE2\x82\xAC 5</p>", "text/html");
     m_server->ServePage("/plain.htm", Page("caf\xE9 \x80"), "text/html");
+    m_server->ServePage("/unicode.htm",
+        "<html><head><META http-equiv=Content-Type content=\"text/html; charset=unicode\"></head>"
+        "<body>SNR Margin 12.5</body></html>",
+        "text/html");
     Completions completions(*m_engine);
     m_engine->Navigate(m_server->Url(QStringLiteral("/utf8.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
@@ -565,6 +569,9 @@ void TestBrowserEngine::DecodesThePageCharset()
     m_engine->Navigate(m_server->Url(QStringLiteral("/plain.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 3, kWaitMs);
     QCOMPARE(m_engine->BodyText(), QStringLiteral("caf\u00e9 \u20ac"));
+    m_engine->Navigate(m_server->Url(QStringLiteral("/unicode.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 4, kWaitMs);
+    QCOMPARE(m_engine->BodyText(), QStringLiteral("SNR Margin 12.5"));
 }
 
 void TestBrowserEngine::ShowsPlainTextAsWritten()

@@ -13,6 +13,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QPointer>
+#include <algorithm>
 
 namespace
 {
@@ -62,6 +63,8 @@ BrowserEngine::BrowserEngine(QNetworkAccessManager* manager, QObject* parent)
         m_manager->setProxy(QNetworkProxy::NoProxy);
     }
     m_refreshTimer.setSingleShot(true);
+    // Never early: the minimum delay is a floor.
+    m_refreshTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_refreshTimer, &QTimer::timeout, this, [this] {
         const QUrl target = m_refreshTarget;
         CancelActivity();
@@ -297,7 +300,7 @@ void BrowserEngine::ScheduleRefresh()
     if (!IsWebUrl(target))
         return;
     m_refreshTarget = target;
-    m_refreshTimer.start(directive.intDelaySeconds * 1000);
+    m_refreshTimer.start(std::max(directive.intDelaySeconds * 1000, m_limits.intMinRefreshDelayMs));
 }
 
 bool BrowserEngine::Submit(const LoadedPage& page, int intForm)

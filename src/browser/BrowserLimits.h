@@ -12,4 +12,7 @@ struct BrowserLimits
     int intMaxRedirects = 20;
     int intMaxFrameDepth = 4; // frames inside frames, counted from the top-level document
     int intMaxFramesPerPage = 32; // frame documents loaded for one top-level document
+    // A refresh reloads no sooner than this after its document completed, whatever delay the
+    // page asks for: a page that refreshes at once would otherwise hammer the router.
+    int intMinRefreshDelayMs = 1000;
 };

@@ -20,6 +20,7 @@ inline BrowserLimits ShortLimits()
     BrowserLimits limits;
     limits.intConnectTimeoutMs = 3000;
     limits.intResponseTimeoutMs = 3000;
+    limits.intMinRefreshDelayMs = 10;
     return limits;
 }
 

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void RefreshHeaderGoesToTheNamedPage();
     void NewNavigationCancelsLoadAndRefresh();
     void SelfRefreshingPageLoadsOneAtATime();
+    void ImmediateRefreshWaitsASecond();
     void UnresolvableHostGivesDnsError();
     void RefusedConnectionGivesActionCanceled();
     void SilentServerTimesOut();
@@ -463,6 +464,28 @@ void TestBrowserEngine::SelfRefreshingPageLoadsOneAtATime()
     QTest::qWait(200);
     QCOMPARE(m_server->RequestCount("/forever.htm"), intRequests);
     QCOMPARE(most->load(), 1);
+}
+
+void TestBrowserEngine::ImmediateRefreshWaitsASecond()
+{
+    m_server->ServePage("/diag.htm", "<meta http-equiv=refresh content=0><p>testing");
+    m_server->Route("/head.htm", [](const LoopbackRequest&, LoopbackResponse& response) {
+        response.AddHeader("Refresh", "0");
+        response.body = Page("testing");
+    });
+    BrowserLimits limits = ShortLimits();
+    limits.intMinRefreshDelayMs = BrowserLimits().intMinRefreshDelayMs;
+    QVERIFY(limits.intMinRefreshDelayMs >= 1000);
+    m_engine->SetLimits(limits);
+    for (const QString& strPath : { QStringLiteral("/diag.htm"), QStringLiteral("/head.htm") }) {
+        QList<qint64> times;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        m_engine->SetDocumentCompleteHandler([&](const QString&) { times << elapsed.elapsed(); });
+        m_engine->Navigate(m_server->Url(strPath));
+        QTRY_COMPARE_WITH_TIMEOUT(times.size(), 2, kWaitMs);
+        QVERIFY2(times.at(1) - times.at(0) >= 1000, qPrintable(QString::number(times.at(1) - times.at(0))));
+    }
 }
 
 void TestBrowserEngine::UnresolvableHostGivesDnsError()

@@ -2,6 +2,7 @@
 
 #include "browser/BodyTextLayout.h"
 #include "browser/DocumentBuilder.h"
+#include "browser/FetchSession.h"
 #include "browser/FormSubmission.h"
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlSerializer.h"
@@ -55,13 +56,14 @@ BrowserEngine::BrowserEngine(QNetworkAccessManager* manager, QObject* parent)
     : QObject(parent)
     , m_manager(manager)
     , m_blnOwnsManager(manager == nullptr)
-    , m_credentials(std::make_shared<CredentialStore>())
 {
     if (m_blnOwnsManager) {
         m_manager = new QNetworkAccessManager(this);
         // The router sits on the local network: no proxy may stand in between.
         m_manager->setProxy(QNetworkProxy::NoProxy);
     }
+    // Shared with the downloader through the manager.
+    m_credentials = FetchSession::Of(m_manager)->Credentials();
     m_refreshTimer.setSingleShot(true);
     // Never early: the minimum delay is a floor.
     m_refreshTimer.setTimerType(Qt::PreciseTimer);

@@ -1,13 +1,5 @@
 #include "browser/UrlCredentials.h"
 
-#include <QAuthenticator>
-#include <QNetworkReply>
-
-namespace
-{
-const char* const kAnsweredProperty = "quorvaneChallengeAnswered";
-} // namespace
-
 SplitUrl SplitUserInfo(const QString& strUrl)
 {
     SplitUrl split;
@@ -84,18 +76,5 @@ bool CredentialStore::Lookup(const QUrl& url, UrlCredentials* credentials) const
     if (it == m_credentials.constEnd())
         return false;
     *credentials = *it;
-    return true;
-}
-
-bool CredentialStore::AnswerChallenge(QNetworkReply* reply, QAuthenticator* authenticator) const
-{
-    if (!reply || reply->property(kAnsweredProperty).toBool())
-        return false;
-    UrlCredentials credentials;
-    if (!Lookup(reply->url(), &credentials))
-        return false;
-    reply->setProperty(kAnsweredProperty, true);
-    authenticator->setUser(credentials.strUser);
-    authenticator->setPassword(credentials.strPassword);
     return true;
 }

@@ -102,6 +102,8 @@ private Q_SLOTS:
     void UnresolvableHostGivesDnsError();
     void RefusedConnectionGivesActionCanceled();
     void SilentServerTimesOut();
+    void OnlyWholeAnswersComplete_data();
+    void OnlyWholeAnswersComplete();
     void OversizedResponseIsCanceled_data();
     void OversizedResponseIsCanceled();
     void HttpErrorShowsTheServerBody();
@@ -531,6 +533,32 @@ void TestBrowserEngine::SilentServerTimesOut()
     QVERIFY(elapsed.elapsed() >= 300);
     QVERIFY(m_engine->BodyText().contains(QLatin1String("Action canceled")));
     QCOMPARE(completions.urls.first(), QStringLiteral("http://127.0.0.1:%1/adsl.htm").arg(silent.serverPort()));
+}
+
+void TestBrowserEngine::OnlyWholeAnswersComplete_data()
+{
+    AddTransferRows();
+}
+
+void TestBrowserEngine::OnlyWholeAnswersComplete()
+{
+    QFETCH(RawScript, script);
+    QFETCH(QByteArray, expected);
+    RawHttpServer raw;
+    raw.Route("/page.htm", script);
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.lngMaxResponseBytes = kTransferCapBytes;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    m_engine->Navigate(raw.Url(QStringLiteral("/page.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(completions.urls.first(), raw.Url(QStringLiteral("/page.htm")));
+    if (expected.isNull())
+        QVERIFY2(m_engine->BodyText().startsWith(QLatin1String("Action canceled")),
+            qPrintable(m_engine->BodyText().left(200)));
+    else
+        QCOMPARE(m_engine->BodyText(), QString::fromLatin1(expected));
 }
 
 void TestBrowserEngine::OversizedResponseIsCanceled_data()

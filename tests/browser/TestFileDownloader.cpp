@@ -31,6 +31,8 @@ private Q_SLOTS:
     void BypassesCaches();
     void KeepsTheServerAnswerForErrorStatuses();
     void EndsFailedTransfersWithTheErrorFlag();
+    void DeliversOnlyWholeAnswers_data();
+    void DeliversOnlyWholeAnswers();
     void CarriesTheBrowserLogin();
     void EndsWhenTheBrowserGoesAway();
 
@@ -216,6 +218,27 @@ void TestFileDownloader::EndsFailedTransfersWithTheErrorFlag()
     m_downloader->BeginDownload(m_server->Url(QStringLiteral("/huge")), QString());
     AwaitCompletion(*m_downloader);
     QVERIFY(m_downloader->blnDownloadError);
+}
+
+void TestFileDownloader::DeliversOnlyWholeAnswers_data()
+{
+    AddTransferRows();
+}
+
+void TestFileDownloader::DeliversOnlyWholeAnswers()
+{
+    QFETCH(RawScript, script);
+    QFETCH(QByteArray, expected);
+    RawHttpServer raw;
+    raw.Route("/proc/stats", script);
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.lngMaxResponseBytes = kTransferCapBytes;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/proc/stats")), QString());
+    AwaitCompletion(*m_downloader);
+    QCOMPARE(m_downloader->blnDownloadError, expected.isNull());
+    QCOMPARE(m_downloader->strFileContents, QString::fromLatin1(expected));
 }
 
 void TestFileDownloader::CarriesTheBrowserLogin()

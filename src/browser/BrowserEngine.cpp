@@ -97,13 +97,16 @@ void BrowserEngine::CancelActivity()
 {
     ++m_lngGeneration;
     m_refreshTimer.stop();
-    m_levels.clear();
-    if (m_fetch) {
-        m_fetch->disconnect(this);
-        m_fetch->Abort();
-        m_fetch->deleteLater();
-        m_fetch = nullptr;
+    for (LoadNode& node : m_loads) {
+        if (!node.fetch)
+            continue;
+        node.fetch->disconnect(this);
+        node.fetch->Abort();
+        node.fetch->deleteLater();
     }
+    m_loads.clear();
+    m_waiting.clear();
+    m_intActiveLoads = 0;
 }
 
 void BrowserEngine::Navigate(const QString& strUrl)
@@ -129,26 +132,55 @@ void BrowserEngine::Navigate(const QString& strUrl)
 
 void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& strReportedUrl)
 {
-    const quint64 lngGeneration = m_lngGeneration;
-    StartFetch(request);
-    connect(m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl](const FetchResult& result) {
-        if (lngGeneration != m_lngGeneration)
-            return;
-        LoadedPage page = BuildPage(result, strReportedUrl);
-        m_fetch->deleteLater();
-        m_fetch = nullptr;
-        m_top = page;
-        m_frames.assign(page.document->FrameElements().size(), LoadedPage());
-        m_intFramesLoaded = 0;
-        PushLevel(std::move(page), -1);
-        ContinueFrames();
-    });
+    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
+    m_intFramesLoaded = 0;
+    LoadNode top;
+    top.request = request;
+    top.strReportedUrl = strReportedUrl;
+    m_loads.push_back(std::move(top));
+    m_waiting.push_back(0);
+    StartWaitingLoads();
 }
 
-void BrowserEngine::StartFetch(const FetchRequest& request)
+void BrowserEngine::StartWaitingLoads()
 {
-    m_fetch = new PageFetch(m_manager, m_limits, m_credentials);
-    m_fetch->Start(request);
+    while (!m_waiting.empty() && m_intActiveLoads < std::max(1, m_limits.intMaxParallelLoads)) {
+        const int intNode = m_waiting.front();
+        m_waiting.pop_front();
+        LoadNode& node = m_loads[static_cast<size_t>(intNode)];
+        node.request.deadline = m_deadline;
+        node.fetch = new PageFetch(m_manager, m_limits, m_credentials);
+        ++m_intActiveLoads;
+        const quint64 lngGeneration = m_lngGeneration;
+        connect(node.fetch, &PageFetch::Finished, this, [this, lngGeneration, intNode](const FetchResult& result) {
+            if (lngGeneration == m_lngGeneration)
+                OnLoaded(intNode, result);
+        });
+        node.fetch->Start(node.request);
+    }
+}
+
+void BrowserEngine::OnLoaded(int intNode, const FetchResult& result)
+{
+    LoadNode& node = m_loads[static_cast<size_t>(intNode)];
+    node.fetch->deleteLater();
+    node.fetch = nullptr;
+    --m_intActiveLoads;
+    node.page = BuildPage(result, node.strReportedUrl);
+    node.blnLoaded = true;
+    if (intNode == 0) {
+        m_top = node.page;
+        m_frames.assign(m_top.document->FrameElements().size(), LoadedPage());
+    } else if (node.intTopFrame >= 0 && node.intTopFrame < static_cast<int>(m_frames.size())) {
+        m_frames[static_cast<size_t>(node.intTopFrame)] = node.page;
+    }
+    AddFrameLoads(intNode);
+    StartWaitingLoads();
+    if (ReportReady(0)) {
+        // Everything is reported: the pages live on in m_top and m_frames.
+        m_loads.clear();
+        m_waiting.clear();
+    }
 }
 
 BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, const QString& strReportedUrl) const
@@ -194,67 +226,59 @@ std::vector<QUrl> BrowserEngine::FrameUrls(const LoadedPage& page)
     return urls;
 }
 
-void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame)
+void BrowserEngine::AddFrameLoads(int intNode)
 {
-    FrameLevel level;
     // Frames inside frames are loaded down to a fixed depth only.
-    if (static_cast<int>(m_levels.size()) < m_limits.intMaxFrameDepth)
-        level.frameUrls = FrameUrls(page);
-    level.page = std::move(page);
-    level.intTopFrame = intTopFrame;
-    m_levels.push_back(std::move(level));
+    if (m_loads[static_cast<size_t>(intNode)].intDepth >= m_limits.intMaxFrameDepth)
+        return;
+    const std::vector<QUrl> urls = FrameUrls(m_loads[static_cast<size_t>(intNode)].page);
+    for (size_t lngFrame = 0; lngFrame < urls.size(); ++lngFrame) {
+        const QUrl& url = urls[lngFrame];
+        // A frame that would load a page holding it is not loaded again.
+        if (!url.isValid() || IsAncestorUrl(intNode, url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
+            continue;
+        ++m_intFramesLoaded;
+        const LoadNode& parent = m_loads[static_cast<size_t>(intNode)];
+        LoadNode child;
+        child.request.url = url;
+        child.request.referrer = parent.page.url;
+        child.strReportedUrl = ShownUrl(url);
+        child.intParent = intNode;
+        child.intTopFrame = intNode == 0 ? static_cast<int>(lngFrame) : -1;
+        child.intDepth = parent.intDepth + 1;
+        const int intChild = static_cast<int>(m_loads.size());
+        m_loads.push_back(std::move(child));
+        m_loads[static_cast<size_t>(intNode)].children.push_back(intChild);
+        m_waiting.push_back(intChild);
+    }
 }
 
-bool BrowserEngine::IsAncestorUrl(const QUrl& url) const
+bool BrowserEngine::IsAncestorUrl(int intNode, const QUrl& url) const
 {
     const QUrl target = url.adjusted(QUrl::RemoveFragment);
-    for (const FrameLevel& level : m_levels) {
-        if (level.page.url.adjusted(QUrl::RemoveFragment) == target)
+    for (int intAt = intNode; intAt >= 0; intAt = m_loads[static_cast<size_t>(intAt)].intParent) {
+        if (m_loads[static_cast<size_t>(intAt)].page.url.adjusted(QUrl::RemoveFragment) == target)
             return true;
     }
     return false;
 }
 
-void BrowserEngine::ContinueFrames()
+// Reports, in document order, every document of the subtree whose own frames have all been
+// reported; true when the whole subtree is.
+bool BrowserEngine::ReportReady(int intNode)
 {
-    while (!m_levels.empty()) {
-        FrameLevel& level = m_levels.back();
-        while (level.lngNextFrame < level.frameUrls.size()) {
-            const size_t lngFrame = level.lngNextFrame++;
-            const QUrl url = level.frameUrls[lngFrame];
-            // A frame that would load a page holding it is not loaded again.
-            if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
-                continue;
-            ++m_intFramesLoaded;
-            const int intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
-            const quint64 lngGeneration = m_lngGeneration;
-            const QString strReportedUrl = ShownUrl(url);
-            FetchRequest request;
-            request.url = url;
-            request.referrer = level.page.url;
-            StartFetch(request);
-            connect(m_fetch, &PageFetch::Finished, this,
-                [this, lngGeneration, intTopFrame, strReportedUrl](const FetchResult& result) {
-                    if (lngGeneration == m_lngGeneration)
-                        OnFrameFetched(result, intTopFrame, strReportedUrl);
-                });
-            return;
-        }
-        const QString strUrl = level.page.strUrl;
-        m_levels.pop_back();
-        QueueCompletion(strUrl, m_levels.empty());
+    LoadNode& node = m_loads[static_cast<size_t>(intNode)];
+    if (node.blnReported)
+        return true;
+    for (int intChild : node.children) {
+        if (!ReportReady(intChild))
+            return false;
     }
-}
-
-void BrowserEngine::OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl)
-{
-    m_fetch->deleteLater();
-    m_fetch = nullptr;
-    LoadedPage page = BuildPage(result, strReportedUrl);
-    if (intTopFrame >= 0 && intTopFrame < static_cast<int>(m_frames.size()))
-        m_frames[static_cast<size_t>(intTopFrame)] = page;
-    PushLevel(std::move(page), intTopFrame);
-    ContinueFrames();
+    if (!m_loads[static_cast<size_t>(intNode)].blnLoaded)
+        return false;
+    m_loads[static_cast<size_t>(intNode)].blnReported = true;
+    QueueCompletion(m_loads[static_cast<size_t>(intNode)].page.strUrl, intNode == 0);
+    return true;
 }
 
 void BrowserEngine::QueueCompletion(const QString& strUrl, bool blnTopLevel)
@@ -386,5 +410,5 @@ QString BrowserEngine::DocumentHtml() const
 
 bool BrowserEngine::IsLoading() const
 {
-    return m_fetch != nullptr || !m_levels.empty();
+    return !m_loads.empty();
 }

@@ -1,32 +1,34 @@
 #pragma once
 
 #include "browser/BrowserLimits.h"
+#include "browser/PageFetch.h"
 #include "run/RouterBrowser.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <deque>
 #include <memory>
 #include <vector>
 
 class CredentialStore;
 class HtmlDocument;
-class PageFetch;
 class QNetworkAccessManager;
-struct FetchRequest;
-struct FetchResult;
 
 // The headless browser that a run drives: HTTP/1.1 through Qt Network (redirects, cookies, Basic
 // and Digest authentication), pages parsed into our own small tree, no script executed.
 //
 // One instance serves one run. Navigate() returns at once; every document that finishes loading
 // - the frames of a frameset first, each after its own frames, then the top-level document - is
-// reported once through the document-complete handler, always from the event loop. A failed
-// navigation completes with an error document under the address that failed, whose text holds
-// "Action canceled" (or "DNS Error" when the name does not resolve). A new navigation cancels
-// the load in flight and any pending refresh; nothing is ever retried.
+// reported once through the document-complete handler, always from the event loop. Frames load
+// side by side (a few connections at a time) but are reported in document order. A navigation,
+// with its redirects and frames, completes within one total bound. A failed navigation
+// completes with an error document under the address that failed, whose text holds "Action
+// canceled" (or "DNS Error" when the name does not resolve). A new navigation cancels the load
+// in flight and any pending refresh; nothing is ever retried.
 class BrowserEngine : public QObject, public RouterBrowser
 {
     Q_OBJECT
@@ -71,22 +73,29 @@ private:
         std::shared_ptr<HtmlDocument> document;
     };
 
-    // A document whose frames are being loaded one after the other.
-    struct FrameLevel
+    // One document of the navigation under way: the top-level document (node 0) or a frame.
+    // A node's frames are loaded side by side, a few at a time.
+    struct LoadNode
     {
+        FetchRequest request;
+        QString strReportedUrl;
+        int intParent = -1;
+        int intTopFrame = -1; // its number among the top-level document's frames, -1 for others
+        int intDepth = 0; // frame levels below the top-level document
+        std::vector<int> children; // in document order
         LoadedPage page;
-        std::vector<QUrl> frameUrls; // invalid: nothing to load for that frame
-        size_t lngNextFrame = 0;
-        int intTopFrame = -1; // its number among the top-level document's frames, -1 for the top
+        PageFetch* fetch = nullptr;
+        bool blnLoaded = false;
+        bool blnReported = false;
     };
 
     void CancelActivity();
     void StartTopLoad(const FetchRequest& request, const QString& strReportedUrl);
-    void StartFetch(const FetchRequest& request);
-    void OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl);
-    void PushLevel(LoadedPage page, int intTopFrame);
-    void ContinueFrames();
-    bool IsAncestorUrl(const QUrl& url) const;
+    void StartWaitingLoads();
+    void OnLoaded(int intNode, const FetchResult& result);
+    void AddFrameLoads(int intNode);
+    bool IsAncestorUrl(int intNode, const QUrl& url) const;
+    bool ReportReady(int intNode);
     void QueueCompletion(const QString& strUrl, bool blnTopLevel);
     void ScheduleRefresh();
     bool Submit(const LoadedPage& page, int intForm);
@@ -100,10 +109,12 @@ private:
 
     LoadedPage m_top;
     std::vector<LoadedPage> m_frames; // the top-level document's frames by number
-    std::vector<FrameLevel> m_levels;
+    std::vector<LoadNode> m_loads; // the navigation under way, empty once it has completed
+    std::deque<int> m_waiting; // loads waiting for a connection
+    int m_intActiveLoads = 0;
     int m_intFramesLoaded = 0;
+    QDeadlineTimer m_deadline; // the whole navigation, frames and redirects included
 
-    PageFetch* m_fetch = nullptr;
     quint64 m_lngGeneration = 0; // counts navigations; late results of an earlier one are dropped
     QTimer m_refreshTimer;
     QUrl m_refreshTarget;

@@ -69,6 +69,7 @@ void FileDownloader::BeginDownload(const QString& strURL, const QString& strFile
     connect(m_fetch, &PageFetch::Finished, this, &FileDownloader::OnFinished);
     FetchRequest request;
     request.url = split.url;
+    request.deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     m_fetch->Start(request);
 }
 

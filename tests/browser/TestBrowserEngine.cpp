@@ -91,6 +91,10 @@ private Q_SLOTS:
     void GivesUpAfterOneRefusedAnswer();
     void CompletesFramesBeforeTheirFrameset();
     void StopsFramesAtAncestorsAndDepth();
+    void LoadsFramesSideBySide_data();
+    void LoadsFramesSideBySide();
+    void NavigationEndsWithinItsBound_data();
+    void NavigationEndsWithinItsBound();
     void SubmitsTheLoginFormByName();
     void SubmitsTheFirstFormOfFrameOne();
     void MissingFormOrFrameDoesNothing();
@@ -293,6 +297,94 @@ void TestBrowserEngine::StopsFramesAtAncestorsAndDepth()
     QCOMPARE(m_server->RequestCount("/d" + QByteArray::number(intDepth + 1) + ".htm"), 0);
     QCOMPARE(completions.urls.last(), m_server->Url(QStringLiteral("/top.htm")));
     QCOMPARE(completions.urls.size(), 3 + intDepth);
+}
+
+void TestBrowserEngine::LoadsFramesSideBySide_data()
+{
+    QTest::addColumn<int>("intFrames");
+    QTest::addColumn<int>("intParallel");
+    QTest::newRow("frameset of four") << 4 << BrowserLimits().intMaxParallelLoads;
+    QTest::newRow("twelve frames, three at a time") << 12 << 3;
+}
+
+void TestBrowserEngine::LoadsFramesSideBySide()
+{
+    QFETCH(int, intFrames);
+    QFETCH(int, intParallel);
+    auto active = std::make_shared<std::atomic<int>>(0);
+    auto most = std::make_shared<std::atomic<int>>(0);
+    QByteArray frameset = "<frameset>";
+    QStringList expected;
+    for (int intFrame = intFrames; intFrame >= 1; --intFrame) {
+        // Later frames answer sooner: the reports still come in document order.
+        const QByteArray path = "/frame" + QByteArray::number(intFrame) + ".htm";
+        m_server->Route(path, [active, most, intFrame](const LoopbackRequest&, LoopbackResponse& response) {
+            const int intNow = ++*active;
+            int intSeen = most->load();
+            while (intNow > intSeen && !most->compare_exchange_weak(intSeen, intNow)) { }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100 + 20 * intFrame));
+            --*active;
+            response.body = Page("frame " + QByteArray::number(intFrame));
+        });
+    }
+    for (int intFrame = 1; intFrame <= intFrames; ++intFrame) {
+        frameset += "<frame src=frame" + QByteArray::number(intFrame) + ".htm>";
+        expected << m_server->Url(QStringLiteral("/frame%1.htm").arg(intFrame));
+    }
+    m_server->ServePage("/index.htm", frameset + "</frameset>");
+    expected << m_server->Url(QStringLiteral("/index.htm"));
+    BrowserLimits limits = ShortLimits();
+    limits.intMaxParallelLoads = intParallel;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/index.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), intFrames + 1, kWaitMs);
+    QCOMPARE(completions.urls, expected);
+    QVERIFY2(most->load() >= 2 && most->load() <= intParallel, qPrintable(QString::number(most->load())));
+    QVERIFY(!m_engine->IsLoading());
+}
+
+// Whatever the router does, a navigation with its frames and redirects ends within one bound.
+void TestBrowserEngine::NavigationEndsWithinItsBound_data()
+{
+    QTest::addColumn<QString>("strPath");
+    QTest::addColumn<int>("intCompletions");
+    QTest::newRow("frames that never answer") << "/stalled.htm" << 1 + BrowserLimits().intMaxFramesPerPage;
+    QTest::newRow("slow redirect chain") << "/hop1.htm" << 1;
+}
+
+void TestBrowserEngine::NavigationEndsWithinItsBound()
+{
+    QFETCH(QString, strPath);
+    QFETCH(int, intCompletions);
+    RawHttpServer raw;
+    QByteArray frames;
+    for (int intFrame = 0; intFrame < 40; ++intFrame)
+        frames += "<iframe src=\"/never.htm?" + QByteArray::number(intFrame) + "\"></iframe>";
+    raw.Route("/stalled.htm", RawScript().Send(RawHttpServer::Head(200, "") + Page(frames)));
+    raw.Route("/never.htm", RawScript().Hold());
+    // Each hop would be in time on its own; together they are not.
+    for (int intHop = 1; intHop <= 3; ++intHop) {
+        raw.Route("/hop" + QByteArray::number(intHop) + ".htm",
+            RawScript().Pause(700).Send(RawHttpServer::Head(
+                302, "Location: /hop" + QByteArray::number(intHop + 1) + ".htm\r\nContent-Length: 0\r\n")));
+    }
+    raw.Route("/hop4.htm", RawScript().Send(RawHttpServer::Head(200, "") + Page("arrived")));
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.intNavigationTimeoutMs = 1200;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    m_engine->Navigate(raw.Url(strPath));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), intCompletions, kWaitMs);
+    QVERIFY(elapsed.elapsed() >= 1100);
+    QCOMPARE(completions.urls.last(), raw.Url(strPath));
+    if (intCompletions == 1)
+        QVERIFY(m_engine->BodyText().startsWith(QLatin1String("Action canceled")));
+    QTest::qWait(100);
+    QCOMPARE(completions.urls.size(), intCompletions);
 }
 
 void TestBrowserEngine::SubmitsTheLoginFormByName()

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void EndsFailedTransfersWithTheErrorFlag();
     void DeliversOnlyWholeAnswers_data();
     void DeliversOnlyWholeAnswers();
+    void EndsWithinOneBoundOverRedirects();
     void CarriesTheBrowserLogin();
     void EndsWhenTheBrowserGoesAway();
 
@@ -239,6 +240,33 @@ void TestFileDownloader::DeliversOnlyWholeAnswers()
     AwaitCompletion(*m_downloader);
     QCOMPARE(m_downloader->blnDownloadError, expected.isNull());
     QCOMPARE(m_downloader->strFileContents, QString::fromLatin1(expected));
+}
+
+void TestFileDownloader::EndsWithinOneBoundOverRedirects()
+{
+    RawHttpServer raw;
+    // Each hop is in time on its own; together they are not.
+    for (int intHop = 1; intHop <= 3; ++intHop) {
+        raw.Route("/hop" + QByteArray::number(intHop),
+            RawScript().Pause(700).Send(RawHttpServer::Head(
+                302, "Location: /hop" + QByteArray::number(intHop + 1) + "\r\nContent-Length: 0\r\n")));
+    }
+    raw.Route("/hop4", RawScript().Send(RawHttpServer::Head(200, "Content-Length: 7\r\n") + "arrived"));
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.intNavigationTimeoutMs = 1200;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/hop1")), QString());
+    AwaitCompletion(*m_downloader);
+    QVERIFY(m_downloader->blnDownloadError);
+    QVERIFY(m_downloader->strFileContents.isEmpty());
+    QCOMPARE(raw.RequestCount("/hop4"), 0);
+
+    limits.intNavigationTimeoutMs = 5000;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/hop1")), QString());
+    AwaitCompletion(*m_downloader);
+    QCOMPARE(m_downloader->strFileContents, QStringLiteral("arrived"));
 }
 
 void TestFileDownloader::CarriesTheBrowserLogin()

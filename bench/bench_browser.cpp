@@ -1,13 +1,20 @@
-// Load, parse and lay out router pages of 5 KB, 50 KB and 1 MB served from a loopback server:
+// The browser engine against a loopback server, side by side with what it is measured against:
 //
+//   BM_GumboParse      the HTML parser alone on the page's bytes: the floor for parsing.
+//   BM_ParseAndLayOut  the engine without the network: decode, parse, body text, body HTML.
 //   BM_EngineLoad      Navigate(), wait for the document-complete notification, then BodyText()
 //                      and BodyHtml(): what a run pays per page.
-//   BM_ParseAndLayOut  the same without the network: parse, body text, body HTML.
 //   BM_CurlProcess     one curl process per page: the floor for a fetch that starts from nothing.
 //   BM_CurlKeepAlive   one curl process fetching the page many times over one connection: the
 //                      floor for the transfer alone.
+//   BM_Chromium        headless Chromium loading the page again and again into a frame of a
+//                      driver page, warm (only where the chromium program is installed).
+//   BM_WorstPage       hostile pages under the size cap, each loaded by a child process of this
+//                      program: the time of the load and the child's peak memory (peak_MB), and
+//                      whether the load ended as the error page (error_page).
 //
-// Every time reported is the time of one page. Only 127.0.0.1 is contacted.
+// Router pages come in 5 KB, 50 KB and 1 MB. Every time reported is the time of one page. Only
+// 127.0.0.1 is contacted; Chromium is started with no network access beyond loopback.
 
 #include "browser/BodyTextLayout.h"
 #include "browser/BrowserEngine.h"
@@ -17,13 +24,22 @@
 #include "support/LoopbackHttpServer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <gumbo.h>
 #include <memory>
+#include <mutex>
+#include <sys/resource.h>
+#include <zlib.h>
 
 namespace
 {
@@ -80,30 +96,46 @@ void SetPageCounters(benchmark::State& state, int intBytes, qint64 lngPages)
     state.SetItemsProcessed(static_cast<int64_t>(lngPages));
 }
 
-void BM_EngineLoad(benchmark::State& state)
+// Loads strUrl once; the time from Navigate() to the body text and HTML in hand.
+struct LoadOutcome
 {
-    const int intBytes = static_cast<int>(state.range(0));
-    const QString strUrl = QString::fromLatin1(PagePath(intBytes));
-    BrowserEngine engine;
+    double dblMs = 0;
+    bool blnErrorPage = false;
+    QString strText;
+};
+
+LoadOutcome LoadOnce(BrowserEngine& engine, const QString& strUrl)
+{
     QEventLoop loop;
     bool blnDone = false;
     engine.SetDocumentCompleteHandler([&](const QString&) {
         blnDone = true;
         loop.quit();
     });
-    qint64 lngTextSize = 0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    engine.Navigate(strUrl);
+    if (!blnDone)
+        loop.exec();
+    LoadOutcome outcome;
+    outcome.strText = engine.BodyText();
+    const QString strHtml = engine.BodyHtml();
+    benchmark::DoNotOptimize(strHtml.size());
+    outcome.dblMs = static_cast<double>(elapsed.nsecsElapsed()) / 1e6;
+    outcome.blnErrorPage = outcome.strText.startsWith(QLatin1String("Action canceled"));
+    return outcome;
+}
+
+void BM_GumboParse(benchmark::State& state)
+{
+    const int intBytes = static_cast<int>(state.range(0));
+    const QByteArray bytes = RouterPage(intBytes);
     for (auto _ : state) {
-        blnDone = false;
-        engine.Navigate(g_server->Url(strUrl));
-        if (!blnDone)
-            loop.exec();
-        const QString strText = engine.BodyText();
-        const QString strHtml = engine.BodyHtml();
-        lngTextSize = strText.size() + strHtml.size();
-        benchmark::DoNotOptimize(lngTextSize);
+        GumboOutput* output
+            = gumbo_parse_with_options(&kGumboDefaultOptions, bytes.constData(), static_cast<size_t>(bytes.size()));
+        benchmark::DoNotOptimize(output->root);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
     }
-    if (!engine.BodyText().contains(QLatin1String("SNR Margin12.511.0dB")))
-        state.SkipWithError("the page did not load");
     SetPageCounters(state, intBytes, state.iterations());
 }
 
@@ -116,6 +148,19 @@ void BM_ParseAndLayOut(benchmark::State& state)
             = BuildHtmlDocument(DecodePage(bytes, ChoosePageCharset(bytes, QByteArrayLiteral("text/html"))));
         benchmark::DoNotOptimize(LayOutBodyText(document).size() + SerializeBodyHtml(document).size());
     }
+    SetPageCounters(state, intBytes, state.iterations());
+}
+
+void BM_EngineLoad(benchmark::State& state)
+{
+    const int intBytes = static_cast<int>(state.range(0));
+    const QString strUrl = g_server->Url(QString::fromLatin1(PagePath(intBytes)));
+    BrowserEngine engine;
+    QString strText;
+    for (auto _ : state)
+        strText = LoadOnce(engine, strUrl).strText;
+    if (!strText.contains(QLatin1String("SNR Margin12.511.0dB")))
+        state.SkipWithError("the page did not load");
     SetPageCounters(state, intBytes, state.iterations());
 }
 
@@ -160,6 +205,201 @@ void BM_CurlKeepAlive(benchmark::State& state)
     SetPageCounters(state, intBytes, state.iterations());
 }
 
+// Headless Chromium, warm: a driver page loads the page into a frame kLoads times after one
+// load to warm up and reports the mean time per load back to the server.
+struct ChromiumResult
+{
+    std::mutex mutex;
+    double dblMs = -1;
+};
+
+QString ChromiumProgram()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("chromium"));
+}
+
+void BM_Chromium(benchmark::State& state)
+{
+    constexpr int kLoads = 20;
+    const int intBytes = static_cast<int>(state.range(0));
+    auto result = std::make_shared<ChromiumResult>();
+    g_server->Route("/chromium-result", [result](const LoopbackRequest& request, LoopbackResponse& response) {
+        std::lock_guard<std::mutex> lock(result->mutex);
+        result->dblMs = request.query.mid(request.query.indexOf('=') + 1).toDouble();
+        response.body = "ok";
+    });
+    const QByteArray page = PagePath(intBytes);
+    g_server->ServePage("/chromium-driver.htm",
+        "<html><body><iframe id=f></iframe><script>\n"
+        "const f = document.getElementById('f'); let i = 0, t0 = 0;\n"
+        "f.onload = () => {\n"
+        "  if (i === 1) t0 = performance.now();\n"
+        "  if (i <= "
+            + QByteArray::number(kLoads) + ") { f.src = '" + page
+            + "?r=' + (i++); return; }\n"
+              "  fetch('/chromium-result?ms=' + (performance.now() - t0) / "
+            + QByteArray::number(kLoads)
+            + ");\n"
+              "};\n"
+              "f.src = '"
+            + page + "?r=start'; i = 1;\n</script></body></html>");
+    for (auto _ : state) {
+        {
+            std::lock_guard<std::mutex> lock(result->mutex);
+            result->dblMs = -1;
+        }
+        QTemporaryDir profile;
+        QProcess chromium;
+        chromium.start(ChromiumProgram(),
+            { QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+                QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
+                QStringLiteral("--disable-background-networking"), QStringLiteral("--disable-component-update"),
+                QStringLiteral("--disable-sync"), QStringLiteral("--user-data-dir=") + profile.path(),
+                // No name resolves and no proxy is looked for: only the loopback address is reached.
+                QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1"),
+                QStringLiteral("--no-proxy-server"), g_server->Url(QStringLiteral("/chromium-driver.htm")) });
+        QElapsedTimer waited;
+        waited.start();
+        double dblMs = -1;
+        while (dblMs < 0 && waited.elapsed() < 120000 && chromium.state() != QProcess::NotRunning) {
+            chromium.waitForFinished(50);
+            std::lock_guard<std::mutex> lock(result->mutex);
+            dblMs = result->dblMs;
+        }
+        chromium.kill();
+        chromium.waitForFinished(10000);
+        if (dblMs < 0) {
+            state.SkipWithError("chromium did not report");
+            break;
+        }
+        state.SetIterationTime(dblMs / 1000);
+    }
+    SetPageCounters(state, intBytes, state.iterations());
+}
+
+// The hostile pages, all under the 8 MB cap once decoded (or meant to hit it).
+enum WorstKind {
+    kTable,
+    kParagraphs,
+    kCells,
+    kAttributes,
+    kManyAttributes,
+    kDeepSpans,
+    kFormattingChain,
+    kMisnested,
+    kOptions,
+    kComments,
+    kText,
+    kChunked50MB,
+    kGzipBomb,
+    kWorstKinds
+};
+
+const char* const kWorstNames[] = { "table 8.3 MB", "<p>x 8 MB", "<td>1 8 MB", "one tag, 8 MB of attributes",
+    "64 attributes per tag", "511 divs, then spans", "<b><i><u><s>x</b>", "<a><p></a>", "<option>x", "<!--x-->",
+    "plain text", "chunked 50 MB", "gzip 1 MB -> 1 GiB" };
+
+QByteArray Filled(const QByteArray& head, const QByteArray& unit, qint64 lngBytes)
+{
+    QByteArray page = head;
+    page.reserve(lngBytes);
+    while (page.size() + unit.size() <= lngBytes)
+        page += unit;
+    return page;
+}
+
+QByteArray GzipOfZeros(qint64 lngBytes)
+{
+    z_stream stream {};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    const QByteArray zeros(1024 * 1024, '\0');
+    QByteArray out;
+    std::vector<char> buffer(256 * 1024);
+    for (qint64 lngDone = 0; lngDone < lngBytes; lngDone += zeros.size()) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.constData()));
+        stream.avail_in = static_cast<uInt>(zeros.size());
+        const int intFlush = lngDone + zeros.size() >= lngBytes ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            stream.avail_out = static_cast<uInt>(buffer.size());
+            deflate(&stream, intFlush);
+            out.append(buffer.data(), static_cast<qsizetype>(buffer.size() - stream.avail_out));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
+void ServeWorstPages()
+{
+    constexpr qint64 kUnderCap = 8 * 1024 * 1024 - 1024;
+    QByteArray attributes = "<p";
+    for (int intAt = 0; attributes.size() < kUnderCap - 16; ++intAt)
+        attributes += " a" + QByteArray::number(intAt) + "=1";
+    QByteArray sixtyFour = "<p";
+    for (int intAt = 0; intAt < 64; ++intAt)
+        sixtyFour += " a" + QByteArray::number(intAt);
+    const QByteArray pages[] = { RouterPage(8300000), Filled("", "<p>x", kUnderCap),
+        Filled("<table><tr>", "<td>1", kUnderCap), attributes + ">x", Filled("", sixtyFour + ">", kUnderCap),
+        Filled(QByteArray("<div>").repeated(511), "<span></span>", kUnderCap),
+        Filled("", "<b><i><u><s>x</b>", kUnderCap), Filled("", "<a><p></a>", kUnderCap),
+        Filled("<select>", "<option>x", kUnderCap), Filled("", "<!--x-->", kUnderCap),
+        Filled("", "plain words ", kUnderCap) };
+    for (int intKind = 0; intKind < kChunked50MB; ++intKind)
+        g_server->ServePage("/worst" + QByteArray::number(intKind) + ".htm", pages[intKind]);
+    const QByteArray huge = Filled("", "<p>chunked", 50 * 1024 * 1024);
+    g_server->Route("/worst" + QByteArray::number(kChunked50MB) + ".htm",
+        [huge](const LoopbackRequest&, LoopbackResponse& response) {
+            response.body = huge;
+            response.blnChunked = true;
+        });
+    const QByteArray bomb = GzipOfZeros(qint64(1) << 30);
+    g_server->Route(
+        "/worst" + QByteArray::number(kGzipBomb) + ".htm", [bomb](const LoopbackRequest&, LoopbackResponse& response) {
+            response.body = bomb;
+            response.AddHeader("Content-Encoding", "gzip");
+        });
+}
+
+void BM_WorstPage(benchmark::State& state)
+{
+    const int intKind = static_cast<int>(state.range(0));
+    state.SetLabel(kWorstNames[intKind]);
+    const QString strUrl = g_server->Url(QStringLiteral("/worst%1.htm").arg(intKind));
+    double dblPeakMb = 0;
+    bool blnErrorPage = false;
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--load-once"), strUrl });
+        if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+            state.SkipWithError("the loading process failed");
+            break;
+        }
+        // "<ms> <peak kB> <error page 0/1>"
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+        if (fields.size() != 3) {
+            state.SkipWithError("the loading process said nothing");
+            break;
+        }
+        state.SetIterationTime(fields.at(0).toDouble() / 1000);
+        dblPeakMb = std::max(dblPeakMb, fields.at(1).toDouble() / 1024);
+        blnErrorPage = fields.at(2) == "1";
+    }
+    state.counters["peak_MB"] = dblPeakMb;
+    state.counters["error_page"] = blnErrorPage ? 1 : 0;
+}
+
+// The child of BM_WorstPage: loads one page and prints its time and the peak memory.
+int LoadOnceAndReport(const QString& strUrl)
+{
+    BrowserEngine engine;
+    const LoadOutcome outcome = LoadOnce(engine, strUrl);
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%.1f %ld %d\n", outcome.dblMs, usage.ru_maxrss, outcome.blnErrorPage ? 1 : 0);
+    return 0;
+}
+
 void PageSizes(benchmark::internal::Benchmark* benchmark)
 {
     for (int intBytes : kSizes)
@@ -167,22 +407,42 @@ void PageSizes(benchmark::internal::Benchmark* benchmark)
 }
 } // namespace
 
-BENCHMARK(BM_EngineLoad)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GumboParse)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ParseAndLayOut)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineLoad)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CurlProcess)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CurlKeepAlive)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseManualTime();
+// A fixed number of processes: the time of one page is tiny, and the minimum time would be spent
+// many times over starting processes.
+BENCHMARK(BM_CurlKeepAlive)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--load-once") == 0)
+        return LoadOnceAndReport(QString::fromLocal8Bit(argv[2]));
+
     LoopbackHttpServer server;
+    server.SetRecordRequests(false);
     for (int intBytes : kSizes)
         server.ServePage(PagePath(intBytes), RouterPage(intBytes), "text/html");
+    g_server = &server;
+    ServeWorstPages();
     if (!server.Start())
         return 1;
-    g_server = &server;
     if (QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty())
         qWarning("curl not found: the curl floor is not measured");
+    if (!ChromiumProgram().isEmpty())
+        benchmark::RegisterBenchmark("BM_Chromium", BM_Chromium)
+            ->Apply(PageSizes)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(3);
+    for (int intKind = 0; intKind < kWorstKinds; ++intKind)
+        benchmark::RegisterBenchmark("BM_WorstPage", BM_WorstPage)
+            ->Arg(intKind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

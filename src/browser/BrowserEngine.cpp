@@ -199,13 +199,22 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     page.strUrl = ShownUrl(result.url);
     page.charset = ChoosePageCharset(result.body, result.contentType);
     page.refresh = result.refresh;
-    QString strSource = DecodePage(result.body, page.charset);
+    QByteArray source = DecodePageToUtf8(result.body, page.charset);
     // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
     // parser drops, hence the one added).
     if (result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain")
-        strSource = QStringLiteral("<html><head></head><body><pre>\n") + strSource.toHtmlEscaped()
-            + QStringLiteral("</pre></body></html>");
-    page.document = ParsePage(strSource);
+        source = "<html><head></head><body><pre>\n" + QString::fromUtf8(source).toHtmlEscaped().toUtf8()
+            + "</pre></body></html>";
+    auto document = std::make_shared<HtmlDocument>();
+    if (!BuildHtmlDocument(source, document.get())) {
+        // A page beyond what the parser may spend on it cannot be shown: it fails as a whole
+        // rather than showing as an empty page.
+        page.charset = QByteArrayLiteral("UTF-8");
+        page.refresh.clear();
+        page.document = ParsePage(ErrorPageHtml(false, QStringLiteral("the page is too large to show")));
+        return page;
+    }
+    page.document = std::move(document);
     return page;
 }
 

@@ -13,6 +13,10 @@
 
 namespace
 {
+// What the parser may allocate for one page, whatever the page: the guard's node budget keeps
+// ordinary and hostile pages well below it; it stops the cases the guard's model misses.
+constexpr size_t kParserBudgetBytes = size_t(160) << 20;
+
 // Every block the parser allocates is linked into one list, so that the whole output is freed in
 // one pass after the conversion (the parser's own clean-up would recurse once per tree level)
 // and so that a page whose parse outgrows the memory budget can be abandoned half-way: the
@@ -136,6 +140,7 @@ HtmlNode ConvertElement(const GumboNode* gumboNode)
     if (!(gumboNode->parse_flags & GUMBO_INSERTION_IMPLIED))
         node.intSourceOffset = static_cast<int>(element.start_pos.offset);
     node.attributes.reserve(element.attributes.length);
+    node.children.reserve(element.children.length);
     for (unsigned int intAttr = 0; intAttr < element.attributes.length; ++intAttr) {
         const auto* gumboAttribute = static_cast<const GumboAttribute*>(element.attributes.data[intAttr]);
         HtmlAttribute attribute;
@@ -159,8 +164,27 @@ const GumboVector* ChildrenOf(const GumboNode* gumboNode)
     }
 }
 
+// The nodes below the document, so that the tree is allocated once at its final size.
+size_t CountNodes(const GumboNode* gumboDocument)
+{
+    size_t lngCount = 0;
+    std::vector<const GumboNode*> pending { gumboDocument };
+    while (!pending.empty()) {
+        const GumboNode* gumboNode = pending.back();
+        pending.pop_back();
+        const GumboVector* children = ChildrenOf(gumboNode);
+        if (!children)
+            continue;
+        lngCount += children->length;
+        for (unsigned int intChild = 0; intChild < children->length; ++intChild)
+            pending.push_back(static_cast<const GumboNode*>(children->data[intChild]));
+    }
+    return lngCount;
+}
+
 void ConvertTree(const GumboNode* gumboDocument, HtmlDocument* document)
 {
+    document->ReserveNodes(static_cast<int>(CountNodes(gumboDocument)) + 1);
     // Pre-order walk with an explicit stack; children are pushed last-first so that they are
     // numbered in document order.
     std::vector<std::pair<const GumboNode*, int>> pending;
@@ -215,14 +239,14 @@ HtmlDocument EmptyPage()
 }
 } // namespace
 
-HtmlDocument BuildHtmlDocument(const QString& strHtml)
+bool BuildHtmlDocument(const QByteArray& utf8, HtmlDocument* document)
 {
-    const GuardedMarkup guarded = GuardMarkup(strHtml.toUtf8());
-
-    // An ordinary page needs a few times its size while it is parsed; the budget leaves plenty
-    // of room for that and stops markup that makes the parser clone elements without end.
-    const size_t lngBudget = std::max<size_t>(size_t(64) << 20, static_cast<size_t>(guarded.bytes.size()) * 32);
-    ParserMemory memory(lngBudget);
+    const GuardedMarkup guarded = GuardMarkup(utf8);
+    if (guarded.blnOverBudget) {
+        *document = EmptyPage();
+        return false;
+    }
+    ParserMemory memory(kParserBudgetBytes);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParserMemory::Allocate;
     options.deallocator = &ParserMemory::Deallocate;
@@ -232,11 +256,18 @@ HtmlDocument BuildHtmlDocument(const QString& strHtml)
     const GumboOutput* output
         = ParseWithinBudget(&memory, &options, guarded.bytes.constData(), static_cast<size_t>(guarded.bytes.size()));
     if (!output) {
-        qWarning("page markup too costly to parse; shown as an empty page");
-        return EmptyPage();
+        *document = EmptyPage();
+        return false;
     }
+    *document = HtmlDocument();
+    ConvertTree(output->document, document);
+    document->SetFormEndOffsets(guarded.formEndOffsets);
+    return true;
+}
+
+HtmlDocument BuildHtmlDocument(const QString& strHtml)
+{
     HtmlDocument document;
-    ConvertTree(output->document, &document);
-    document.SetFormEndOffsets(guarded.formEndOffsets);
+    BuildHtmlDocument(strHtml.toUtf8(), &document);
     return document;
 }

@@ -44,6 +44,8 @@ public:
 
     // Appends a node under intParent (-1 only for the document node) and returns its number.
     int AppendNode(HtmlNode node, int intParent);
+    // Makes room for intCount nodes in all (the builder knows the size of the tree up front).
+    void ReserveNodes(int intCount) { m_nodes.reserve(static_cast<size_t>(intCount)); }
 
     int NodeCount() const { return static_cast<int>(m_nodes.size()); }
     const HtmlNode& Node(int intNode) const { return m_nodes[static_cast<size_t>(intNode)]; }

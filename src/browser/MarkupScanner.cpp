@@ -32,9 +32,10 @@ bool IsRawTextElement(const QByteArray& strName)
 }
 } // namespace
 
-MarkupScanner::MarkupScanner(const QByteArray& bytes, bool blnWithAttributes)
+MarkupScanner::MarkupScanner(const QByteArray& bytes, bool blnWithAttributes, int intAttributeLimit)
     : m_bytes(bytes)
     , m_blnWithAttributes(blnWithAttributes)
+    , m_intAttributeLimit(intAttributeLimit)
 { }
 
 bool MarkupScanner::Next(MarkupToken* token)
@@ -45,12 +46,16 @@ bool MarkupScanner::Next(MarkupToken* token)
     token->attributes.clear();
     token->strName.clear();
     token->blnSelfClosing = false;
+    token->blnRawText = false;
+    token->intAttributes = 0;
+    token->lngLimitEnd = -1;
     token->lngBegin = m_lngPos;
 
     if (!m_strRawTextEnd.isEmpty()) {
         ReadRawText(token);
         if (token->lngEnd > token->lngBegin)
             return true;
+        token->blnRawText = false;
         token->lngBegin = m_lngPos;
     }
 
@@ -174,6 +179,9 @@ void MarkupScanner::ReadTag(MarkupToken* token)
                 lngValueEnd = lngAt;
             }
         }
+        ++token->intAttributes;
+        if (token->intAttributes == m_intAttributeLimit)
+            token->lngLimitEnd = lngAt;
         if (m_blnWithAttributes && token->kind == MarkupToken::Kind::StartTag) {
             QByteArray strAttrName = m_bytes.mid(lngAttrStart, lngAttrEnd - lngAttrStart).toLower();
             token->attributes.emplace_back(
@@ -182,6 +190,8 @@ void MarkupScanner::ReadTag(MarkupToken* token)
     }
     m_lngPos = lngAt;
     token->lngEnd = lngAt;
+    if (token->intAttributes <= m_intAttributeLimit)
+        token->lngLimitEnd = -1;
     if (token->kind == MarkupToken::Kind::StartTag && IsRawTextElement(token->strName))
         m_strRawTextEnd = token->strName;
     else if (token->kind == MarkupToken::Kind::StartTag && token->strName == "plaintext")
@@ -217,6 +227,7 @@ qsizetype MarkupScanner::FindRawTextEnd(qsizetype lngFrom) const
 void MarkupScanner::ReadRawText(MarkupToken* token)
 {
     token->kind = MarkupToken::Kind::Text;
+    token->blnRawText = true;
     m_lngPos = FindRawTextEnd(m_lngPos);
     token->lngEnd = m_lngPos;
     m_strRawTextEnd.clear();

@@ -2,6 +2,7 @@
 
 #include "browser/ContentDecoder.h"
 #include "browser/FetchSession.h"
+#include "browser/ResponseHead.h"
 
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -73,18 +74,17 @@ struct CurlGlue
     {
         auto* fetch = static_cast<PageFetch*>(userdata);
         const size_t lngBytes = lngSize * lngCount;
-        const QByteArray line = QByteArray(data, static_cast<qsizetype>(lngBytes)).trimmed();
-        if (line.startsWith("HTTP/")) {
+        switch (fetch->m_head.TakeLine(QByteArrayView(data, static_cast<qsizetype>(lngBytes)))) {
+        case ResponseHead::Line::Status:
             // A new answer begins: a challenge or an interim answer is replaced by it.
-            const QList<QByteArray> parts = line.split(' ');
-            fetch->StartResponse(parts.size() > 1 ? parts.at(1).toInt() : 0);
-        } else if (line.isEmpty()) {
-            if (fetch->m_intStatus >= 200 && !fetch->HeadersComplete())
+            fetch->StartResponse();
+            break;
+        case ResponseHead::Line::End:
+            if (fetch->m_head.Status() >= 200 && !fetch->HeadersComplete())
                 return 0; // refused: the transfer stops here
-        } else {
-            const qsizetype lngColon = line.indexOf(':');
-            if (lngColon > 0)
-                fetch->m_responseHeaders.append({ line.left(lngColon).trimmed(), line.mid(lngColon + 1).trimmed() });
+            break;
+        default:
+            break;
         }
         return lngBytes;
     }
@@ -214,7 +214,8 @@ void PageFetch::SendRequest()
     else
         curl_easy_reset(m_easy);
     CURL* easy = m_easy;
-    StartResponse(0);
+    m_head = ResponseHead();
+    StartResponse();
 
     const QByteArray address = url.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
     curl_easy_setopt(easy, CURLOPT_URL, address.constData());
@@ -330,22 +331,11 @@ void PageFetch::CollectResults()
     }
 }
 
-void PageFetch::StartResponse(int intStatus)
+void PageFetch::StartResponse()
 {
-    m_intStatus = intStatus;
-    m_responseHeaders.clear();
     m_decoder.reset();
     m_lngRawBytes = 0;
     m_strBodyError.clear();
-}
-
-QByteArray PageFetch::ResponseHeader(const QByteArray& name) const
-{
-    for (const auto& [headerName, value] : m_responseHeaders) {
-        if (headerName.compare(name, Qt::CaseInsensitive) == 0)
-            return value;
-    }
-    return QByteArray();
 }
 
 // The head of an answer has arrived: its cookies are kept and its body is prepared for.
@@ -353,20 +343,16 @@ bool PageFetch::HeadersComplete()
 {
     if (m_manager && m_manager->cookieJar()) {
         QList<QNetworkCookie> cookies;
-        for (const auto& [name, value] : m_responseHeaders) {
-            if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0)
-                cookies += QNetworkCookie::parseCookies(value);
-        }
+        for (const QByteArray& value : m_head.Headers("Set-Cookie"))
+            cookies += QNetworkCookie::parseCookies(value);
         if (!cookies.isEmpty())
             m_manager->cookieJar()->setCookiesFromUrl(cookies, m_request.url);
     }
-    bool blnNumber = false;
-    const qint64 lngLength = ResponseHeader("Content-Length").toLongLong(&blnNumber);
-    if (blnNumber && lngLength > m_limits.lngMaxResponseBytes) {
+    if (m_head.ContentLength() > m_limits.lngMaxResponseBytes) {
         m_strBodyError = kTooLarge;
         return false;
     }
-    m_decoder = std::make_unique<ContentDecoder>(ResponseHeader("Content-Encoding"), m_limits.lngMaxResponseBytes);
+    m_decoder = std::make_unique<ContentDecoder>(m_head.Header("Content-Encoding"), m_limits.lngMaxResponseBytes);
     return true;
 }
 
@@ -396,8 +382,8 @@ void PageFetch::OnTransferDone(int intCode)
             DescribeError(code));
         return;
     }
-    const int intStatus = m_intStatus;
-    const QByteArray location = ResponseHeader("Location");
+    const int intStatus = m_head.Status();
+    const QByteArray location = m_head.Header("Location");
     const bool blnRedirect
         = (intStatus == 301 || intStatus == 302 || intStatus == 303 || intStatus == 307 || intStatus == 308)
         && !location.isEmpty();
@@ -436,8 +422,8 @@ void PageFetch::OnTransferDone(int intCode)
     result.url = m_request.url;
     result.intStatus = intStatus;
     result.body = m_decoder->TakeBody();
-    result.contentType = ResponseHeader("Content-Type");
-    result.refresh = ResponseHeader("Refresh");
+    result.contentType = m_head.Header("Content-Type");
+    result.refresh = m_head.Header("Refresh");
     Finish(std::move(result));
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "browser/BrowserLimits.h"
+#include "browser/ResponseHead.h"
 #include "browser/UrlCredentials.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QList>
 #include <QObject>
-#include <QPair>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -89,11 +88,10 @@ private:
     void Drive(qintptr intSocket, int intEvents);
     void CollectResults();
     void OnTransferDone(int intCode);
-    void StartResponse(int intStatus);
+    void StartResponse();
     bool HeadersComplete();
     bool TakeBodyPiece(const char* data, qint64 lngSize);
     void WatchSocket(qintptr intSocket, int intWhat);
-    QByteArray ResponseHeader(const QByteArray& name) const;
     void ArmTimeout(int intMs);
     void Fail(FetchResult::Outcome outcome, const QString& strReason);
     void Finish(FetchResult result);
@@ -116,8 +114,7 @@ private:
     QTimer m_timeout;
 
     // The answer being read (an interim or refused answer is replaced by the next one).
-    int m_intStatus = 0;
-    QList<QPair<QByteArray, QByteArray>> m_responseHeaders;
+    ResponseHead m_head;
     std::unique_ptr<ContentDecoder> m_decoder;
     qint64 m_lngRawBytes = 0;
     QString m_strBodyError; // why the body was refused while it arrived

@@ -110,6 +110,7 @@ private Q_SLOTS:
     void OnlyWholeAnswersComplete();
     void OversizedResponseIsCanceled_data();
     void OversizedResponseIsCanceled();
+    void PageBeyondTheParserShowsTheErrorPage();
     void HttpErrorShowsTheServerBody();
     void DecodesThePageCharset();
     void ShowsPlainTextAsWritten();
@@ -678,6 +679,20 @@ void TestBrowserEngine::OversizedResponseIsCanceled()
     m_engine->Navigate(m_server->Url(QStringLiteral("/small.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 2, kWaitMs);
     QCOMPARE(m_engine->BodyText(), QString(1000, QLatin1Char('y')));
+}
+
+void TestBrowserEngine::PageBeyondTheParserShowsTheErrorPage()
+{
+    // Under the size cap but more nodes than the parser may make: the page fails as a whole.
+    QByteArray paragraphs;
+    for (int intAt = 0; intAt < 500000; ++intAt)
+        paragraphs += "<p>x";
+    m_server->ServePage("/many.htm", paragraphs);
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/many.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(completions.urls.first(), m_server->Url(QStringLiteral("/many.htm")));
+    QVERIFY(m_engine->BodyText().startsWith(QLatin1String("Action canceled")));
 }
 
 void TestBrowserEngine::HttpErrorShowsTheServerBody()

@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <gumbo.h>
 #include <utility>
 #include <vector>
@@ -17,17 +18,55 @@ namespace
 // ordinary and hostile pages well below it; it stops the cases the guard's model misses.
 constexpr size_t kParserBudgetBytes = size_t(160) << 20;
 
-// Every block the parser allocates is linked into one list, so that the whole output is freed in
-// one pass after the conversion (the parser's own clean-up would recurse once per tree level)
-// and so that a page whose parse outgrows the memory budget can be abandoned half-way: the
-// allocation jumps back to the parse call and the list frees whatever the parser had built.
-// The parser is C code, so no destructor is skipped by the jump.
-struct alignas(std::max_align_t) BlockHeader
+// The parser's memory for one page. The parser makes many small blocks (nodes, short strings,
+// vectors): they are cut from large chunks, by size class, and a freed one is kept for the next
+// block of its class. Larger blocks come from the system, linked into a list. Everything is
+// freed in one pass after the conversion (the parser's own clean-up would visit every node),
+// and a page whose parse outgrows the memory budget can be abandoned half-way: the allocation
+// jumps back to the parse call and the chunks and the list free whatever the parser had built.
+// The parser is C code, so no destructor is skipped by the jump; nothing here throws.
+//
+// Every block is preceded by its size, right before the address handed out: small blocks have
+// a header of one alignment unit, large ones a header that also links them.
+constexpr size_t kUnit = alignof(std::max_align_t);
+constexpr size_t kLargestSmall = 256;
+constexpr size_t kChunkBytes = 64 * 1024;
+
+struct alignas(std::max_align_t) SmallHeader
 {
-    BlockHeader* previous;
-    BlockHeader* next;
+    size_t lngUnused;
+    size_t lngSize; // the size class's size
+};
+
+struct alignas(std::max_align_t) LargeHeader
+{
+    LargeHeader* previous;
+    LargeHeader* next;
+    size_t lngUnused;
     size_t lngSize;
 };
+
+struct FreeBlock
+{
+    FreeBlock* next;
+};
+
+struct Chunk
+{
+    Chunk* next;
+};
+
+static_assert(sizeof(SmallHeader) == kUnit && sizeof(LargeHeader) % kUnit == 0, "headers keep blocks aligned");
+static_assert(offsetof(SmallHeader, lngSize) + sizeof(size_t) == sizeof(SmallHeader)
+        && offsetof(LargeHeader, lngSize) + sizeof(size_t) == sizeof(LargeHeader),
+    "the size is right before the block");
+
+size_t SizeOf(void* pointer)
+{
+    size_t lngSize = 0;
+    std::memcpy(&lngSize, static_cast<char*>(pointer) - sizeof(size_t), sizeof(size_t));
+    return lngSize;
+}
 
 class ParserMemory
 {
@@ -35,17 +74,21 @@ public:
     explicit ParserMemory(size_t lngBudget)
         : m_lngBudget(lngBudget)
     {
-        m_list.previous = &m_list;
-        m_list.next = &m_list;
-        m_list.lngSize = 0;
+        m_large.previous = &m_large;
+        m_large.next = &m_large;
+        m_large.lngSize = 0;
     }
     ~ParserMemory()
     {
-        BlockHeader* block = m_list.next;
-        while (block != &m_list) {
-            BlockHeader* next = block->next;
+        for (LargeHeader* block = m_large.next; block != &m_large;) {
+            LargeHeader* next = block->next;
             std::free(block);
             block = next;
+        }
+        for (Chunk* chunk = m_chunks; chunk;) {
+            Chunk* next = chunk->next;
+            std::free(chunk);
+            chunk = next;
         }
     }
     ParserMemory(const ParserMemory&) = delete;
@@ -56,16 +99,7 @@ public:
         auto* memory = static_cast<ParserMemory*>(userdata);
         if (lngSize > memory->m_lngBudget - memory->m_lngLive)
             std::longjmp(memory->m_overBudget, 1);
-        auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + lngSize));
-        if (!block)
-            std::longjmp(memory->m_overBudget, 1);
-        block->lngSize = lngSize;
-        block->previous = &memory->m_list;
-        block->next = memory->m_list.next;
-        memory->m_list.next->previous = block;
-        memory->m_list.next = block;
-        memory->m_lngLive += lngSize;
-        return block + 1;
+        return lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize) : memory->AllocateLarge(lngSize);
     }
 
     static void Deallocate(void* userdata, void* pointer)
@@ -73,17 +107,68 @@ public:
         if (!pointer)
             return;
         auto* memory = static_cast<ParserMemory*>(userdata);
-        BlockHeader* block = static_cast<BlockHeader*>(pointer) - 1;
-        block->previous->next = block->next;
-        block->next->previous = block->previous;
-        memory->m_lngLive -= block->lngSize;
-        std::free(block);
+        const size_t lngSize = SizeOf(pointer);
+        memory->m_lngLive -= lngSize;
+        if (lngSize <= kLargestSmall) {
+            auto* block = static_cast<FreeBlock*>(pointer);
+            block->next = memory->m_free[lngSize / kUnit];
+            memory->m_free[lngSize / kUnit] = block;
+            return;
+        }
+        LargeHeader* header = static_cast<LargeHeader*>(pointer) - 1;
+        header->previous->next = header->next;
+        header->next->previous = header->previous;
+        std::free(header);
     }
 
     std::jmp_buf m_overBudget;
 
 private:
-    BlockHeader m_list;
+    void* AllocateSmall(size_t lngSize)
+    {
+        const size_t lngClass = std::max<size_t>(1, (lngSize + kUnit - 1) / kUnit);
+        const size_t lngBlock = lngClass * kUnit;
+        m_lngLive += lngBlock;
+        if (FreeBlock* block = m_free[lngClass]) {
+            m_free[lngClass] = block->next;
+            return block;
+        }
+        const size_t lngNeeded = sizeof(SmallHeader) + lngBlock;
+        if (m_lngChunkLeft < lngNeeded) {
+            auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
+            if (!chunk)
+                std::longjmp(m_overBudget, 1);
+            chunk->next = m_chunks;
+            m_chunks = chunk;
+            m_chunkNext = reinterpret_cast<char*>(chunk) + kUnit;
+            m_lngChunkLeft = kChunkBytes - kUnit;
+        }
+        auto* header = reinterpret_cast<SmallHeader*>(m_chunkNext);
+        header->lngSize = lngBlock;
+        m_chunkNext += lngNeeded;
+        m_lngChunkLeft -= lngNeeded;
+        return header + 1;
+    }
+
+    void* AllocateLarge(size_t lngSize)
+    {
+        auto* header = static_cast<LargeHeader*>(std::malloc(sizeof(LargeHeader) + lngSize));
+        if (!header)
+            std::longjmp(m_overBudget, 1);
+        header->lngSize = lngSize;
+        header->previous = &m_large;
+        header->next = m_large.next;
+        m_large.next->previous = header;
+        m_large.next = header;
+        m_lngLive += lngSize;
+        return header + 1;
+    }
+
+    LargeHeader m_large;
+    Chunk* m_chunks = nullptr;
+    char* m_chunkNext = nullptr;
+    size_t m_lngChunkLeft = 0;
+    FreeBlock* m_free[kLargestSmall / kUnit + 1] = {};
     size_t m_lngLive = 0;
     size_t m_lngBudget;
 };

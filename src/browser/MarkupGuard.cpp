@@ -267,9 +267,8 @@ public:
     // Applies a start tag; false when the tag must be left out (the model is then unchanged but
     // for what was written into prefix: end tags that keep re-opened formatting elements from
     // piling up, to be put before the tag whether it is kept or not).
-    bool StartTag(const MarkupToken& token, const QByteArray& signature, QByteArray* prefix)
+    bool StartTag(const MarkupToken& token, Tag tag, const QByteArray& signature, QByteArray* prefix)
     {
-        const Tag tag = TagOf(token.strName);
         if (tag == Tag::Html || tag == Tag::Head || tag == Tag::Body)
             return true;
         const bool blnForeign = !m_stack.empty() && m_stack.back().blnForeign;
@@ -327,9 +326,8 @@ public:
         return true;
     }
 
-    void EndTag(const MarkupToken& token)
+    void EndTag(const MarkupToken& token, Tag tag)
     {
-        const Tag tag = TagOf(token.strName);
         if (tag == Tag::Html || tag == Tag::Head || tag == Tag::Body)
             return;
         if (tag == Tag::Form)
@@ -610,17 +608,19 @@ GuardedMarkup GuardMarkup(const QByteArray& utf8, const MarkupLimits& limits)
     qint64 lngNodes = 0;
     QByteArray prefix;
     while (scanner.Next(&token)) {
-        prefix.clear();
+        if (!prefix.isEmpty())
+            prefix.clear();
         const char* tokenData = utf8.constData() + token.lngBegin;
         const qsizetype lngTokenSize = token.lngEnd - token.lngBegin;
         bool blnKeep = true;
         qsizetype lngCut = -1; // keep only the bytes before this offset of the tag, then close it
         switch (token.kind) {
         case MarkupToken::Kind::StartTag: {
+            const Tag tag = TagOf(token.strName);
             QByteArray signature;
-            if (IsFormattingElement(TagOf(token.strName)))
+            if (IsFormattingElement(tag))
                 signature = QByteArray(tokenData, lngTokenSize).toLower();
-            blnKeep = model.StartTag(token, signature, &prefix);
+            blnKeep = model.StartTag(token, tag, signature, &prefix);
             if (blnKeep) {
                 lngNodes += 1 + std::min(token.intAttributes, limits.intMaxAttributes);
                 lngCut = token.lngLimitEnd;
@@ -628,10 +628,10 @@ GuardedMarkup GuardMarkup(const QByteArray& utf8, const MarkupLimits& limits)
             break;
         }
         case MarkupToken::Kind::EndTag:
-            if (token.strName == "form")
+            if (token.strName.size() == 4 && token.strName == "form")
                 guarded.formEndOffsets.push_back(
                     static_cast<int>((blnChanged ? guarded.bytes.size() : token.lngBegin) + prefix.size()));
-            model.EndTag(token);
+            model.EndTag(token, TagOf(token.strName));
             // An end tag's attributes mean nothing; too many of them are dropped.
             if (token.lngLimitEnd >= 0)
                 lngCut = token.lngBegin + 2 + token.strName.size();

@@ -32,7 +32,7 @@ struct MarkupLimits
     int intMaxDepth = 512;
     int intMaxFormatting = 16;
     int intMaxAttributes = 64;
-    qint64 lngMaxNodes = 400000;
+    qint64 lngMaxNodes = 500000;
 };
 
 GuardedMarkup GuardMarkup(const QByteArray& utf8, const MarkupLimits& limits = MarkupLimits());

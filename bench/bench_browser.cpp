@@ -31,6 +31,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -245,18 +246,23 @@ void BM_Chromium(benchmark::State& state)
               "};\n"
               "f.src = '"
             + page + "?r=start'; i = 1;\n</script></body></html>");
+    // A fresh profile for every start, all in one folder that goes when the last start has ended
+    // (the browser's helper processes may still write for a moment after it is gone).
+    QTemporaryDir profiles;
+    profiles.setAutoRemove(false);
+    int intStart = 0;
     for (auto _ : state) {
         {
             std::lock_guard<std::mutex> lock(result->mutex);
             result->dblMs = -1;
         }
-        QTemporaryDir profile;
+        const QString strProfile = profiles.filePath(QStringLiteral("profile%1").arg(++intStart));
         QProcess chromium;
         chromium.start(ChromiumProgram(),
             { QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
                 QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
                 QStringLiteral("--disable-background-networking"), QStringLiteral("--disable-component-update"),
-                QStringLiteral("--disable-sync"), QStringLiteral("--user-data-dir=") + profile.path(),
+                QStringLiteral("--disable-sync"), QStringLiteral("--user-data-dir=") + strProfile,
                 // No name resolves and no proxy is looked for: only the loopback address is reached.
                 QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1"),
                 QStringLiteral("--no-proxy-server"), g_server->Url(QStringLiteral("/chromium-driver.htm")) });
@@ -268,14 +274,19 @@ void BM_Chromium(benchmark::State& state)
             std::lock_guard<std::mutex> lock(result->mutex);
             dblMs = result->dblMs;
         }
-        chromium.kill();
-        chromium.waitForFinished(10000);
+        chromium.terminate();
+        if (!chromium.waitForFinished(10000)) {
+            chromium.kill();
+            chromium.waitForFinished(10000);
+        }
         if (dblMs < 0) {
             state.SkipWithError("chromium did not report");
             break;
         }
         state.SetIterationTime(dblMs / 1000);
     }
+    for (int intTry = 0; intTry < 5 && !QDir(profiles.path()).removeRecursively(); ++intTry)
+        QThread::msleep(500);
     SetPageCounters(state, intBytes, state.iterations());
 }
 

@@ -313,8 +313,7 @@ ScriptEngine::ScriptEngine(const ScriptLimits& limits)
     try {
         // No fatal handler of our own: the interpreter's own throws the exception that Run() and
         // the other entries catch.
-        m_state->context = duk_create_heap(
-            &State::Allocate, &State::Reallocate, &State::Free, m_state.get(), nullptr);
+        m_state->context = duk_create_heap(&State::Allocate, &State::Reallocate, &State::Free, m_state.get(), nullptr);
     } catch (const std::exception&) {
         m_state->context = nullptr;
     }
@@ -487,19 +486,25 @@ bool ScriptEngine::Evaluate(int intWindow, const QString& strCode, const QString
     const QByteArray code = strCode.toUtf8();
     const QByteArray name = strName.toUtf8();
     CompileArgs args { &code };
-    return Run(m_state.get(), intWindow, strError, [&](duk_context* context) {
-        duk_push_lstring(context, name.constData(), static_cast<duk_size_t>(name.size()));
-        return duk_safe_call(context, &CompileAndRun, &args, 1, 1) == DUK_EXEC_SUCCESS;
-    }, nullptr);
+    return Run(
+        m_state.get(), intWindow, strError,
+        [&](duk_context* context) {
+            duk_push_lstring(context, name.constData(), static_cast<duk_size_t>(name.size()));
+            return duk_safe_call(context, &CompileAndRun, &args, 1, 1) == DUK_EXEC_SUCCESS;
+        },
+        nullptr);
 }
 
 bool ScriptEngine::Call(
     int intWindow, const char* strFunction, const ScriptArgs& args, ScriptValue* result, QString* strError)
 {
-    return Run(m_state.get(), intWindow, strError, [&](duk_context* context) {
-        duk_get_global_string(context, strFunction);
-        for (const ScriptValue& arg : args)
-            PushValue(context, arg);
-        return duk_pcall(context, static_cast<duk_idx_t>(args.size())) == DUK_EXEC_SUCCESS;
-    }, result);
+    return Run(
+        m_state.get(), intWindow, strError,
+        [&](duk_context* context) {
+            duk_get_global_string(context, strFunction);
+            for (const ScriptValue& arg : args)
+                PushValue(context, arg);
+            return duk_pcall(context, static_cast<duk_idx_t>(args.size())) == DUK_EXEC_SUCCESS;
+        },
+        result);
 }

@@ -259,6 +259,12 @@ void ScriptedDocument::Report(const QString& strError)
         m_errors.append(strError);
 }
 
+void ScriptedDocument::NoteBounds()
+{
+    if (!m_engine->IsAlive() || m_intWindow < 0 || m_engine->IsOutOfTime(m_intWindow))
+        m_blnStopped = true;
+}
+
 bool ScriptedDocument::CanRunScripts()
 {
     if (m_blnNavigating)
@@ -322,6 +328,7 @@ void ScriptedDocument::RunScript(const QString& strCode, const QString& strName)
     QString strError;
     if (!m_engine->Evaluate(m_intWindow, strCode, strName, &strError))
         Report(strError);
+    NoteBounds();
     if (m_strWritten.isEmpty())
         return;
     const QByteArray written = m_strWritten.toUtf8();
@@ -368,6 +375,7 @@ void ScriptedDocument::Settle()
         QString strError;
         if (!m_engine->Call(m_intWindow, "__qLoad", args, nullptr, &strError))
             Report(strError);
+        NoteBounds();
         RunTimers();
     }
     ContinueSettling();
@@ -381,6 +389,7 @@ void ScriptedDocument::RunTimers()
     if (!m_engine->Call(m_intWindow, "__qRunTimers",
             { ScriptValue::Number(intSettleMs), ScriptValue::Number(intMaxTimerRuns) }, nullptr, &strError))
         Report(strError);
+    NoteBounds();
 }
 
 void ScriptedDocument::ContinueSettling()

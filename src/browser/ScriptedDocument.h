@@ -92,6 +92,7 @@ private:
     bool OpenWindow();
     void DefineNatives();
     bool CanRunScripts();
+    void NoteBounds();
     void BuildIndex();
     void RunTimers();
     void Navigate(const QString& strUrl, int intMode);

@@ -132,6 +132,9 @@ private Q_SLOTS:
     void AdslPageReadsAsTheLineReaderExpects();
     void PppPageCarriesTheReaderMarkers();
     void ConnectionsPageKeepsItsMarkers();
+    void ScriptsReachOnlyTheirOwnServer();
+    void HostileScriptsAreStoppedAndThePageCompletes_data();
+    void HostileScriptsAreStoppedAndThePageCompletes();
 };
 
 void TestGoldenPages::MatchesGoldenFiles_data()
@@ -190,6 +193,57 @@ void TestGoldenPages::ConnectionsPageKeepsItsMarkers()
     QVERIFY(strHtml.indexOf(
                 QLatin1String("href=\"../cgi-bin/webcm?getpage=../html/setup/pppoa.htm&var:conid=connection0\""))
         > lngComment);
+}
+
+void TestGoldenPages::ScriptsReachOnlyTheirOwnServer()
+{
+    const ScriptedPage page
+        = RunPage(ReadFile(kPagesDir + QStringLiteral("/scripted_library.html")), QStringLiteral("scripted_library"));
+    QStringList targets;
+    for (const FetchRequest& request : page.fetches)
+        targets << request.url.toString();
+    QCOMPARE(targets,
+        QStringList({ QStringLiteral("http://127.0.0.1/assets/minilib.js"),
+            QStringLiteral("http://127.0.0.1/assets/log.txt"), QStringLiteral("http://127.0.0.1/cgi-bin/missing") }));
+    QVERIFY(page.errors.join(QLatin1Char('\n')).contains(QLatin1String("198.51.100.9")));
+}
+
+void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes_data()
+{
+    QTest::addColumn<QString>("strScript");
+    QTest::addColumn<bool>("blnLaterScriptsRun");
+    QTest::newRow("endless loop") << "while (true) {}" << false;
+    QTest::newRow("endless loop that catches") << "for (;;) { try { while (1) {} } catch (e) {} }" << false;
+    QTest::newRow("endless timer") << "setInterval(function () { while (1) {} }, 0);" << true;
+    QTest::newRow("allocation loop") << "var a = []; while (true) a.push(new Array(1000));" << false;
+    QTest::newRow("allocation that catches")
+        << "var o = {}; for (;;) { try { o = [o, o, new Array(1000)]; } catch (e) {} }" << false;
+    QTest::newRow("doubling string") << "var s = 'x'; while (true) s += s;" << false;
+    QTest::newRow("deep recursion") << "function f(n) { return f(n + 1) + 1; } f(0);" << true;
+    QTest::newRow("writes itself")
+        << "document.write(document.getElementsByTagName('script')[0].outerHTML.replace(/\\/?SCRIPT/g, function "
+           "(t) { return t.toLowerCase(); }));"
+        << false;
+    QTest::newRow("writes a script that writes itself")
+        << "var self = '<scr' + 'ipt>document.write(self)</scr' + 'ipt>'; document.write(self);" << false;
+    QTest::newRow("catastrophic pattern") << "/(a+)+$/.test('aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa!');" << true;
+}
+
+void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes()
+{
+    QFETCH(QString, strScript);
+    QFETCH(bool, blnLaterScriptsRun);
+    // A short time budget keeps the test quick; the bound works the same at any length.
+    ScriptLimits limits;
+    limits.intTimeBudgetMs = 200;
+    const QString strPage = QStringLiteral("<html><body><p>before</p><script>") + strScript
+        + QStringLiteral("</script><p>after</p><script>document.write('<p>later script</p>')</script></body></html>");
+    const ScriptedPage page = RunPage(strPage.toUtf8(), QStringLiteral("hostile"), limits);
+    const QString strText = LayOutBodyText(page.document);
+    QVERIFY2(strText.startsWith(QLatin1String("before")), qPrintable(strText));
+    QVERIFY2(strText.contains(QLatin1String("after")), qPrintable(strText));
+    QCOMPARE(strText.contains(QLatin1String("later script")), blnLaterScriptsRun);
+    QCOMPARE(page.blnStopped, !blnLaterScriptsRun || strScript.contains(QLatin1String("setInterval")));
 }
 
 QUORVANE_REGISTER_TEST(TestGoldenPages)

@@ -1,5 +1,6 @@
 #include "config/IniFile.h"
 #include "config/RouterProfile.h"
+#include "net/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -400,7 +401,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, blnFull);
         if (!qEnvironmentVariableIsSet("QUORVANE_PRIVATE_MOUNTS"))
-            QSKIP("needs a private mount namespace as root (CTest entry config_faulty_disk)");
+            QUORVANE_SKIP("needs a private mount namespace as root (CTest entry config_faulty_disk)");
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(Mount({ "-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path() }));

@@ -96,6 +96,7 @@ void BrowserEngine::CancelActivity()
     ++m_lngGeneration;
     m_refreshTimer.stop();
     m_levels.clear();
+    m_scriptedPages.clear();
     m_intScriptPhases = 0;
     m_blnScriptNavigation = false;
     for (PageFetch* fetch : m_scriptFetches) {
@@ -161,6 +162,7 @@ void BrowserEngine::ReleaseScripts()
     m_top.scripted.reset();
     for (LoadedPage& frame : m_frames)
         frame.scripted.reset();
+    m_scriptedPages.clear();
     m_scripts.reset();
 }
 
@@ -196,7 +198,12 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
                             .arg(QUORVANE_VERSION_MAJOR)
                             .arg(QUORVANE_VERSION_MINOR)
                             .arg(QUORVANE_VERSION_PATCH);
-    return std::make_shared<ScriptedDocument>(m_scripts, host, page.url, page.charset);
+    // Released from the event loop: the last owner may let go while the document emits a signal.
+    std::shared_ptr<ScriptedDocument> scripted(new ScriptedDocument(m_scripts, host, page.url, page.charset),
+        [](ScriptedDocument* document) { document->deleteLater(); });
+    // Every document of the page stays reachable by the others' scripts until the page completes.
+    m_scriptedPages.push_back(scripted);
+    return scripted;
 }
 
 ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)

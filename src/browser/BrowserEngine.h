@@ -124,6 +124,7 @@ private:
     PageFetch* m_fetch = nullptr;
     std::vector<PageFetch*> m_scriptFetches; // external scripts and requests of the pages' scripts
     std::shared_ptr<ScriptEngine> m_scripts; // the script heap of the current top-level page
+    std::vector<std::shared_ptr<ScriptedDocument>> m_scriptedPages; // its documents with a window
     int m_intScriptPhases = 0; // pages whose scripts are running
     bool m_blnScriptNavigation = false;
     FetchRequest m_scriptNavigation;

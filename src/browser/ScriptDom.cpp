@@ -65,11 +65,12 @@ function formControl(form, name) {
     return found.length === 1 ? wrap(found[0]) : list(found);
 }
 function str(v) { return v === null || v === undefined ? '' : String(v); }
+function report(e) { __qError(String(e) + (e && e.lineNumber ? ' (line ' + e.lineNumber + ')' : '')); }
 function fire(map, type, self) {
     var fns = map[type] || [];
     for (var i = 0; i < fns.length; i++) {
         try { fns[i].call(self, { type: type, target: self, srcElement: self, preventDefault: function () {} }); }
-        catch (e) { __qError(String(e)); }
+        catch (e) { report(e); }
     }
 }
 function eventTarget(proto, map) {
@@ -176,6 +177,18 @@ getter(ElementProto, 'rowIndex', function () { var r = __qRows(__qTableOf(this._
 getter(ElementProto, 'cellIndex', function () { var c = __qCells(__qParent(this.__s)); return c.indexOf(this.__s); });
 getter(ElementProto, 'children', function () { return list(__qChildElements(this.__s)); });
 getter(ElementProto, 'all', function () { return allOf(this.__s); });
+getter(ElementProto, 'attributes', function () {
+    var s = this.__s, names = __qAttrNames(s) ? __qAttrNames(s).split('\u0000') : [], out = [];
+    for (var i = 0; i < names.length; i++) {
+        var a = { name: names[i], nodeName: names[i], value: __qAttr(s, names[i]), specified: true };
+        a.nodeValue = a.value;
+        out.push(a);
+        out[names[i]] = a;
+    }
+    out.item = function (i) { return this[i] || null; };
+    out.getNamedItem = function (n) { return this[String(n).toLowerCase()] || null; };
+    return out;
+});
 getter(ElementProto, 'style', function () { return styleOf(this.__s); }, function (v) { __qSetAttr(this.__s, 'style', str(v)); });
 getter(ElementProto, 'contentWindow', function () { return frameWindow(this.__s); });
 getter(ElementProto, 'contentDocument', function () { var w = frameWindow(this.__s); return w ? w.document : null; });
@@ -190,6 +203,7 @@ ElementProto.setAttribute = function (name, value) {
     __qSetAttr(this.__s, name, str(value));
 };
 ElementProto.removeAttribute = function (name) { __qRemoveAttr(this.__s, String(name).toLowerCase()); };
+ElementProto.getAttributeNode = function (name) { return this.attributes.getNamedItem(name); };
 ElementProto.hasAttribute = function (name) { return __qAttr(this.__s, String(name).toLowerCase()) !== null; };
 ElementProto.getElementsByTagName = function (tag) { return list(__qByTag(this.__s, String(tag).toLowerCase())); };
 ElementProto.getElementsByClassName = function (name) { return list(__qByClass(this.__s, str(name))); };
@@ -233,6 +247,7 @@ function optionsOf(select) {
     var s = select.__s;
     return new Proxy({}, {
         get: function (t, k) {
+            if (typeof k === 'number') k = String(k);
             if (k === 'length') return __qOptions(s).length;
             if (k === 'selectedIndex') return __qSelectedIndex(s);
             if (k === 'add') return function (o, b) { select.add(o, b); };
@@ -242,6 +257,7 @@ function optionsOf(select) {
             return undefined;
         },
         set: function (t, k, v) {
+            if (typeof k === 'number') k = String(k);
             var o = __qOptions(s);
             if (k === 'length') {
                 for (var i = o.length - 1; i >= +v; i--) __qRemove(o[i]);
@@ -291,6 +307,7 @@ function allOf(root) {
             if (k === 'length') return __qByTag(root, '*').length;
             if (k === 'item' || k === 'namedItem') return target;
             if (k === 'tags') return function (tag) { return list(__qByTag(root, String(tag).toLowerCase())); };
+            if (typeof k === 'number') k = String(k);
             if (typeof k !== 'string') return undefined;
             var r = lookupAll(root, k);
             return r === null ? undefined : r;
@@ -452,7 +469,7 @@ define('__qRunTimers', function (horizon, most) {
         try {
             if (typeof timer.fn === 'function') timer.fn.apply(W, timer.args);
             else (0, eval)(str(timer.fn));
-        } catch (e) { __qError(String(e)); }
+        } catch (e) { report(e); }
     }
     return runs;
 });
@@ -482,7 +499,7 @@ Request.prototype.getAllResponseHeaders = function () { return 'Content-Type: ' 
 Request.prototype.overrideMimeType = function () {};
 Request.prototype.__change = function () {
     if (typeof this.onreadystatechange === 'function') {
-        try { this.onreadystatechange(); } catch (e) { __qError(String(e)); }
+        try { this.onreadystatechange(); } catch (e) { report(e); }
     }
 };
 define('XMLHttpRequest', Request);
@@ -492,7 +509,7 @@ define('__qXhrDone', function (id, status, text, type) {
     delete requests[id];
     r.status = status; r.statusText = status === 200 ? 'OK' : ''; r.responseText = text; r.__type = type; r.readyState = 4;
     r.__change();
-    if (typeof r.onload === 'function') { try { r.onload(); } catch (e) { __qError(String(e)); } }
+    if (typeof r.onload === 'function') { try { r.onload(); } catch (e) { report(e); } }
 });
 
 define('__qContentLoaded', function () {
@@ -502,11 +519,11 @@ define('__qContentLoaded', function () {
 define('__qLoad', function (handler) {
     readyState = 'complete';
     fire(docEvents, 'readystatechange', doc);
-    if (typeof D.onreadystatechange === 'function') { try { D.onreadystatechange(); } catch (e) { __qError(String(e)); } }
+    if (typeof D.onreadystatechange === 'function') { try { D.onreadystatechange(); } catch (e) { report(e); } }
     try {
         if (handler) (new Function('event', handler)).call(W, { type: 'load' });
         else if (typeof W.onload === 'function') W.onload({ type: 'load' });
-    } catch (e) { __qError(String(e)); }
+    } catch (e) { report(e); }
     fire(windowEvents, 'load', W);
 });
 })(this);

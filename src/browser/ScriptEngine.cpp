@@ -234,9 +234,18 @@ duk_ret_t CallNative(duk_context* context)
 
 QString ErrorText(duk_context* context)
 {
-    // An error object reads as its stack-less "Name: message".
+    // An error object reads as "Name: message (line N)".
+    int intLine = 0;
+    if (duk_is_error(context, -1)) {
+        duk_get_prop_string(context, -1, "lineNumber");
+        intLine = duk_get_int(context, -1);
+        duk_pop(context);
+    }
     duk_safe_to_string(context, -1);
-    return ToQString(context, -1);
+    QString strText = ToQString(context, -1);
+    if (intLine > 0)
+        strText += QStringLiteral(" (line %1)").arg(intLine);
+    return strText;
 }
 } // namespace
 

@@ -768,6 +768,15 @@ void ScriptedDocument::DefineNatives()
             return ScriptValue::Null();
         return ScriptValue::String(m_document->AttributeValue(intNode, strName));
     });
+    define("__qAttrNames", [this, element](const ScriptArgs& args) {
+        const int intNode = element(args, 0);
+        QStringList names;
+        if (intNode >= 0) {
+            for (const HtmlAttribute& attribute : m_document->Node(intNode).attributes)
+                names.append(attribute.strName);
+        }
+        return ScriptValue::String(names.join(QChar(0)));
+    });
     define("__qSetAttr", [this, element, arg](const ScriptArgs& args) {
         const int intNode = element(args, 0);
         const QString strName = arg(args, 1).ToString().toLower();

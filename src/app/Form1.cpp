@@ -14,6 +14,7 @@
 #include "controls/vbkToolTip.h"
 #include "dump/ClassIIDump.h"
 #include "run/DiagnosticRun.h"
+#include "run/RouterAddress.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -323,9 +324,11 @@ void Form1::Load()
 {
     setWindowTitle(BaseCaption() + QStringLiteral(" v") + AppInfo::VersionText());
 
-    const QString strFolder
-        = m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder;
-    m_profile.SetAppFolder(strFolder);
+    m_folder = ChooseDataFolder(
+        m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder,
+        m_setup.strUserFolder.isEmpty() ? UserDataFolder() : m_setup.strUserFolder,
+        m_setup.writable ? m_setup.writable : FolderWritable);
+    m_profile.SetAppFolder(m_folder.strFolder);
     m_trace.strAppFolder = m_profile.strAppFolder;
     m_host->SetAppFolder(m_profile.strAppFolder);
 
@@ -344,6 +347,9 @@ void Form1::Load()
     m_templateBrowser->Navigate(QStringLiteral("about:blank"));
 
     MessageDialog::Show(this, MessageDialog::Information, QString(), StartupMessage(), MessageDialog::Ok);
+    // Said once, here, rather than losing every change silently.
+    if (!m_folder.blnWritable)
+        MessageDialog::Show(this, MessageDialog::Exclamation, QString(), m_folder.WarningText(), MessageDialog::Ok);
 }
 
 void Form1::SetWindowHeight(int lngTwips)
@@ -394,8 +400,21 @@ void Form1::ApplyPasswordMask()
     txtPass->setEchoMode(chkMask->Value() == 1 ? QLineEdit::Password : QLineEdit::Normal);
 }
 
+bool Form1::RouterFieldsUsable(bool blnWithPort)
+{
+    QString strProblem = CheckRouterAddress(txtIP->text());
+    if (strProblem.isEmpty() && blnWithPort)
+        strProblem = CheckRouterPort(txtPort->text());
+    if (strProblem.isEmpty())
+        return true;
+    MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strProblem, MessageDialog::Ok);
+    return false;
+}
+
 void Form1::OpenRouter()
 {
+    if (!RouterFieldsUsable(false))
+        return;
     m_setup.opener(QStringLiteral("http://") + txtIP->text());
 }
 
@@ -432,7 +451,7 @@ void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
 void Form1::StartRun()
 {
     // One run or dump at a time; the dump leaves the commands enabled while it logs in.
-    if (m_blnClosing || m_run->RunActive())
+    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_run->Go();
@@ -441,7 +460,7 @@ void Form1::StartRun()
 
 void Form1::StartDataDump()
 {
-    if (m_blnClosing || m_run->RunActive())
+    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_dump->Start();

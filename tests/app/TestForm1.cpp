@@ -7,6 +7,7 @@
 #include "controls/OrloSimpleButton.h"
 #include "controls/Twips.h"
 #include "controls/vbkToolTip.h"
+#include "run/DiagnosticRun.h"
 #include "support/TestRegistry.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -311,12 +314,59 @@ private Q_SLOTS:
         QTest::mouseClick(pOpen, Qt::LeftButton, {}, pOpen->rect().center());
         QCOMPARE(f.opened, QStringList { QStringLiteral("http://127.0.0.1") });
 
-        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral(" router.local/x "));
+        // Text that is not one address opens nothing; an empty address opens the bare "http://".
+        MessageDialog::ClearShown();
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("admin@127.0.0.2"));
         form.OpenRouter();
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
         f.Find<QLineEdit>("txtIP")->clear();
         form.OpenRouter();
-        QCOMPARE(
-            f.opened.mid(1), (QStringList { QStringLiteral("http:// router.local/x "), QStringLiteral("http://") }));
+        QCOMPARE(f.opened.mid(1), QStringList { QStringLiteral("http://") });
+    }
+
+    void addressOrPortThatIsNotOneStartsNothing_data()
+    {
+        QTest::addColumn<QString>("strAddress");
+        QTest::addColumn<QString>("strPort");
+        QTest::addColumn<bool>("blnDump");
+        QTest::addColumn<QString>("strQuoted");
+        QTest::newRow("second host after a blank") << "127.0.0.1 @127.0.0.2"
+                                                   << "80" << false << "\"127.0.0.1 @127.0.0.2\"";
+        QTest::newRow("second host in the port") << "127.0.0.1"
+                                                 << "P@127.0.0.2:P" << false << "\"P@127.0.0.2:P\"";
+        QTest::newRow("port 0, data dump") << "127.0.0.1"
+                                           << "0" << true << "\"0\"";
+        QTest::newRow("line break, data dump") << "127.0.0.1\n127.0.0.2"
+                                               << "80" << true << "\"127.0.0.1\\n127.0.0.2\"";
+    }
+    void addressOrPortThatIsNotOneStartsNothing()
+    {
+        QFETCH(QString, strAddress);
+        QFETCH(QString, strPort);
+        QFETCH(bool, blnDump);
+        QFETCH(QString, strQuoted);
+        AppFixture f;
+        Form1& form = f.Open();
+        f.Find<QLineEdit>("txtIP")->setText(strAddress);
+        f.Find<QLineEdit>("txtPort")->setText(strPort);
+        QSignalSpy spyEnded(&form, &Form1::RunEnded);
+        MessageDialog::ClearShown();
+        if (blnDump)
+            form.StartDataDump();
+        else
+            form.StartRun();
+        // One box that quotes the bad value, and no run: no please-wait box, no report, no lock.
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
+        QVERIFY2(
+            MessageDialog::Shown().at(0).strText.contains(strQuoted), qPrintable(MessageDialog::Shown().at(0).strText));
+        QVERIFY(!form.Run().RunActive());
+        QCOMPARE(spyEnded.size(), 0);
+        QVERIFY(f.Find<QPlainTextEdit>("txtLog")->toPlainText().isEmpty());
+        QVERIFY(f.Find<QLabel>("lblStat")->text().isEmpty());
+        QVERIFY(!f.Find<QLineEdit>("txtIP")->isReadOnly());
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), strAddress);
     }
 
     void aboutBoxOffersTheSupportSite()
@@ -466,6 +516,60 @@ private Q_SLOTS:
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Save password"), strProfile), QStringLiteral("0"));
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Password"), strProfile), QString());
         QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("ClassII.ini"))));
+    }
+
+    void installedFolderLeavesEverythingToTheUsersFolder()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        QVERIFY(f.WriteFile(QStringLiteral("ClassI.ini"), "[Options]\r\nAdmin name=shipped\r\nPort=8080\r\n"));
+        const QString strApp = f.Folder();
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.path();
+        setup.writable = [strApp](const QString& strFolder) { return strFolder != strApp; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        Form1& form = *f.form;
+
+        // The shipped profile reaches the fields through the user's copy of it.
+        const QString strUser = dirUser.path() + QLatin1Char('/');
+        QCOMPARE(form.Folder().strFolder, strUser);
+        QCOMPARE(form.Profile().strProfileFile, strUser + QStringLiteral("ClassI.ini"));
+        QCOMPARE(form.Trace().strAppFolder, strUser);
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("shipped"));
+        QCOMPARE(MessageDialog::Shown().size(), 1); // the start-up hint only
+
+        f.Find<QLineEdit>("txtAdmin")->setText(QStringLiteral("mine"));
+        QVERIFY(form.close());
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), strUser + QStringLiteral("ClassI.ini")),
+            QStringLiteral("mine"));
+        QVERIFY(QFile::exists(strUser + QStringLiteral("Settings.ini")));
+        // The program's folder is left as it was installed.
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), f.FilePath(QStringLiteral("ClassI.ini"))),
+            QStringLiteral("shipped"));
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("Settings.ini"))));
+    }
+
+    void nowhereToSaveIsSaidOnceAtStartup()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.filePath(QStringLiteral("Quorvane"));
+        setup.writable = [](const QString&) { return false; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        QCOMPARE(MessageDialog::Shown().size(), 2);
+        QCOMPARE(MessageDialog::Shown().at(0).strText, strStartupText);
+        QCOMPARE(MessageDialog::Shown().at(1).icon, MessageDialog::Exclamation);
+        QCOMPARE(MessageDialog::Shown().at(1).strText, f.form->Folder().WarningText());
+        QVERIFY(MessageDialog::Shown().at(1).strText.contains(QDir::toNativeSeparators(f.Folder())));
+        f.form->SwitchClass(1);
+        QCOMPARE(MessageDialog::Shown().size(), 2);
     }
 
     void savedClassAndRememberedPasswordComeBack()

@@ -21,6 +21,8 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     // The password of the test profiles never reaches the output.
     QVERIFY(!result.stdOut.contains("secret"));
     QVERIFY(!result.stdErr.contains("secret"));
+    // Nothing claims a clipboard that the command line never touches.
+    QVERIFY2(!result.stdErr.contains("clipboard"), result.stdErr.constData());
     const QString strReport = QString::fromUtf8(result.stdOut);
     QVERIFY2(!strReport.isEmpty(), qPrintable(QString::fromUtf8(result.stdErr)));
     // Every line break of the report is CR LF.
@@ -111,8 +113,52 @@ private Q_SLOTS:
             EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), { QStringLiteral("--bogus") }, 30000);
         QCOMPARE(result.intExitCode, 2);
         QVERIFY(result.stdOut.isEmpty());
-        QVERIFY(result.stdErr.contains("--bogus"));
+        QVERIFY(result.stdErr.contains("bogus"));
         QCOMPARE(result.stdErr.count('\n'), 1);
+    }
+
+    void finishedRunSaysWhereTheReportWent()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        const ProcessResult result = runner.RunCli(testCase, 90000);
+        QCOMPARE(result.intExitCode, 0);
+        QVERIFY2(result.stdErr.contains("message: A report has been created and written to standard output."),
+            result.stdErr.constData());
+    }
+
+    void passwordFromTheEnvironmentOverridesTheProfile()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { QStringLiteral("II"), QStringLiteral("normal"), {}, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        qputenv("QUORVANE_PASSWORD", "not-the-password");
+        const ProcessResult result = runner.RunCli(testCase, 90000);
+        qunsetenv("QUORVANE_PASSWORD");
+        QCOMPARE(result.intExitCode, 0);
+        QVERIFY2(result.stdOut.contains("Could not log in"), result.stdOut.constData());
+    }
+
+    void portOfTheProfileThatIsNotOneSendsNothing()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        // The test profiles name port 0; without --port that is what the run would use.
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")),
+            { QStringLiteral("--app-dir"), runner.AppFolder(), QStringLiteral("--class"), QStringLiteral("I"),
+                QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
+                QStringLiteral("127.0.0.1") },
+            30000);
+        QCOMPARE(result.intExitCode, 2);
+        QVERIFY(result.stdOut.isEmpty());
+        QVERIFY2(result.stdErr.startsWith("quorvane-cli: The port \"0\""), result.stdErr.constData());
+        // Not even the status of a first step.
+        QVERIFY(!result.stdErr.contains("status:"));
     }
 };
 

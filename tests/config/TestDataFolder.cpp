@@ -125,17 +125,6 @@ private Q_SLOTS:
         QVERIFY(folder.WarningText().contains(QDir::toNativeSeparators(installed.User())));
         QVERIFY(!QFileInfo::exists(installed.User() + QStringLiteral("/ClassI.ini")));
     }
-
-    void writableMeansAFileCanBeMade()
-    {
-        QTemporaryDir dir;
-        QVERIFY(FolderWritable(dir.path()));
-        QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-        QVERIFY(!FolderWritable(dir.filePath(QStringLiteral("missing"))));
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("file")), "x", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QVERIFY(!FolderWritable(dir.filePath(QStringLiteral("file"))));
-        QVERIFY(!FolderWritable(QString()));
-    }
 };
 
 QUORVANE_REGISTER_TEST(TestDataFolder)

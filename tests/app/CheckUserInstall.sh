@@ -45,12 +45,14 @@ mkdir -p "$home"
 chown "$user:$group" "$home"
 data="$home/.local/share/Quorvane"
 
-# The user's own environment: nothing of root's but a path and a locale.
+# The user's own environment: nothing of root's but a path, a locale and the sanitizers' settings
+# of a sanitizer build.
 as_user() {
   home_dir=$1
   shift
   timeout 120 setpriv --reuid="$user" --regid="$group" --clear-groups \
-    env -i HOME="$home_dir" PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin LANG=C.UTF-8 "$@"
+    env -i HOME="$home_dir" PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin LANG=C.UTF-8 \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$@"
 }
 
 "$simulator" --class II --port 0 --lifetime-seconds 300 >"$sim_out" &

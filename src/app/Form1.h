@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/DataFolder.h"
+#include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
@@ -8,6 +9,7 @@
 #include "run/RunHost.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -63,6 +65,8 @@ public:
     static QString StartupMessage();
     static QString AboutText();
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+    // What the window says when closing could not save some of its files.
+    static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -123,6 +127,8 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    void CentreOnScreen();
+    void UpdateClassTabStop();
     // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.
     bool RouterFieldsUsable(bool blnWithPort);
 
@@ -138,6 +144,7 @@ private:
     int m_intCommandDepth = 0;
     bool m_blnCentred = false;
     bool m_blnClosing = false;
+    OnceNotice m_unsavedNotice;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

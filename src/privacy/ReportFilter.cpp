@@ -1,9 +1,12 @@
 #include "privacy/ReportFilter.h"
 
+#include "privacy/AddressMatcher.h"
 #include "readers/TextHelpers.h"
 
 #include <QStringView>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -25,6 +28,25 @@ bool HasExemptKeyword(const QString& strLine)
     for (const QString& strKeyword : ExemptKeywords()) {
         if (strLine.contains(strKeyword, Qt::CaseInsensitive))
             return true;
+    }
+    return false;
+}
+
+// Lines that name a firmware, software or hardware version, the first thing a helper on the forum
+// asks for. A marker counts at the start of a word or of a capitalised part ("FirmwareVersion"), not
+// inside one ("conversion").
+bool IsVersionLine(const QString& strLine)
+{
+    static const QStringList markers { QStringLiteral("Firmware"), QStringLiteral("Version"),
+        QStringLiteral("Software"), QStringLiteral("F/W") };
+    for (const QString& strMarker : markers) {
+        for (qsizetype at = strLine.indexOf(strMarker, 0, Qt::CaseInsensitive); at >= 0;
+             at = strLine.indexOf(strMarker, at + 1, Qt::CaseInsensitive)) {
+            if (at == 0 || !strLine.at(at - 1).isLetter())
+                return true;
+            if (strLine.at(at - 1).isLower() && strLine.at(at).isUpper())
+                return true;
+        }
     }
     return false;
 }
@@ -185,28 +207,74 @@ QString MaskIpv6Addresses(const QString& strLine)
     return strResult;
 }
 
+QString MaskHardwareAddresses(const QString& strLine)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> stretches;
+    const qsizetype size = strLine.size();
+    const auto IsPairAt
+        = [&](qsizetype at) { return at + 1 < size && IsHexDigit(strLine.at(at)) && IsHexDigit(strLine.at(at + 1)); };
+    qsizetype i = 0;
+    while (i < size) {
+        if (!IsPairAt(i) || (i > 0 && IsWordChar(strLine.at(i - 1)))) {
+            ++i;
+            continue;
+        }
+        // A chain of pairs joined by one kind of separator, starting at a word start.
+        const QChar chSeparator = i + 2 < size ? strLine.at(i + 2) : QChar();
+        qsizetype end = i + 2;
+        qsizetype lastPair = i;
+        int intPairs = 1;
+        bool blnAllZero = strLine.at(i) == QLatin1Char('0') && strLine.at(i + 1) == QLatin1Char('0');
+        if (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')) {
+            while (end < size && strLine.at(end) == chSeparator && IsPairAt(end + 1)) {
+                lastPair = end + 1;
+                blnAllZero
+                    = blnAllZero && strLine.at(end + 1) == QLatin1Char('0') && strLine.at(end + 2) == QLatin1Char('0');
+                end += 3;
+                ++intPairs;
+            }
+        }
+        if (end < size && IsWordChar(strLine.at(end))) {
+            // Glued to a word: every chain that starts inside this one ends here too.
+            i = end;
+            continue;
+        }
+        if (intPairs < 6) {
+            // The last pair may begin a chain with the other separator.
+            i = std::max(i + 1, lastPair);
+            continue;
+        }
+        if (!blnAllZero)
+            stretches.emplace_back(i, end);
+        i = end;
+    }
+    if (stretches.empty())
+        return strLine;
+    QString strResult;
+    qsizetype copied = 0;
+    for (const auto& [start, end] : stretches) {
+        strResult += QStringView(strLine).mid(copied, start - copied);
+        strResult += strHardwareMask;
+        copied = end;
+    }
+    strResult += QStringView(strLine).mid(copied);
+    return strResult;
+}
+
 QStringList FindDottedNumbers(const QString& strLine)
 {
-    // A time stamp in front of the first "|" is skipped.
-    QStringView examined(strLine);
-    const int lngFirstDigit = FindDigit(strLine, false);
-    const qsizetype bar = strLine.indexOf(QLatin1Char('|')) + 1;
-    if (lngFirstDigit > 0 && bar > lngFirstDigit)
-        examined = examined.mid(bar);
-
     QStringList runs;
-    const QString strExamined = examined.toString();
     qsizetype from = 0;
-    while (from < strExamined.size()) {
-        if (strExamined.at(from) < QLatin1Char('0') || strExamined.at(from) > QLatin1Char('9')) {
+    while (from < strLine.size()) {
+        if (strLine.at(from) < QLatin1Char('0') || strLine.at(from) > QLatin1Char('9')) {
             ++from;
             continue;
         }
         int lngStart = static_cast<int>(from) + 1;
-        const int lngEnd = EndOfNumber(strExamined, lngStart);
-        // A run that reaches the end of the text is a run all the same.
-        const qsizetype end = lngEnd == 0 ? strExamined.size() : lngEnd - 1;
-        QString strRun = strExamined.mid(from, end - from);
+        const int lngEnd = EndOfNumber(strLine, lngStart);
+        // A run that reaches the end of the line is a run all the same.
+        const qsizetype end = lngEnd == 0 ? strLine.size() : lngEnd - 1;
+        QString strRun = strLine.mid(from, end - from);
         from = end;
         if (CountOccurrences(strRun, QStringLiteral(".")) < 3)
             continue;
@@ -234,7 +302,9 @@ QString FilterReport(const QString& strText, int intCensor)
 
     QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
     QStringList candidates;
-    for (QString& strLine : lines) {
+    std::vector<bool> versionLines(static_cast<size_t>(lines.size()));
+    for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+        QString& strLine = lines[intLine];
         // Every test looks at the line as it came; a later replacement overrides an earlier one.
         const QString strOriginal = strLine;
         if (IsHardwareAddressLine(strOriginal))
@@ -243,16 +313,29 @@ QString FilterReport(const QString& strText, int intCensor)
             strLine = strEthernetMacLine;
         if (strOriginal.contains(QStringLiteral("SSID="), Qt::CaseInsensitive))
             strLine = strSsidLine;
-        strLine = MaskIdentifiers(strLine);
-        if (strOriginal.contains(QLatin1Char('.')) && FindDigit(strOriginal, false) > 0
-            && !HasExemptKeyword(strOriginal))
+        strLine = MaskHardwareAddresses(MaskIdentifiers(strLine));
+        if (!strOriginal.contains(QLatin1Char('.')) || FindDigit(strOriginal, false) == 0)
+            continue;
+        // A version line keeps its dotted numbers: they are neither collected nor hidden, unless
+        // one of them is an address that another line names.
+        if (IsVersionLine(strOriginal))
+            versionLines[static_cast<size_t>(intLine)] = true;
+        else if (!HasExemptKeyword(strOriginal))
             candidates += FindDottedNumbers(strOriginal);
     }
 
-    QString strFiltered = lines.join(strCrLf);
-    for (const QString& strCandidate : candidates)
-        strFiltered.replace(strCandidate, strAddressMask, Qt::CaseSensitive);
-    return strFiltered;
+    // All candidates in one pass over each line. Where candidates overlap (one the front or the end
+    // of another) the whole stretch is hidden, which hides at least what replacing them one by one
+    // in any order would.
+    const AddressMatcher matcher(candidates);
+    if (!matcher.IsEmpty()) {
+        for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+            QString& strLine = lines[intLine];
+            strLine = versionLines[static_cast<size_t>(intLine)] ? matcher.MaskWholeRuns(strLine, strAddressMask)
+                                                                 : matcher.MaskOccurrences(strLine, strAddressMask);
+        }
+    }
+    return lines.join(strCrLf);
 }
 
 QString CensorMacAddresses(const QString& strText)

@@ -2,7 +2,9 @@
 
 #include <QStringView>
 #include <algorithm>
-#include <deque>
+#include <bitset>
+#include <limits>
+#include <numeric>
 #include <utility>
 
 namespace
@@ -10,6 +12,14 @@ namespace
 bool IsRunChar(QChar ch)
 {
     return (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('.');
+}
+
+// The eleven characters of a dotted number in the order in which texts sort: ".", then "0" to "9".
+constexpr int intSymbolCount = 11;
+
+int SymbolOf(QChar ch)
+{
+    return ch == QLatin1Char('.') ? 0 : ch.unicode() - u'0' + 1;
 }
 
 // Calls onRun(start, end) for every maximal run of digits and dots in strLine.
@@ -48,80 +58,92 @@ QString ReplaceStretches(
 } // namespace
 
 AddressMatcher::AddressMatcher(const QStringList& strMatches)
-    : m_nodes(1)
 {
-    for (const QString& strMatch : strMatches)
-        Insert(strMatch);
-    Link();
-}
-
-int AddressMatcher::Child(int intNode, char16_t chSymbol) const
-{
-    for (int intChild = m_nodes[intNode].intFirstChild; intChild != 0; intChild = m_nodes[intChild].intNextSibling) {
-        if (m_nodes[intChild].chSymbol == chSymbol)
-            return intChild;
+    QStringList& sorted = m_numbers;
+    sorted.reserve(strMatches.size());
+    for (const QString& strMatch : strMatches) {
+        if (!strMatch.isEmpty() && std::all_of(strMatch.cbegin(), strMatch.cend(), IsRunChar))
+            sorted << strMatch;
     }
-    return 0;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    m_setNumbers.reserve(sorted.size());
+    m_lngFewestDots = sorted.isEmpty() ? 0 : std::numeric_limits<qsizetype>::max();
+    for (const QString& strNumber : std::as_const(sorted)) {
+        m_setNumbers.insert(QStringView(strNumber));
+        m_lngFewestDots = std::min(m_lngFewestDots, strNumber.count(QLatin1Char('.')));
+    }
+
+    // One level of the trie per character position. In sorted order the numbers that share a front
+    // stand together, so the nodes of a level come out breadth first, each node's children side by
+    // side in symbol order.
+    m_nodes.emplace_back();
+    std::vector<int> nodeOf(static_cast<size_t>(sorted.size()), 0);
+    std::vector<int> active(nodeOf.size());
+    std::iota(active.begin(), active.end(), 0);
+    for (qsizetype depth = 0; !active.empty(); ++depth) {
+        int intParentBefore = -1;
+        int intSymbolBefore = -1;
+        int intNode = 0;
+        size_t kept = 0;
+        for (const int intMatch : active) {
+            const QString& strMatch = sorted.at(intMatch);
+            const int intParent = nodeOf[static_cast<size_t>(intMatch)];
+            const int intSymbol = SymbolOf(strMatch.at(depth));
+            if (intParent != intParentBefore || intSymbol != intSymbolBefore) {
+                intNode = static_cast<int>(m_nodes.size());
+                m_nodes.emplace_back();
+                Node& parent = m_nodes[static_cast<size_t>(intParent)];
+                if (parent.intSymbols == 0)
+                    parent.intFirstChild = intNode;
+                parent.intSymbols |= static_cast<quint16>(1U << intSymbol);
+                intParentBefore = intParent;
+                intSymbolBefore = intSymbol;
+            }
+            nodeOf[static_cast<size_t>(intMatch)] = intNode;
+            if (strMatch.size() == depth + 1) {
+                m_nodes[static_cast<size_t>(intNode)].blnComplete = true;
+                m_nodes[static_cast<size_t>(intNode)].intLongest = static_cast<int>(depth + 1);
+            } else {
+                active[kept++] = intMatch;
+            }
+        }
+        active.resize(kept);
+    }
+
+    // In breadth-first order every failure target (a shorter text) is complete before it is used.
+    for (size_t intNode = 0; intNode < m_nodes.size(); ++intNode) {
+        const Node node = m_nodes[intNode];
+        int intChild = node.intFirstChild;
+        for (int intSymbol = 0; intSymbol < intSymbolCount; ++intSymbol) {
+            if (!(node.intSymbols & (1U << intSymbol)))
+                continue;
+            Node& child = m_nodes[static_cast<size_t>(intChild)];
+            child.intFail = intNode == 0 ? 0 : Walk(node.intFail, intSymbol);
+            if (child.intLongest == 0)
+                child.intLongest = m_nodes[static_cast<size_t>(child.intFail)].intLongest;
+            ++intChild;
+        }
+    }
 }
 
-int AddressMatcher::Walk(int intNode, char16_t chSymbol) const
+int AddressMatcher::Child(int intNode, int intSymbol) const
+{
+    const Node& node = m_nodes[static_cast<size_t>(intNode)];
+    const unsigned intBit = 1U << intSymbol;
+    if (!(node.intSymbols & intBit))
+        return 0;
+    return node.intFirstChild + static_cast<int>(std::bitset<intSymbolCount>(node.intSymbols & (intBit - 1)).count());
+}
+
+int AddressMatcher::Walk(int intNode, int intSymbol) const
 {
     while (true) {
-        const int intChild = Child(intNode, chSymbol);
+        const int intChild = Child(intNode, intSymbol);
         if (intChild != 0 || intNode == 0)
             return intChild;
-        intNode = m_nodes[intNode].intFail;
+        intNode = m_nodes[static_cast<size_t>(intNode)].intFail;
     }
-}
-
-void AddressMatcher::Insert(const QString& strMatch)
-{
-    if (strMatch.isEmpty() || !std::all_of(strMatch.cbegin(), strMatch.cend(), IsRunChar))
-        return;
-    int intNode = 0;
-    for (const QChar ch : strMatch) {
-        int intChild = Child(intNode, ch.unicode());
-        if (intChild == 0) {
-            intChild = static_cast<int>(m_nodes.size());
-            Node node;
-            node.chSymbol = ch.unicode();
-            node.intDepth = m_nodes[intNode].intDepth + 1;
-            node.intNextSibling = m_nodes[intNode].intFirstChild;
-            m_nodes.push_back(node);
-            m_nodes[intNode].intFirstChild = intChild;
-        }
-        intNode = intChild;
-    }
-    m_nodes[intNode].blnComplete = true;
-}
-
-void AddressMatcher::Link()
-{
-    // Breadth first, so that every failure target is linked before the nodes that lead to it.
-    std::deque<int> queue;
-    for (int intChild = m_nodes[0].intFirstChild; intChild != 0; intChild = m_nodes[intChild].intNextSibling)
-        queue.push_back(intChild);
-    while (!queue.empty()) {
-        const int intNode = queue.front();
-        queue.pop_front();
-        Node& node = m_nodes[intNode];
-        node.intLongest = node.blnComplete ? node.intDepth : m_nodes[node.intFail].intLongest;
-        for (int intChild = node.intFirstChild; intChild != 0; intChild = m_nodes[intChild].intNextSibling) {
-            m_nodes[intChild].intFail = intNode == 0 ? 0 : Walk(m_nodes[intNode].intFail, m_nodes[intChild].chSymbol);
-            queue.push_back(intChild);
-        }
-    }
-}
-
-int AddressMatcher::Follow(QStringView run) const
-{
-    int intNode = 0;
-    for (const QChar ch : run) {
-        intNode = Child(intNode, ch.unicode());
-        if (intNode == 0)
-            return -1;
-    }
-    return intNode;
 }
 
 QString AddressMatcher::MaskOccurrences(const QString& strLine, const QString& strMask) const
@@ -130,14 +152,21 @@ QString AddressMatcher::MaskOccurrences(const QString& strLine, const QString& s
         return strLine;
     std::vector<std::pair<qsizetype, qsizetype>> stretches;
     ForEachRun(strLine, [&](qsizetype start, qsizetype end) {
+        const QStringView run = QStringView(strLine).mid(start, end - start);
+        if (run.count(QLatin1Char('.')) < m_lngFewestDots)
+            return;
+        if (m_setNumbers.contains(run)) {
+            stretches.emplace_back(start, end);
+            return;
+        }
         // Each position yields the longest number ending there; the shorter ones lie inside it.
         // Stretches come in order of their ends, and one that reaches back into earlier ones
         // swallows them.
         const size_t firstOfRun = stretches.size();
         int intNode = 0;
         for (qsizetype i = start; i < end; ++i) {
-            intNode = Walk(intNode, strLine.at(i).unicode());
-            const int intLongest = m_nodes[intNode].intLongest;
+            intNode = Walk(intNode, SymbolOf(strLine.at(i)));
+            const int intLongest = m_nodes[static_cast<size_t>(intNode)].intLongest;
             if (intLongest == 0)
                 continue;
             qsizetype from = i + 1 - intLongest;
@@ -161,8 +190,7 @@ QString AddressMatcher::MaskWholeRuns(const QString& strLine, const QString& str
         while (numberEnd > start && strLine.at(numberEnd - 1) == QLatin1Char('.'))
             --numberEnd;
         for (const qsizetype candidateEnd : { numberEnd, end }) {
-            const int intNode = Follow(QStringView(strLine).mid(start, candidateEnd - start));
-            if (candidateEnd > start && intNode > 0 && m_nodes[intNode].blnComplete) {
+            if (candidateEnd > start && m_setNumbers.contains(QStringView(strLine).mid(start, candidateEnd - start))) {
                 stretches.emplace_back(start, candidateEnd);
                 return;
             }

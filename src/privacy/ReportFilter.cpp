@@ -3,6 +3,7 @@
 #include "privacy/AddressMatcher.h"
 #include "readers/TextHelpers.h"
 
+#include <QStringMatcher>
 #include <QStringView>
 #include <algorithm>
 #include <utility>
@@ -12,33 +13,61 @@ namespace
 {
 const QString strCrLf = QStringLiteral("\r\n");
 const QString strZeroHardwareAddress = QStringLiteral("00-00-00-00-00-00");
+const QString strEthernetMacLabel = QStringLiteral("Ethernet MAC ").toCaseFolded();
+const QString strSsidLabel = QStringLiteral("SSID=").toCaseFolded();
+
+// Searches that ignore letter case look for case-folded texts in the case-folded line, which
+// compares as a search without regard to case does, and is done once per line instead of once
+// per text sought.
+QString CaseFolded(const QString& strText)
+{
+    // Report lines are nearly always plain ASCII, where folding is lowering A-Z.
+    QString strFolded(strText.size(), Qt::Uninitialized);
+    QChar* folded = strFolded.data();
+    for (qsizetype i = 0; i < strText.size(); ++i) {
+        const char16_t c = strText.at(i).unicode();
+        if (c >= 0x80)
+            return strText.toCaseFolded();
+        folded[i] = QChar(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c);
+    }
+    return strFolded;
+}
+
+std::vector<QStringMatcher> CaseFoldedMatchers(const QStringList& texts)
+{
+    std::vector<QStringMatcher> matchers;
+    for (const QString& strText : texts)
+        matchers.emplace_back(strText.toCaseFolded(), Qt::CaseSensitive);
+    return matchers;
+}
+
+bool ContainsAny(const QString& strFoldedLine, const std::vector<QStringMatcher>& matchers)
+{
+    return std::any_of(matchers.cbegin(), matchers.cend(),
+        [&](const QStringMatcher& matcher) { return matcher.indexIn(strFoldedLine) >= 0; });
+}
 
 // Lines holding any of these (in any case) name public hosts, name servers, the network layout or
 // the PC's own listing; their numbers are never collected for censoring.
-const QStringList& ExemptKeywords()
+bool HasExemptKeyword(const QString& strFoldedLine)
 {
-    static const QStringList keywords = QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
-                                                       "IP Address. . . . . . . . . . . . :^http://")
-                                            .split(QLatin1Char('^'));
-    return keywords;
-}
-
-bool HasExemptKeyword(const QString& strLine)
-{
-    for (const QString& strKeyword : ExemptKeywords()) {
-        if (strLine.contains(strKeyword, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
+    static const std::vector<QStringMatcher> keywords
+        = CaseFoldedMatchers(QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
+                                            "IP Address. . . . . . . . . . . . :^http://")
+                                 .split(QLatin1Char('^')));
+    return ContainsAny(strFoldedLine, keywords);
 }
 
 // Lines that name a firmware, software or hardware version, the first thing a helper on the forum
 // asks for. A marker counts at the start of a word or of a capitalised part ("FirmwareVersion"), not
 // inside one ("conversion").
-bool IsVersionLine(const QString& strLine)
+bool IsVersionLine(const QString& strLine, const QString& strFoldedLine)
 {
     static const QStringList markers { QStringLiteral("Firmware"), QStringLiteral("Version"),
         QStringLiteral("Software"), QStringLiteral("F/W") };
+    static const std::vector<QStringMatcher> foldedMarkers = CaseFoldedMatchers(markers);
+    if (!ContainsAny(strFoldedLine, foldedMarkers))
+        return false;
     for (const QString& strMarker : markers) {
         for (qsizetype at = strLine.indexOf(strMarker, 0, Qt::CaseInsensitive); at >= 0;
              at = strLine.indexOf(strMarker, at + 1, Qt::CaseInsensitive)) {
@@ -307,20 +336,21 @@ QString FilterReport(const QString& strText, int intCensor)
         QString& strLine = lines[intLine];
         // Every test looks at the line as it came; a later replacement overrides an earlier one.
         const QString strOriginal = strLine;
+        const QString strFolded = CaseFolded(strOriginal);
         if (IsHardwareAddressLine(strOriginal))
             strLine = strPhysicalAddressLine;
-        if (strOriginal.contains(QStringLiteral("Ethernet MAC "), Qt::CaseInsensitive))
+        if (strFolded.contains(strEthernetMacLabel))
             strLine = strEthernetMacLine;
-        if (strOriginal.contains(QStringLiteral("SSID="), Qt::CaseInsensitive))
+        if (strFolded.contains(strSsidLabel))
             strLine = strSsidLine;
         strLine = MaskHardwareAddresses(MaskIdentifiers(strLine));
         if (!strOriginal.contains(QLatin1Char('.')) || FindDigit(strOriginal, false) == 0)
             continue;
         // A version line keeps its dotted numbers: they are neither collected nor hidden, unless
         // one of them is an address that another line names.
-        if (IsVersionLine(strOriginal))
+        if (IsVersionLine(strOriginal, strFolded))
             versionLines[static_cast<size_t>(intLine)] = true;
-        else if (!HasExemptKeyword(strOriginal))
+        else if (!HasExemptKeyword(strFolded))
             candidates += FindDottedNumbers(strOriginal);
     }
 

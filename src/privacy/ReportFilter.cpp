@@ -253,12 +253,17 @@ QString MaskHardwareAddresses(const QString& strLine)
         qsizetype end = i + 2;
         qsizetype lastPair = i;
         int intPairs = 1;
-        bool blnAllZero = strLine.at(i) == QLatin1Char('0') && strLine.at(i + 1) == QLatin1Char('0');
+        // Six zero pairs in a row: the all-zero address, alone or in front of a longer one.
+        const auto IsZeroPairAt = [&](qsizetype at) {
+            return strLine.at(at) == QLatin1Char('0') && strLine.at(at + 1) == QLatin1Char('0');
+        };
+        int intZeroPairs = IsZeroPairAt(i) ? 1 : 0;
+        bool blnHoldsZeroAddress = false;
         if (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')) {
             while (end < size && strLine.at(end) == chSeparator && IsPairAt(end + 1)) {
                 lastPair = end + 1;
-                blnAllZero
-                    = blnAllZero && strLine.at(end + 1) == QLatin1Char('0') && strLine.at(end + 2) == QLatin1Char('0');
+                intZeroPairs = IsZeroPairAt(end + 1) ? intZeroPairs + 1 : 0;
+                blnHoldsZeroAddress = blnHoldsZeroAddress || intZeroPairs >= 6;
                 end += 3;
                 ++intPairs;
             }
@@ -273,7 +278,7 @@ QString MaskHardwareAddresses(const QString& strLine)
             i = std::max(i + 1, lastPair);
             continue;
         }
-        if (!blnAllZero)
+        if (!blnHoldsZeroAddress)
             stretches.emplace_back(i, end);
         i = end;
     }

@@ -42,5 +42,6 @@ QString FindDottedNumber(const QString& strLine);
 QString MaskIpv6Addresses(const QString& strLine);
 
 // strLine with every hardware address (six or more pairs of hexadecimal digits joined by ":" or "-",
-// standing as a word of its own) replaced by strHardwareMask; an address of zeros only is kept.
+// standing as a word of its own) replaced by strHardwareMask; one that holds the all-zero address
+// (six zero pairs in a row) is kept, as the hardware address lines with it are.
 QString MaskHardwareAddresses(const QString& strLine);

@@ -183,6 +183,10 @@ void TestReportFilter::fixedLineReplacements_data()
                                            << "client-id X-X-X-X-X-X";
     QTest::newRow("all-zero hardware address in a log line") << "mac 00:00:00:00:00:00 unset"
                                                              << "mac 00:00:00:00:00:00 unset";
+    QTest::newRow("longer chain holding the all-zero address") << "tunnel 00-00-00-00-00-00-00-E0 down"
+                                                               << "tunnel 00-00-00-00-00-00-00-E0 down";
+    QTest::newRow("zero pairs not six in a row") << "mac 00:00:00:00:00:01:00 set"
+                                                 << "mac X-X-X-X-X-X set";
     QTest::newRow("five pairs are no hardware address") << "at 00:1A:3F:00:11 up"
                                                         << "at 00:1A:3F:00:11 up";
     QTest::newRow("separators must agree") << "at 00:1A-3F-00-11-22 up"

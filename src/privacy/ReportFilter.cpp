@@ -165,7 +165,8 @@ bool IsIpv6Address(QStringView token)
 // colon) replaced by the mask; other lines come back unchanged.
 QString MaskDuidLine(const QString& strLine)
 {
-    const qsizetype label = strLine.indexOf(QStringLiteral("DHCPv6 Client DUID"), 0, Qt::CaseInsensitive);
+    static const QStringMatcher duidLabel(QStringLiteral("DHCPv6 Client DUID"), Qt::CaseInsensitive);
+    const qsizetype label = duidLabel.indexIn(strLine);
     if (label < 0)
         return strLine;
     const qsizetype colon = strLine.indexOf(QLatin1Char(':'), label);

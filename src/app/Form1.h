@@ -116,6 +116,8 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    void CentreOnScreen();
+    void UpdateClassTabStop();
 
     Form1Setup m_setup;
     RouterProfile m_profile;

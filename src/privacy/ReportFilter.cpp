@@ -356,8 +356,13 @@ QString FilterReport(const QString& strText, int intCensor)
         // one of them is an address that another line names.
         if (IsVersionLine(strOriginal, strFolded))
             versionLines[static_cast<size_t>(intLine)] = true;
-        else if (!HasExemptKeyword(strFolded))
+        else if (!HasExemptKeyword(strFolded)) {
             candidates += FindDottedNumbers(strOriginal);
+            // A mask that took the edge of a number ("DUID: 0.0.2.1" loses its first digit to
+            // the DUID mask) leaves the rest of it to be hidden as it now stands.
+            if (strLine != strOriginal)
+                candidates += FindDottedNumbers(strLine);
+        }
     }
 
     // All candidates in one pass over each line. Where candidates overlap (one the front or the end

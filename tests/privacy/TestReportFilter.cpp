@@ -115,6 +115,9 @@ void TestReportFilter::addresses_data()
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
     QTest::newRow("dots that make the third keep the run whole") << "code 1.2.3. end\r\nPing 1.2.3.9"
                                                                  << "code <censored> end\r\nPing <censored>9";
+    QTest::newRow("address partly taken by a DUID mask") << "DHCPv6 Client DUID. . : 0.0.2.1.\r\nPing 0.0.2.1"
+                                                         << "DHCPv6 Client DUID. . : X-X-X-X-X-X-X-X.<censored>\r\n"
+                                                            "Ping <censored>";
     QTest::newRow("address glued to letters") << "ip=81.2.3.4;gw=81.2.3.1"
                                               << "ip=<censored>;gw=<censored>";
     QTest::newRow("line without digits or dots untouched") << "LCP up\r\n\r\nIPCP up"

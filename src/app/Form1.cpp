@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -105,6 +106,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     // A session that ends without closing the window still saves the configuration.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
 
+    m_unsavedNotice.SetSink([this](const QString& strText) {
+        MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strText, MessageDialog::Ok);
+    });
+
     Load();
 }
 
@@ -120,6 +125,15 @@ QString Form1::StartupMessage()
     return QStringLiteral("Please select the type/class of router you have, fill in the details and then click on Go!")
         + CRLF + QStringLiteral("If you don't know what type of router you have, please visit ")
         + AppInfo::SupportSite();
+}
+
+QString Form1::UnsavedSettingsMessage(const QStringList& arrFiles)
+{
+    QString strText = QStringLiteral("The settings could not be saved to:") + CRLF;
+    for (const QString& strFile : arrFiles)
+        strText += QDir::toNativeSeparators(strFile) + CRLF;
+    return strText + CRLF
+        + QStringLiteral("The disk may be full or the folder read-only. These files keep their previous contents.");
 }
 
 QString Form1::AboutText()
@@ -564,7 +578,9 @@ void Form1::closeEvent(QCloseEvent* event)
     if (!m_blnClosing) {
         m_blnClosing = true;
         StoreFieldsInProfile();
-        m_profile.SaveOnClose();
+        const QStringList arrUnsaved = m_profile.SaveOnClose();
+        if (!arrUnsaved.isEmpty())
+            m_unsavedNotice.Give(UnsavedSettingsMessage(arrUnsaved));
         // A run under way ends here: its waits return, and nothing more reaches the router.
         m_host->SetClosing();
         m_run->Abort();

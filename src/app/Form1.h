@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
@@ -7,6 +8,7 @@
 #include "run/RunHost.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -59,6 +61,8 @@ public:
     static QString StartupMessage();
     static QString AboutText();
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+    // What the window says when closing could not save some of its files.
+    static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -130,6 +134,7 @@ private:
     int m_intCommandDepth = 0;
     bool m_blnCentred = false;
     bool m_blnClosing = false;
+    OnceNotice m_unsavedNotice;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

@@ -647,6 +647,26 @@ private Q_SLOTS:
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Save password"), strProfile), QStringLiteral("0"));
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Password"), strProfile), QString());
         QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("ClassII.ini"))));
+        for (const MessageDialog::Record& box : MessageDialog::Shown())
+            QVERIFY(box.icon != MessageDialog::Exclamation);
+    }
+
+    void unsavableSettingsAreReportedOnceOnClose()
+    {
+        AppFixture f;
+        // Folders stand where both files belong, so neither can be written.
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("Settings.ini")));
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("ClassI.ini")));
+        Form1& form = f.Open();
+        MessageDialog::ClearShown();
+        QVERIFY(form.close());
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        const MessageDialog::Record& box = MessageDialog::Shown().constFirst();
+        QCOMPARE(box.icon, MessageDialog::Exclamation);
+        QCOMPARE(box.strText,
+            Form1::UnsavedSettingsMessage(
+                { f.FilePath(QStringLiteral("Settings.ini")), f.FilePath(QStringLiteral("ClassI.ini")) }));
+        QVERIFY(box.strText.contains(QDir::toNativeSeparators(f.FilePath(QStringLiteral("ClassI.ini")))));
     }
 
     void savedClassAndRememberedPasswordComeBack()

@@ -14,6 +14,7 @@
 #include "controls/vbkToolTip.h"
 #include "dump/ClassIIDump.h"
 #include "run/DiagnosticRun.h"
+#include "run/RouterAddress.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -379,9 +380,11 @@ void Form1::Load()
 {
     setWindowTitle(BaseCaption() + QStringLiteral(" v") + AppInfo::VersionText());
 
-    const QString strFolder
-        = m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder;
-    m_profile.SetAppFolder(strFolder);
+    m_folder = ChooseDataFolder(
+        m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder,
+        m_setup.strUserFolder.isEmpty() ? UserDataFolder() : m_setup.strUserFolder,
+        m_setup.writable ? m_setup.writable : FolderWritable);
+    m_profile.SetAppFolder(m_folder.strFolder);
     m_trace.strAppFolder = m_profile.strAppFolder;
     m_host->SetAppFolder(m_profile.strAppFolder);
 
@@ -403,6 +406,9 @@ void Form1::Load()
     // screen, where the window will appear, not on the corner where an unplaced window sits.
     CentreOnScreen();
     MessageDialog::Show(this, MessageDialog::Information, QString(), StartupMessage(), MessageDialog::Ok);
+    // Said here, once: the settings that then cannot be saved on close are not reported again.
+    if (!m_folder.blnWritable)
+        m_unsavedNotice.Give(m_folder.WarningText());
 }
 
 void Form1::CentreOnScreen()
@@ -470,8 +476,21 @@ void Form1::ApplyPasswordMask()
     txtPass->setEchoMode(chkMask->Value() == 1 ? QLineEdit::Password : QLineEdit::Normal);
 }
 
+bool Form1::RouterFieldsUsable(bool blnWithPort)
+{
+    QString strProblem = CheckRouterAddress(txtIP->text());
+    if (strProblem.isEmpty() && blnWithPort)
+        strProblem = CheckRouterPort(txtPort->text());
+    if (strProblem.isEmpty())
+        return true;
+    MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strProblem, MessageDialog::Ok);
+    return false;
+}
+
 void Form1::OpenRouter()
 {
+    if (!RouterFieldsUsable(false))
+        return;
     m_setup.opener(QStringLiteral("http://") + txtIP->text());
 }
 
@@ -508,7 +527,7 @@ void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
 void Form1::StartRun()
 {
     // One run or dump at a time; the dump leaves the commands enabled while it logs in.
-    if (m_blnClosing || m_run->RunActive())
+    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_run->Go();
@@ -517,7 +536,7 @@ void Form1::StartRun()
 
 void Form1::StartDataDump()
 {
-    if (m_blnClosing || m_run->RunActive())
+    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_dump->Start();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/DataFolder.h"
 #include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
@@ -35,8 +36,11 @@ using UrlOpener = std::function<void(const QString& strAddress)>;
 struct Form1Setup
 {
     // The application folder with the settings, profiles and scripts; the program's folder when
-    // empty.
+    // empty. When it cannot be written to, the user's data folder (strUserFolder, or the platform's
+    // per-user folder when empty) stands in for it; writable tells which folders can be.
     QString strAppFolder;
+    QString strUserFolder;
+    FolderWritableFn writable;
     ProfileDefaults defaults;
     // QDesktopServices::openUrl when empty.
     UrlOpener opener;
@@ -76,6 +80,9 @@ public:
 
     // Read-only text boxes and disabled commands while a run is under way.
     void SetControlsEnabled(bool blnEnabled);
+
+    // The folder that the window reads and writes, as chosen at start-up.
+    const DataFolder& Folder() const { return m_folder; }
 
     // The height that ends just below the status line, in twips (computed once at start-up), and
     // the debug view switch.
@@ -122,8 +129,11 @@ private:
     void SetWindowHeight(int lngTwips);
     void CentreOnScreen();
     void UpdateClassTabStop();
+    // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.
+    bool RouterFieldsUsable(bool blnWithPort);
 
     Form1Setup m_setup;
+    DataFolder m_folder;
     RouterProfile m_profile;
     PageTable m_pages;
     PageTrace m_trace;

@@ -2,10 +2,42 @@
 
 #include <QAuthenticator>
 #include <QNetworkReply>
+#include <QStringDecoder>
 
 namespace
 {
 const char* const kAnsweredProperty = "quorvaneChallengeAnswered";
+
+// The network layer sends the user name and password of a challenge answer as Latin-1 bytes.
+// Routers expect the desktop's ANSI code page, windows-1252, as the form posts already send it:
+// the text is turned into those bytes here and handed over as the Latin-1 text of the same bytes.
+// A character that windows-1252 cannot express is sent as "?", as the desktop's conversion does.
+QString AsAnsiBytes(const QString& strText)
+{
+    // windows-1252 is Latin-1 but for the bytes 0x80 to 0x9F, which carry other characters.
+    static const QString strHighBytes = [] {
+        QByteArray bytes;
+        for (int intByte = 0x80; intByte <= 0x9F; ++intByte)
+            bytes += static_cast<char>(intByte);
+        QStringDecoder decoder("windows-1252");
+        return decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromLatin1(bytes);
+    }();
+    QByteArray bytes;
+    for (qsizetype lngAt = 0; lngAt < strText.size(); ++lngAt) {
+        const char16_t chr = strText.at(lngAt).unicode();
+        const qsizetype lngHigh = strHighBytes.size() == 0x20 ? strHighBytes.indexOf(QChar(chr)) : -1;
+        if (lngHigh >= 0)
+            bytes += static_cast<char>(0x80 + lngHigh);
+        else if (chr < 0x80 || (chr >= 0xA0 && chr <= 0xFF))
+            bytes += static_cast<char>(chr);
+        else
+            bytes += '?';
+        // A character outside the basic plane is one "?", not two.
+        if (QChar::isHighSurrogate(chr) && lngAt + 1 < strText.size() && strText.at(lngAt + 1).isLowSurrogate())
+            ++lngAt;
+    }
+    return QString::fromLatin1(bytes);
+}
 } // namespace
 
 SplitUrl SplitUserInfo(const QString& strUrl)
@@ -95,7 +127,7 @@ bool CredentialStore::AnswerChallenge(QNetworkReply* reply, QAuthenticator* auth
     if (!Lookup(reply->url(), &credentials))
         return false;
     reply->setProperty(kAnsweredProperty, true);
-    authenticator->setUser(credentials.strUser);
-    authenticator->setPassword(credentials.strPassword);
+    authenticator->setUser(AsAnsiBytes(credentials.strUser));
+    authenticator->setPassword(AsAnsiBytes(credentials.strPassword));
     return true;
 }

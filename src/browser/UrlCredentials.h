@@ -45,7 +45,8 @@ public:
 
     // Answers a challenge for reply with the credentials of its server - once per reply: when
     // the server refuses them and asks again, the challenge is left unanswered and the request
-    // ends with the server's refusal. Returns whether it answered.
+    // ends with the server's refusal. The user name and password go out in windows-1252. Returns
+    // whether it answered.
     bool AnswerChallenge(QNetworkReply* reply, QAuthenticator* authenticator) const;
 
 private:

@@ -7,6 +7,7 @@
 #include "controls/OrloSimpleButton.h"
 #include "controls/Twips.h"
 #include "controls/vbkToolTip.h"
+#include "run/DiagnosticRun.h"
 #include "support/TestRegistry.h"
 
 #include <QApplication>
@@ -20,8 +21,10 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QtMath>
@@ -492,12 +495,59 @@ private Q_SLOTS:
         QTest::mouseClick(pOpen, Qt::LeftButton, {}, pOpen->rect().center());
         QCOMPARE(f.opened, QStringList { QStringLiteral("http://127.0.0.1") });
 
-        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral(" router.local/x "));
+        // Text that is not one address opens nothing; an empty address opens the bare "http://".
+        MessageDialog::ClearShown();
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("admin@127.0.0.2"));
         form.OpenRouter();
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
         f.Find<QLineEdit>("txtIP")->clear();
         form.OpenRouter();
-        QCOMPARE(
-            f.opened.mid(1), (QStringList { QStringLiteral("http:// router.local/x "), QStringLiteral("http://") }));
+        QCOMPARE(f.opened.mid(1), QStringList { QStringLiteral("http://") });
+    }
+
+    void addressOrPortThatIsNotOneStartsNothing_data()
+    {
+        QTest::addColumn<QString>("strAddress");
+        QTest::addColumn<QString>("strPort");
+        QTest::addColumn<bool>("blnDump");
+        QTest::addColumn<QString>("strQuoted");
+        QTest::newRow("second host after a blank") << "127.0.0.1 @127.0.0.2"
+                                                   << "80" << false << "\"127.0.0.1 @127.0.0.2\"";
+        QTest::newRow("second host in the port") << "127.0.0.1"
+                                                 << "P@127.0.0.2:P" << false << "\"P@127.0.0.2:P\"";
+        QTest::newRow("port 0, data dump") << "127.0.0.1"
+                                           << "0" << true << "\"0\"";
+        QTest::newRow("line break, data dump") << "127.0.0.1\n127.0.0.2"
+                                               << "80" << true << "\"127.0.0.1\\n127.0.0.2\"";
+    }
+    void addressOrPortThatIsNotOneStartsNothing()
+    {
+        QFETCH(QString, strAddress);
+        QFETCH(QString, strPort);
+        QFETCH(bool, blnDump);
+        QFETCH(QString, strQuoted);
+        AppFixture f;
+        Form1& form = f.Open();
+        f.Find<QLineEdit>("txtIP")->setText(strAddress);
+        f.Find<QLineEdit>("txtPort")->setText(strPort);
+        QSignalSpy spyEnded(&form, &Form1::RunEnded);
+        MessageDialog::ClearShown();
+        if (blnDump)
+            form.StartDataDump();
+        else
+            form.StartRun();
+        // One box that quotes the bad value, and no run: no please-wait box, no report, no lock.
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
+        QVERIFY2(
+            MessageDialog::Shown().at(0).strText.contains(strQuoted), qPrintable(MessageDialog::Shown().at(0).strText));
+        QVERIFY(!form.Run().RunActive());
+        QCOMPARE(spyEnded.size(), 0);
+        QVERIFY(f.Find<QPlainTextEdit>("txtLog")->toPlainText().isEmpty());
+        QVERIFY(f.Find<QLabel>("lblStat")->text().isEmpty());
+        QVERIFY(!f.Find<QLineEdit>("txtIP")->isReadOnly());
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), strAddress);
     }
 
     void aboutBoxOffersTheSupportSite()
@@ -667,6 +717,62 @@ private Q_SLOTS:
             Form1::UnsavedSettingsMessage(
                 { f.FilePath(QStringLiteral("Settings.ini")), f.FilePath(QStringLiteral("ClassI.ini")) }));
         QVERIFY(box.strText.contains(QDir::toNativeSeparators(f.FilePath(QStringLiteral("ClassI.ini")))));
+    }
+
+    void installedFolderLeavesEverythingToTheUsersFolder()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        QVERIFY(f.WriteFile(QStringLiteral("ClassI.ini"), "[Options]\r\nAdmin name=shipped\r\nPort=8080\r\n"));
+        const QString strApp = f.Folder();
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.path();
+        setup.writable = [strApp](const QString& strFolder) { return strFolder != strApp; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        Form1& form = *f.form;
+
+        // The shipped profile reaches the fields through the user's copy of it.
+        const QString strUser = dirUser.path() + QLatin1Char('/');
+        QCOMPARE(form.Folder().strFolder, strUser);
+        QCOMPARE(form.Profile().strProfileFile, strUser + QStringLiteral("ClassI.ini"));
+        QCOMPARE(form.Trace().strAppFolder, strUser);
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("shipped"));
+        QCOMPARE(MessageDialog::Shown().size(), 1); // the start-up hint only
+
+        f.Find<QLineEdit>("txtAdmin")->setText(QStringLiteral("mine"));
+        QVERIFY(form.close());
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), strUser + QStringLiteral("ClassI.ini")),
+            QStringLiteral("mine"));
+        QVERIFY(QFile::exists(strUser + QStringLiteral("Settings.ini")));
+        // The program's folder is left as it was installed.
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), f.FilePath(QStringLiteral("ClassI.ini"))),
+            QStringLiteral("shipped"));
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("Settings.ini"))));
+    }
+
+    void nowhereToSaveIsSaidOnceAtStartup()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        // The close cannot save either (folders stand where the files belong): still one notice.
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("Settings.ini")));
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.filePath(QStringLiteral("Quorvane"));
+        setup.writable = [](const QString&) { return false; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        // After the start-up hint, and never again.
+        QCOMPARE(MessageDialog::Shown().size(), 2);
+        QCOMPARE(MessageDialog::Shown().at(1).icon, MessageDialog::Exclamation);
+        QCOMPARE(MessageDialog::Shown().at(1).strText, f.form->Folder().WarningText());
+        f.form->SwitchClass(1);
+        QVERIFY(f.form->close());
+        QCOMPARE(MessageDialog::Shown().size(), 2);
     }
 
     void savedClassAndRememberedPasswordComeBack()

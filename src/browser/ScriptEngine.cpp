@@ -243,7 +243,7 @@ QString ErrorText(duk_context* context)
     }
     duk_safe_to_string(context, -1);
     QString strText = ToQString(context, -1);
-    if (intLine > 0)
+    if (intLine > 0 && !strText.contains(QLatin1String("(line ")))
         strText += QStringLiteral(" (line %1)").arg(intLine);
     return strText;
 }

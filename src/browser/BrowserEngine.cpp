@@ -147,7 +147,7 @@ void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& str
         m_fetch = nullptr;
         // Every top-level page gets a script heap of its own, shared by its frames.
         ReleaseScripts();
-        RunPageScripts(std::move(page), 0, QString(), [this](LoadedPage loaded) {
+        RunPageScripts(std::move(page), nullptr, [this](LoadedPage loaded) {
             m_top = loaded;
             m_frames.assign(loaded.document->FrameElements().size(), LoadedPage());
             m_intFramesLoaded = 0;
@@ -186,12 +186,13 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
         });
         fetch->Start(request);
     };
-    host.navigate = [this, lngGeneration](ScriptedDocument*, const FetchRequest& request) {
+    host.navigate = [this, lngGeneration](ScriptedDocument* document, const FetchRequest& request) {
         // Taken up once the document's scripts have run (FollowScriptNavigation); the first one counts.
         if (lngGeneration != m_lngGeneration || m_blnScriptNavigation)
             return;
         m_blnScriptNavigation = true;
         m_scriptNavigation = request;
+        m_scriptNavigationFrom = document;
     };
     host.cookies = m_manager->cookieJar();
     host.strUserAgent = QStringLiteral("Quorvane/%1.%2.%3")
@@ -220,29 +221,30 @@ ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)
     return level.page.scripted.get();
 }
 
-void BrowserEngine::RunPageScripts(LoadedPage page, int intFrameInParent, const QString& strFrameName,
-    std::function<void(LoadedPage page)> continuation)
+void BrowserEngine::RunPageScripts(
+    LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation)
 {
     if (page.parsedSource.isEmpty()) {
         continuation(std::move(page));
         return;
     }
     std::shared_ptr<ScriptedDocument> scripted = MakeScripted(page);
-    if (!m_levels.empty())
-        scripted->SetParent(ScriptedLevel(m_levels.size() - 1), intFrameInParent, strFrameName);
+    if (slot && !m_levels.empty())
+        scripted->SetParent(ScriptedLevel(m_levels.size() - 1), slot->intFrameInParent, slot->strName);
     const quint64 lngGeneration = m_lngGeneration;
     ++m_intScriptPhases;
     auto state = std::make_shared<LoadedPage>(std::move(page));
     state->scripted = scripted;
+    const std::shared_ptr<FrameSlot> frame = slot ? std::make_shared<FrameSlot>(*slot) : nullptr;
     connect(
         scripted.get(), &ScriptedDocument::Parsed, this,
-        [this, lngGeneration, state, continuation] {
+        [this, lngGeneration, state, continuation, frame] {
             if (lngGeneration != m_lngGeneration)
                 return;
             --m_intScriptPhases;
             state->document = state->scripted->Document();
             state->parsedSource.clear();
-            if (FollowScriptNavigation())
+            if (FollowScriptNavigation(state->scripted.get(), frame.get()))
                 return;
             continuation(*state);
         },
@@ -253,7 +255,7 @@ void BrowserEngine::RunPageScripts(LoadedPage page, int intFrameInParent, const 
     scripted->Load(std::move(parsed), std::move(source));
 }
 
-bool BrowserEngine::FollowScriptNavigation()
+bool BrowserEngine::FollowScriptNavigation(const ScriptedDocument* frameDocument, const FrameSlot* slot)
 {
     if (!m_blnScriptNavigation)
         return false;
@@ -262,9 +264,25 @@ bool BrowserEngine::FollowScriptNavigation()
     if (++m_intScriptNavigations > m_limits.intMaxRedirects)
         return false;
     const FetchRequest request = m_scriptNavigation;
+    if (slot && frameDocument && m_scriptNavigationFrom == frameDocument && !m_levels.empty()) {
+        StartFrameFetch(request, *slot);
+        return true;
+    }
     CancelActivity();
     StartTopLoad(request, ShownUrl(request.url));
     return true;
+}
+
+void BrowserEngine::StartFrameFetch(const FetchRequest& request, const FrameSlot& slot)
+{
+    const quint64 lngGeneration = m_lngGeneration;
+    const QString strReportedUrl = ShownUrl(request.url);
+    StartFetch(request);
+    connect(
+        m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl, slot](const FetchResult& result) {
+            if (lngGeneration == m_lngGeneration)
+                OnFrameFetched(result, strReportedUrl, slot);
+        });
 }
 
 void BrowserEngine::StartFetch(const FetchRequest& request)
@@ -355,22 +373,16 @@ void BrowserEngine::ContinueFrames()
             if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
                 continue;
             ++m_intFramesLoaded;
-            const int intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
-            const quint64 lngGeneration = m_lngGeneration;
-            const QString strReportedUrl = ShownUrl(url);
+            FrameSlot slot;
+            slot.intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
+            slot.intFrameInParent = static_cast<int>(lngFrame);
             const std::vector<int> frameElements = level.page.document->FrameElements();
-            const QString strFrameName = lngFrame < frameElements.size()
-                ? level.page.document->AttributeValue(frameElements[lngFrame], QStringLiteral("name"))
-                : QString();
+            if (lngFrame < frameElements.size())
+                slot.strName = level.page.document->AttributeValue(frameElements[lngFrame], QStringLiteral("name"));
             FetchRequest request;
             request.url = url;
             request.referrer = level.page.url;
-            StartFetch(request);
-            connect(m_fetch, &PageFetch::Finished, this,
-                [this, lngGeneration, intTopFrame, strReportedUrl, lngFrame, strFrameName](const FetchResult& result) {
-                    if (lngGeneration == m_lngGeneration)
-                        OnFrameFetched(result, intTopFrame, strReportedUrl, static_cast<int>(lngFrame), strFrameName);
-                });
+            StartFrameFetch(request, slot);
             return;
         }
         // Its frames have loaded: now its load handlers, timers and replies.
@@ -380,8 +392,25 @@ void BrowserEngine::ContinueFrames()
             connect(
                 level.page.scripted.get(), &ScriptedDocument::Settled, this,
                 [this, lngGeneration] {
-                    if (lngGeneration != m_lngGeneration || FollowScriptNavigation())
+                    if (lngGeneration != m_lngGeneration)
                         return;
+                    // A frame that sends itself elsewhere from its load handler or a timer: the new
+                    // page loads in its place, and the frame's level makes way for it.
+                    if (m_levels.size() > 1 && m_blnScriptNavigation
+                        && m_scriptNavigationFrom == m_levels.back().page.scripted.get()) {
+                        FrameSlot slot;
+                        slot.intTopFrame = m_levels.back().intTopFrame;
+                        slot.intFrameInParent = m_levels.back().intFrameInParent;
+                        slot.strName = m_levels.back().strFrameName;
+                        const ScriptedDocument* frameDocument = m_levels.back().page.scripted.get();
+                        auto level = std::move(m_levels.back());
+                        m_levels.pop_back();
+                        if (FollowScriptNavigation(frameDocument, &slot))
+                            return;
+                        m_levels.push_back(std::move(level));
+                    } else if (FollowScriptNavigation()) {
+                        return;
+                    }
                     ContinueFrames();
                 },
                 Qt::SingleShotConnection);
@@ -396,21 +425,19 @@ void BrowserEngine::ContinueFrames()
     }
 }
 
-void BrowserEngine::OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl,
-    int intFrameInParent, const QString& strFrameName)
+void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot)
 {
     m_fetch->deleteLater();
     m_fetch = nullptr;
     LoadedPage page = BuildPage(result, strReportedUrl);
-    RunPageScripts(std::move(page), intFrameInParent, strFrameName,
-        [this, intTopFrame, intFrameInParent, strFrameName](LoadedPage loaded) {
-            if (intTopFrame >= 0 && intTopFrame < static_cast<int>(m_frames.size())) {
-                m_frames[static_cast<size_t>(intTopFrame)] = loaded;
-                m_frames[static_cast<size_t>(intTopFrame)].scripted.reset();
-            }
-            PushLevel(std::move(loaded), intTopFrame, intFrameInParent, strFrameName);
-            ContinueFrames();
-        });
+    RunPageScripts(std::move(page), &slot, [this, slot](LoadedPage loaded) {
+        if (slot.intTopFrame >= 0 && slot.intTopFrame < static_cast<int>(m_frames.size())) {
+            m_frames[static_cast<size_t>(slot.intTopFrame)] = loaded;
+            m_frames[static_cast<size_t>(slot.intTopFrame)].scripted.reset();
+        }
+        PushLevel(std::move(loaded), slot.intTopFrame, slot.intFrameInParent, slot.strName);
+        ContinueFrames();
+    });
 }
 
 void BrowserEngine::QueueCompletion(const QString& strUrl, bool blnTopLevel)

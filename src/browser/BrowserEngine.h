@@ -78,6 +78,15 @@ private:
         std::shared_ptr<ScriptedDocument> scripted;
     };
 
+    // Where a frame's document goes: its number among the top-level document's frames (-1 below
+    // the first level), its number and name in its parent.
+    struct FrameSlot
+    {
+        int intTopFrame = -1;
+        int intFrameInParent = 0;
+        QString strName;
+    };
+
     // A document whose frames are being loaded one after the other.
     struct FrameLevel
     {
@@ -93,15 +102,17 @@ private:
     void CancelActivity();
     void StartTopLoad(const FetchRequest& request, const QString& strReportedUrl);
     void StartFetch(const FetchRequest& request);
-    void OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl, int intFrameInParent,
-        const QString& strFrameName);
+    void OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot);
     void PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent = 0, const QString& strFrameName = {});
+    void StartFrameFetch(const FetchRequest& request, const FrameSlot& slot);
     // Runs the page's scripts while it is parsed (when it has any), then continues with the page.
-    void RunPageScripts(LoadedPage page, int intFrameInParent, const QString& strFrameName,
-        std::function<void(LoadedPage page)> continuation);
+    // slot: the frame the page loads into, nullptr for the top-level page.
+    void RunPageScripts(LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation);
     ScriptedDocument* ScriptedLevel(size_t lngLevel);
     std::shared_ptr<ScriptedDocument> MakeScripted(const LoadedPage& page);
-    bool FollowScriptNavigation();
+    // Follows a navigation that a script asked for: a frame whose own document (frameDocument)
+    // navigates loads the new page in its place; any other navigation replaces the whole page.
+    bool FollowScriptNavigation(const ScriptedDocument* frameDocument = nullptr, const FrameSlot* slot = nullptr);
     void ReleaseScripts();
     void ContinueFrames();
     bool IsAncestorUrl(const QUrl& url) const;
@@ -128,6 +139,7 @@ private:
     int m_intScriptPhases = 0; // pages whose scripts are running
     bool m_blnScriptNavigation = false;
     FetchRequest m_scriptNavigation;
+    const ScriptedDocument* m_scriptNavigationFrom = nullptr;
     int m_intScriptNavigations = 0; // navigations made by scripts since the last Navigate()
     quint64 m_lngGeneration = 0; // counts navigations; late results of an earlier one are dropped
     QTimer m_refreshTimer;

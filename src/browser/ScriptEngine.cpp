@@ -1,11 +1,14 @@
 #include "browser/ScriptEngine.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QMutex>
 #include <QStringList>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <duktape.h>
 #include <exception>
 
@@ -502,6 +505,69 @@ bool ScriptEngine::Evaluate(int intWindow, const QString& strCode, const QString
             return duk_safe_call(context, &CompileAndRun, &args, 1, 1) == DUK_EXEC_SUCCESS;
         },
         nullptr);
+}
+
+namespace
+{
+// Compiled code of the program's own scripts, by their text's address.
+QHash<const char*, QByteArray>& CompiledOwnCode(QMutex** mutex)
+{
+    static QMutex lock;
+    static QHash<const char*, QByteArray> compiled;
+    *mutex = &lock;
+    return compiled;
+}
+
+struct OwnCodeArgs
+{
+    const char* strCode;
+    QByteArray compiled;
+};
+
+duk_ret_t CompileOwnCode(duk_context* context, void* udata)
+{
+    auto* args = static_cast<OwnCodeArgs*>(udata);
+    if (args->compiled.isEmpty()) {
+        duk_compile_string_filename(context, 0, args->strCode);
+        duk_dup_top(context);
+        duk_dump_function(context);
+        duk_size_t lngSize = 0;
+        const void* data = duk_get_buffer(context, -1, &lngSize);
+        args->compiled = QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(lngSize));
+        duk_pop(context);
+    } else {
+        void* buffer = duk_push_fixed_buffer(context, static_cast<duk_size_t>(args->compiled.size()));
+        std::memcpy(buffer, args->compiled.constData(), static_cast<size_t>(args->compiled.size()));
+        duk_load_function(context);
+    }
+    duk_call(context, 0);
+    return 1;
+}
+} // namespace
+
+bool ScriptEngine::EvaluateOwnCode(int intWindow, const char* strCode, const QString& strName, QString* strError)
+{
+    QMutex* mutex = nullptr;
+    QHash<const char*, QByteArray>& cache = CompiledOwnCode(&mutex);
+    OwnCodeArgs args { strCode, {} };
+    {
+        QMutexLocker locker(mutex);
+        args.compiled = cache.value(strCode);
+    }
+    const bool blnFirst = args.compiled.isEmpty();
+    const QByteArray name = strName.toUtf8();
+    const bool blnOk = Run(
+        m_state.get(), intWindow, strError,
+        [&](duk_context* context) {
+            duk_push_lstring(context, name.constData(), static_cast<duk_size_t>(name.size()));
+            return duk_safe_call(context, &CompileOwnCode, &args, 1, 1) == DUK_EXEC_SUCCESS;
+        },
+        nullptr);
+    if (blnOk && blnFirst && !args.compiled.isEmpty()) {
+        QMutexLocker locker(mutex);
+        cache.insert(strCode, args.compiled);
+    }
+    return blnOk;
 }
 
 bool ScriptEngine::Call(

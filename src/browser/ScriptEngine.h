@@ -99,6 +99,9 @@ public:
     // Runs code as a program of the window. False when it threw or was stopped; strError then
     // says why.
     bool Evaluate(int intWindow, const QString& strCode, const QString& strName, QString* strError = nullptr);
+    // The same for the program's own fixed code (strCode lives as long as the program): compiled
+    // once, and loaded as compiled code into every later window.
+    bool EvaluateOwnCode(int intWindow, const char* strCode, const QString& strName, QString* strError = nullptr);
     // Calls the window's global function strFunction with the arguments; its result in *result.
     bool Call(int intWindow, const char* strFunction, const ScriptArgs& args, ScriptValue* result = nullptr,
         QString* strError = nullptr);

@@ -204,7 +204,7 @@ bool ScriptedDocument::OpenWindow()
             m_engine->LinkWindow(m_parent->m_intWindow, QStringLiteral("frames"), m_strName, m_intWindow);
     }
     QString strError;
-    if (!m_engine->Evaluate(m_intWindow, QString::fromLatin1(kScriptDomSource), QStringLiteral("dom"), &strError)) {
+    if (!m_engine->EvaluateOwnCode(m_intWindow, kScriptDomSource, QStringLiteral("dom"), &strError)) {
         Report(strError);
         return false;
     }

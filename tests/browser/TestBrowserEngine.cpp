@@ -113,6 +113,7 @@ private Q_SLOTS:
     void ScriptsNavigateInsteadOfCompleting_data();
     void ScriptsNavigateInsteadOfCompleting();
     void ScriptRedirectLoopIsBounded();
+    void FramesNavigateThemselvesOrTheTop();
     void ScriptFilesAndRequestsGoThroughTheEngine();
 
 private:
@@ -703,6 +704,36 @@ void TestBrowserEngine::ScriptsNavigateInsteadOfCompleting()
     QCOMPARE(m_server->LastRequest("/next.htm").verb, verb);
     QCOMPARE(
         m_server->LastRequest("/next.htm").Header("Referer"), m_server->Url(QStringLiteral("/start.htm")).toUtf8());
+}
+
+void TestBrowserEngine::FramesNavigateThemselvesOrTheTop()
+{
+    m_server->ServePage("/index.htm", "<frameset><frame src=check.htm><frame name=main src=main.htm></frameset>");
+    m_server->ServePage("/check.htm", Page("<script>location.href = 'menu.htm';</script>"));
+    m_server->ServePage("/main.htm", "<html><body onload=\"location.replace('/status.htm')\">main</body></html>");
+    m_server->ServePage("/menu.htm", Page("<script>document.write(parent.frames.length)</script> frames"));
+    m_server->ServePage("/status.htm",
+        Page("<form action=/next.htm><input name=v></form>"
+             "<script>document.forms[0].v.value = window.name;</script>"));
+    m_server->ServePage("/next.htm", Page("next"));
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/index.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 3, kWaitMs);
+    QCOMPARE(completions.urls,
+        QStringList({ m_server->Url(QStringLiteral("/menu.htm")), m_server->Url(QStringLiteral("/status.htm")),
+            m_server->Url(QStringLiteral("/index.htm")) }));
+    // The frame that took the new page keeps its place and its name.
+    QVERIFY(m_engine->SubmitFrameForm(1));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 4, kWaitMs);
+    QCOMPARE(m_server->LastRequest("/next.htm").query, QByteArray("v=main"));
+
+    // A frame that sends its top elsewhere replaces the whole page.
+    m_server->ServePage("/main.htm", Page("<script>top.location.href = '/next.htm?top';</script>"));
+    m_engine->Navigate(m_server->Url(QStringLiteral("/index.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 6, kWaitMs);
+    QCOMPARE(completions.urls.mid(4),
+        QStringList({ m_server->Url(QStringLiteral("/menu.htm")), m_server->Url(QStringLiteral("/next.htm?top")) }));
+    QCOMPARE(m_engine->CurrentUrl(), m_server->Url(QStringLiteral("/next.htm?top")));
 }
 
 void TestBrowserEngine::ScriptRedirectLoopIsBounded()

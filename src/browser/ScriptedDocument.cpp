@@ -270,7 +270,8 @@ bool ScriptedDocument::CanRunScripts()
     if (m_blnNavigating)
         return false;
     if (!m_engine->IsAlive() || m_intWindow < 0 || m_engine->IsOutOfTime(m_intWindow)
-        || m_intScriptsRun >= intMaxScripts || m_lngWrittenBytes > lngMaxWrittenBytes) {
+        || m_intScriptsRun >= intMaxScripts || m_lngWrittenBytes > lngMaxWrittenBytes
+        || m_lngReparsedBytes > lngMaxReparsedBytes || m_lngMovedBytes > lngMaxMovedBytes) {
         m_blnStopped = true;
         return false;
     }
@@ -336,6 +337,7 @@ void ScriptedDocument::RunScript(const QString& strCode, const QString& strName)
     m_lngWrittenBytes += written.size();
     if (m_lngWrittenBytes > lngMaxWrittenBytes)
         return;
+    m_lngMovedBytes += m_source.size() - m_lngPos;
     m_source.insert(m_lngPos, written);
     m_blnStale = true;
 }
@@ -428,6 +430,7 @@ void ScriptedDocument::BuildIndex()
 
 void ScriptedDocument::Reparse()
 {
+    m_lngReparsedBytes += m_source.size();
     m_parsed = BuildHtmlDocumentFromUtf8(&m_source);
     BuildIndex();
     m_blnStale = false;

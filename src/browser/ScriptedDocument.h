@@ -56,6 +56,9 @@ public:
     static constexpr int intMaxRequests = 32; // XMLHttpRequests sent
     static constexpr int intSettleMs = 1000; // timers due this long after the load still run
     static constexpr int intMaxTimerRuns = 200;
+    // The parser's share: source parsed again after writes, and source moved to make room for them.
+    static constexpr qint64 lngMaxReparsedBytes = 16 * 1024 * 1024;
+    static constexpr qint64 lngMaxMovedBytes = qint64(1024) * 1024 * 1024;
 
     ScriptedDocument(std::shared_ptr<ScriptEngine> engine, ScriptHost host, const QUrl& url, const QByteArray& charset,
         QObject* parent = nullptr);
@@ -145,6 +148,8 @@ private:
     qsizetype m_lngPos = 0; // where the search for the next script goes on
     QString m_strWritten; // written by the running script
     qint64 m_lngWrittenBytes = 0;
+    qint64 m_lngReparsedBytes = 0;
+    qint64 m_lngMovedBytes = 0;
     int m_intScriptsRun = 0;
     bool m_blnInParse = false;
 

@@ -226,6 +226,10 @@ void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes_data()
         << false;
     QTest::newRow("writes a script that writes itself")
         << "var self = '<scr' + 'ipt>document.write(self)</scr' + 'ipt>'; document.write(self);" << false;
+    QTest::newRow("writes itself and reads the page each time")
+        << "var self = '<scr' + 'ipt>document.write(self); document.getElementsByTagName(\"p\").length</scr' + 'ipt>'; "
+           "document.write(self);"
+        << false;
     QTest::newRow("catastrophic pattern") << "/(a+)+$/.test('aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa!');" << true;
 }
 

@@ -207,6 +207,18 @@ ElementProto.getAttributeNode = function (name) { return this.attributes.getName
 ElementProto.hasAttribute = function (name) { return __qAttr(this.__s, String(name).toLowerCase()) !== null; };
 ElementProto.getElementsByTagName = function (tag) { return list(__qByTag(this.__s, String(tag).toLowerCase())); };
 ElementProto.getElementsByClassName = function (name) { return list(__qByClass(this.__s, str(name))); };
+ElementProto.insertAdjacentHTML = function (where, html) {
+    var holder = D.createElement(__qTag(this.__s).toLowerCase() === 'tr' ? 'tbody' : 'div');
+    holder.innerHTML = str(html);
+    var nodes = __qChildren(holder.__s), place = String(where).toLowerCase(), parent = __qParent(this.__s);
+    var first = __qChildren(this.__s)[0], next = sibling(this, 1);
+    for (var i = 0; i < nodes.length; i++) {
+        if (place === 'beforebegin') __qInsert(parent, nodes[i], this.__s);
+        else if (place === 'afterbegin') __qInsert(this.__s, nodes[i], first === undefined ? -1 : first);
+        else if (place === 'afterend') __qInsert(parent, nodes[i], next ? next.__s : -1);
+        else __qInsert(this.__s, nodes[i], -1);
+    }
+};
 ElementProto.submit = function () { __qSubmit(this.__s); };
 ElementProto.reset = function () {};
 ElementProto.focus = ElementProto.blur = ElementProto.select = function () {};

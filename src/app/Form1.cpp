@@ -73,6 +73,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     ApplyLayout();
 
     m_host = new WindowRunHost(*this, this);
+    if (m_setup.clock)
+        m_host->SetClock(m_setup.clock);
     m_run = std::make_unique<DiagnosticRun>(*m_host, m_profile, m_pages, m_trace, m_vendors);
     m_dump = std::make_unique<ClassIIDump>(*m_run);
     m_host->SetTimerHandler([this](RunTimer timer) {
@@ -429,10 +431,20 @@ void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
         tip.strText, 150, tip.pxHeight);
 }
 
+bool Form1::RefuseCommand()
+{
+    if (m_blnClosing)
+        return true;
+    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
+    if (!m_run->RunActive())
+        return false;
+    lblStat->setText(BusyStatus());
+    return true;
+}
+
 void Form1::StartRun()
 {
-    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
-    if (m_blnClosing || m_run->RunActive())
+    if (RefuseCommand())
         return;
     ++m_intCommandDepth;
     m_run->Go();
@@ -441,7 +453,7 @@ void Form1::StartRun()
 
 void Form1::StartDataDump()
 {
-    if (m_blnClosing || m_run->RunActive())
+    if (RefuseCommand())
         return;
     ++m_intCommandDepth;
     m_dump->Start();

@@ -6,6 +6,7 @@
 #include "readers/VendorTable.h"
 #include "run/RunHost.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -38,6 +39,8 @@ struct Form1Setup
     ProfileDefaults defaults;
     // QDesktopServices::openUrl when empty.
     UrlOpener opener;
+    // The clock of the runs; the system's local time when empty.
+    std::function<QDateTime()> clock;
 };
 
 // The tool's only window: the router fields, the class option buttons, the check boxes, the three
@@ -59,6 +62,8 @@ public:
     static QString StartupMessage();
     static QString AboutText();
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+    // The status line of a Go or Data Dump pressed while a run or dump is under way.
+    static QString BusyStatus() { return QStringLiteral("Please wait - the current run has not finished yet"); }
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -116,6 +121,8 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    // True (and said on the status line) when a command cannot start now.
+    bool RefuseCommand();
 
     Form1Setup m_setup;
     RouterProfile m_profile;

@@ -62,8 +62,8 @@ private Q_SLOTS:
         QCOMPARE(f.host.strClipboard, strExpected);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
         QCOMPARE(outcome, RunOutcome::Finished);
-        QVERIFY(!f.run.blnDataDump);
-        QVERIFY(!f.run.blnLoggedIn);
+        QVERIFY(!f.run.State().blnDataDump);
+        QVERIFY(!f.run.State().blnLoggedIn);
         QCOMPARE(f.host.controlStates.first(), false);
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.strReportToolTip, QStringLiteral("Data dump"));
@@ -105,14 +105,14 @@ private Q_SLOTS:
     {
         DumpFixture f;
         f.dump.Start();
-        QVERIFY(f.run.blnDataDump);
+        QVERIFY(f.run.State().blnDataDump);
         f.Browser().Load(
             RunFixture::Base() + strCgi + QStringLiteral("../html/login.html"), QStringLiteral("DNS Error"));
-        QVERIFY(!f.run.blnDataDump);
+        QVERIFY(!f.run.State().blnDataDump);
         // A later Go is therefore a diagnostic run, not a dump.
         f.run.Go();
         f.Load(strCgi + QStringLiteral("../html/login.html"), QStringLiteral("Log in"));
-        QCOMPARE(f.run.intNextPage, 8);
+        QCOMPARE(f.run.State().intNextPage, RouterPage::ProductInfo);
     }
 };
 

@@ -61,6 +61,7 @@ struct RunFixture
         host.checks[RunCheck::Censor] = 0;
         host.passingAddresses << QStringLiteral("127.0.0.1");
         host.strIpConfigCapture = QStringLiteral("   Default Gateway . . . . . . . . . : 127.0.0.1\r\r\n");
+        host.onTimer = [this](RunTimer timer) { run.OnTimer(timer); };
     }
 
     ScriptedBrowser& Browser() const { return host.Browser(); }

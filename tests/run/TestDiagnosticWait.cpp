@@ -64,15 +64,57 @@ private Q_SLOTS:
         QVERIFY(f.run.State().blnFinished);
     }
 
+    // Whole seconds between the two clock readings: a reading 0.2 s after x.9 s is a second later.
+    void waitingStatusesShowTheElapsedSeconds_data()
+    {
+        QTest::addColumn<int>("intStartMs");
+        QTest::addColumn<int>("intLaterMs");
+        QTest::addColumn<int>("intShown");
+        QTest::newRow("14 seconds") << 0 << 14000 << 14;
+        QTest::newRow("across a second boundary") << 900 << 200 << 1;
+        QTest::newRow("within one second") << 100 << 800 << 0;
+        QTest::newRow("just over a second, across two") << 999 << 1002 << 2;
+    }
     void waitingStatusesShowTheElapsedSeconds()
     {
+        QFETCH(int, intStartMs);
+        QFETCH(int, intLaterMs);
+        QFETCH(int, intShown);
         RunFixture f(1);
+        f.host.dtNow = f.host.dtNow.addMSecs(intStartMs);
         StartWait(f);
         LoadDiag(f, QStringLiteral("Testing..."));
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Waiting for diagnostics to complete"));
+        f.host.dtNow = f.host.dtNow.addMSecs(intLaterMs);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QCOMPARE(
+            f.host.statuses.last(), QStringLiteral("Waiting for diagnostics to complete : %1 second(s)").arg(intShown));
+    }
+
+    void eachRunOfAWindowTimesItsOwnWait()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        f.host.dtNow = f.host.dtNow.addSecs(100);
+        LoadDiag(f, QStringLiteral("Testing..."));
+        LoadDiag(f, QStringLiteral("Query DNS: PASS"));
+        QVERIFY(f.run.State().blnFinished);
+
+        // Much later, the next run: the diagnostic page shows up before its wait has begun.
+        f.host.dtNow = f.host.dtNow.addSecs(1000);
+        f.run.Go();
+        LoadDiag(f, QStringLiteral("Testing..."));
+        QVERIFY(f.run.RunActive());
+        QVERIFY(!f.run.State().blnFinished);
+        f.run.StartDiagnosticWait();
         f.host.dtNow = f.host.dtNow.addSecs(14);
         LoadDiag(f, QStringLiteral("Testing..."));
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Waiting for diagnostics to complete : 14 second(s)"));
+        f.host.dtNow = f.host.dtNow.addSecs(100);
+        LoadDiag(f, QStringLiteral("Query DNS: PASS"));
+        QVERIFY(f.run.State().blnFinished);
+        QCOMPARE(f.run.State().strReportBody, QStringLiteral("\r\nQuery DNS: PASS"));
+        QVERIFY(f.host.messages.back().strText.startsWith(QStringLiteral("A report has been created")));
     }
 
     void loadAt120SecondsWaitsOnAndAt121Ends()

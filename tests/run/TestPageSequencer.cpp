@@ -294,19 +294,63 @@ private Q_SLOTS:
         QCOMPARE(f.run.State().intNextPage, RouterPage::ProductInfo);
     }
 
-    void noKnownPageForAMinuteEndsTheRun()
+    // How long after the step that last moved the run on (navigation or download) the no-page
+    // bound ends it, whatever else arrives meanwhile.
+    void noPageBoundCountsFromTheLastStepThatMovedTheRunOn_data()
     {
-        RunFixture f(1);
-        RunOutcome outcome = RunOutcome::Finished;
-        f.run.SetRunEndedHandler([&](RunOutcome o) { outcome = o; });
+        QTest::addColumn<QString>("strCase");
+        QTest::newRow("nothing after the first navigation") << QStringLiteral("nothing");
+        QTest::newRow("a page that moves the run on") << QStringLiteral("moved on");
+        QTest::newRow("diagnostic page reloading outside the wait") << QStringLiteral("diagnostic reloads");
+        QTest::newRow("download that never ends") << QStringLiteral("download");
+    }
+    void noPageBoundCountsFromTheLastStepThatMovedTheRunOn()
+    {
+        QFETCH(QString, strCase);
+        const bool blnDownload = strCase == QLatin1String("download");
+        RunFixture f(blnDownload ? 2 : 1);
+        const QString strProc = QStringLiteral("/proc/dsl/modem_stats");
+        if (blnDownload) {
+            f.profile.strDiagTestPage = strProc;
+            f.pages.RebuildPageTable(f.profile);
+            f.host.downloader.hanging << RunFixture::Base() + strProc;
+        }
+        QList<RunOutcome> outcomes;
+        QDateTime dtEnded;
+        f.run.SetRunEndedHandler([&](RunOutcome o) {
+            outcomes << o;
+            dtEnded = f.host.dtNow;
+        });
         f.run.Go();
         QCOMPARE(f.host.timers.value(RunTimer::PageWatchdog), DiagnosticRun::intPageWatchdogMs);
-        f.run.OnTimer(RunTimer::PageWatchdog);
-        QCOMPARE(outcome, RunOutcome::Abnormal);
+        QDateTime dtMovedOn = f.host.dtNow;
+
+        f.host.AdvanceTime(40000);
+        if (strCase == QLatin1String("moved on")) {
+            f.Load(QStringLiteral("/doc/syslog.htm"), QStringLiteral("System Log"));
+            dtMovedOn = f.host.dtNow;
+        } else if (strCase == QLatin1String("diagnostic reloads")) {
+            for (int i = 0; i < 3; ++i) {
+                f.Load(QStringLiteral("/doc/diagtest.htm"), QStringLiteral("Testing..."));
+                f.host.AdvanceTime(5000);
+            }
+        } else if (blnDownload) {
+            // The ADSL page starts the download of the modem statistics, which never ends.
+            dtMovedOn = f.host.dtNow;
+            f.Load(QStringLiteral("/cgi-bin/webcm?getpage=../html/status/adsl.html"), QStringLiteral("ADSL"));
+        }
+        if (outcomes.isEmpty())
+            f.host.AdvanceTime(3600000);
+
+        QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::Abnormal }));
+        QCOMPARE(dtMovedOn.msecsTo(dtEnded), qint64(DiagnosticRun::intPageWatchdogMs));
         QVERIFY(f.run.State().blnFinished);
-        QVERIFY(f.run.State().strReportBody.endsWith(QStringLiteral("\r\nThe router sent no page for 60 seconds")));
+        QVERIFY2(f.run.State().strReportBody.endsWith(QStringLiteral("\r\n") + DiagnosticRun::NoPageLine()),
+            qPrintable(f.run.State().strReportBody));
+        QVERIFY(!f.run.State().strReportBody.contains(QStringLiteral("timed out")));
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Finished report"));
+        QVERIFY(f.host.timers.isEmpty());
     }
 
     void tidyPageTextRemovesHeadingAndBlankLines()

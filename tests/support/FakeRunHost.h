@@ -10,7 +10,7 @@
 
 // A downloader whose answers are set by the test. The first flag read after BeginDownload still
 // finds the download running, so the caller's poll loop is exercised; the next one ends it. A URL
-// in hanging never ends.
+// in hanging runs for an hour of polling and then fails.
 class FakeDownloader : public FileDownload
 {
 public:
@@ -33,14 +33,16 @@ public:
     QStringList requests;
 
 private:
+    // Each poll of the caller reads both flags once a second.
+    static constexpr int intHangingPolls = 2 * 3600;
     bool Poll() const
     {
         if (m_blnComplete)
             return true;
-        if (m_blnHanging || ++m_intPolls < 2)
+        if (++m_intPolls < (m_blnHanging ? intHangingPolls : 2))
             return false;
         m_blnComplete = true;
-        if (m_strPending.size() < 2)
+        if (m_blnHanging || m_strPending.size() < 2)
             m_blnError = true;
         else
             m_strContents = m_strPending;

@@ -588,8 +588,10 @@ QString DiagnosticRun::DownloadText(const QString& strUrl)
     FileDownload& downloader = m_host.Downloader();
     downloader.BeginDownload(strUrl, strUrl);
     while (!downloader.DownloadComplete() && !downloader.DownloadError()) {
-        if (m_blnNoPageBoundPassed)
+        if (m_blnNoPageBoundPassed) {
+            downloader.CancelDownload();
             return QString();
+        }
         m_host.Pause(1000);
         m_host.ProcessEvents();
     }

@@ -192,6 +192,7 @@ private Q_SLOTS:
                      QStringLiteral("\r\nA\r\nline1\r\nline2\r\n\r\nB\r\n") + DiagnosticRun::NoPageLine()),
             qPrintable(f.host.strReport));
         QCOMPARE(f.host.downloader.requests.size(), 2);
+        QCOMPARE(f.host.downloader.intCancels, 1);
         QCOMPARE(f.host.intClipboardWrites, 0);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
         QCOMPARE(f.host.controlStates.last(), true);

@@ -351,6 +351,7 @@ private Q_SLOTS:
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Finished report"));
         QVERIFY(f.host.timers.isEmpty());
+        QCOMPARE(f.host.downloader.intCancels, blnDownload ? 1 : 0);
     }
 
     void tidyPageTextRemovesHeadingAndBlankLines()

@@ -24,6 +24,13 @@ public:
         m_blnHanging = hanging.contains(strURL);
         m_strPending = answers.value(strURL);
     }
+    void CancelDownload() override
+    {
+        ++intCancels;
+        m_blnComplete = true;
+        m_blnError = true;
+        m_strContents.clear();
+    }
     bool DownloadComplete() const override { return Poll() && !m_blnError; }
     bool DownloadError() const override { return Poll() && m_blnError; }
     QString FileContents() const override { return m_strContents; }
@@ -31,6 +38,7 @@ public:
     QMap<QString, QString> answers;
     QStringList hanging;
     QStringList requests;
+    int intCancels = 0;
 
 private:
     // Each poll of the caller reads both flags once a second.

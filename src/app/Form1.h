@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
@@ -8,6 +9,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -64,6 +66,8 @@ public:
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
     // The status line of a Go or Data Dump pressed while a run or dump is under way.
     static QString BusyStatus() { return QStringLiteral("Please wait - the current run has not finished yet"); }
+    // What the window says when closing could not save some of its files.
+    static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -123,6 +127,8 @@ private:
     void SetWindowHeight(int lngTwips);
     // True (and said on the status line) when a command cannot start now.
     bool RefuseCommand();
+    void CentreOnScreen();
+    void UpdateClassTabStop();
 
     Form1Setup m_setup;
     RouterProfile m_profile;
@@ -135,6 +141,7 @@ private:
     int m_intCommandDepth = 0;
     bool m_blnCentred = false;
     bool m_blnClosing = false;
+    OnceNotice m_unsavedNotice;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

@@ -117,6 +117,45 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(strLog), bytLog + "again\r\n");
     }
 
+    void traceStaysBounded()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PageTrace trace;
+        trace.blnDebugView = true;
+        trace.strAppFolder = dir.path() + QLatin1Char('/');
+        trace.lngTraceLimit = 100;
+        const QString strLog = dir.filePath(QStringLiteral("log.txt"));
+        const QString strOld = dir.filePath(QStringLiteral("log.old.txt"));
+
+        // Whatever the lengths, the two files hold the latest lines written, in order, each file
+        // within the limit.
+        QByteArray bytWritten;
+        for (int intLine = 0; intLine < 60; ++intLine) {
+            const QByteArray bytLine(intLine * 7 % 41, static_cast<char>('a' + intLine % 26));
+            trace.WriteTrace(QString::fromLatin1(bytLine), true);
+            bytWritten += bytLine + "\r\n";
+            const QByteArray bytLog = FileBytes(strLog);
+            const QByteArray bytOld = FileBytes(strOld);
+            QVERIFY(bytLog.size() <= trace.lngTraceLimit && bytOld.size() <= trace.lngTraceLimit);
+            QVERIFY(bytLog.endsWith(bytLine + "\r\n"));
+            QVERIFY(bytWritten.endsWith(bytOld + bytLog));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+        // A line longer than the limit is cut to it without splitting a character, in a new file.
+        const QByteArray bytPrevious = FileBytes(strLog);
+        trace.WriteTrace(QString(60, QChar(0x20AC)), true);
+        QCOMPARE(FileBytes(strLog), QString(32, QChar(0x20AC)).toUtf8() + "\r\n");
+        QCOMPARE(FileBytes(strOld), bytPrevious);
+
+        // When the old trace cannot be replaced the full one starts over instead.
+        QVERIFY(QFile::remove(strOld));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("log.old.txt")));
+        trace.WriteTrace(QString(50, QLatin1Char('x')), true);
+        QCOMPARE(FileBytes(strLog), QByteArray(50, 'x') + "\r\n");
+    }
+
     void unopenableTraceIsSkipped()
     {
         QTemporaryDir dir;

@@ -111,7 +111,7 @@ private Q_SLOTS:
     {
         m_profile->SelectAtStartup(m_pages);
         m_profile->strRouterIP = QStringLiteral("127.0.0.1");
-        m_profile->SaveOnClose();
+        QCOMPARE(m_profile->SaveOnClose(), QStringList());
         QCOMPARE(ReadIni("Options", "Router INI", m_profile->strSettingsFile), QStringLiteral("ClassI.ini"));
 
         // The new profile holds the eight options and nothing else.

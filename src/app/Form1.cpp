@@ -94,6 +94,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     ApplyLayout();
 
     m_host = new WindowRunHost(*this, this);
+    if (m_setup.clock)
+        m_host->SetClock(m_setup.clock);
     m_run = std::make_unique<DiagnosticRun>(*m_host, m_profile, m_pages, m_trace, m_vendors);
     m_dump = std::make_unique<ClassIIDump>(*m_run);
     m_host->SetTimerHandler([this](RunTimer timer) {
@@ -524,10 +526,20 @@ void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
         tip.strText, 150, tip.pxHeight);
 }
 
+bool Form1::RefuseCommand()
+{
+    if (m_blnClosing)
+        return true;
+    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
+    if (!m_run->RunActive())
+        return false;
+    lblStat->setText(BusyStatus());
+    return true;
+}
+
 void Form1::StartRun()
 {
-    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
-    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
+    if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_run->Go();
@@ -536,7 +548,7 @@ void Form1::StartRun()
 
 void Form1::StartDataDump()
 {
-    if (m_blnClosing || m_run->RunActive() || !RouterFieldsUsable(true))
+    if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_dump->Start();

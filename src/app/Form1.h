@@ -8,6 +8,7 @@
 #include "readers/VendorTable.h"
 #include "run/RunHost.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -44,6 +45,8 @@ struct Form1Setup
     ProfileDefaults defaults;
     // QDesktopServices::openUrl when empty.
     UrlOpener opener;
+    // The clock of the runs; the system's local time when empty.
+    std::function<QDateTime()> clock;
 };
 
 // The tool's only window: the router fields, the class option buttons, the check boxes, the three
@@ -65,6 +68,8 @@ public:
     static QString StartupMessage();
     static QString AboutText();
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+    // The status line of a Go or Data Dump pressed while a run or dump is under way.
+    static QString BusyStatus() { return QStringLiteral("Please wait - the current run has not finished yet"); }
     // What the window says when closing could not save some of its files.
     static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
@@ -127,6 +132,8 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    // True (and said on the status line) when a command cannot start now.
+    bool RefuseCommand();
     void CentreOnScreen();
     void UpdateClassTabStop();
     // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.

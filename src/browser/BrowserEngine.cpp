@@ -116,6 +116,7 @@ void BrowserEngine::CancelActivity()
 void BrowserEngine::Navigate(const QString& strUrl)
 {
     CancelActivity();
+    ReleaseScripts();
     m_intScriptNavigations = 0;
     if (IsBlankAddress(strUrl)) {
         LoadedPage blank;

@@ -32,7 +32,7 @@ struct ScriptHost
 // scripts in document order, then DOMContentLoaded; and once its frames have loaded, the load
 // handlers, the timers due within a second and the replies to its XMLHttpRequests.
 //
-// Scripts see a document object model of their own window (ScriptDom.js, served by the native
+// Scripts see a document object model of their own window (ScriptDom.cpp, served by the native
 // functions of ScriptedDocument.cpp) over the tree that this class keeps: the tree as parsed up to
 // the running script, with the changes that scripts made.
 //

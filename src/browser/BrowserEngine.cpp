@@ -8,11 +8,14 @@
 #include "browser/PageCharset.h"
 #include "browser/PageFetch.h"
 #include "browser/RefreshDirective.h"
+#include "browser/ScriptEngine.h"
+#include "browser/ScriptedDocument.h"
 #include "browser/UrlCredentials.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QPointer>
+#include <algorithm>
 
 namespace
 {
@@ -93,6 +96,15 @@ void BrowserEngine::CancelActivity()
     ++m_lngGeneration;
     m_refreshTimer.stop();
     m_levels.clear();
+    m_scriptedPages.clear();
+    m_intScriptPhases = 0;
+    m_blnScriptNavigation = false;
+    for (PageFetch* fetch : m_scriptFetches) {
+        fetch->disconnect(this);
+        fetch->Abort();
+        fetch->deleteLater();
+    }
+    m_scriptFetches.clear();
     if (m_fetch) {
         m_fetch->disconnect(this);
         m_fetch->Abort();
@@ -104,6 +116,8 @@ void BrowserEngine::CancelActivity()
 void BrowserEngine::Navigate(const QString& strUrl)
 {
     CancelActivity();
+    ReleaseScripts();
+    m_intScriptNavigations = 0;
     if (IsBlankAddress(strUrl)) {
         LoadedPage blank;
         blank.url = QUrl(kBlankUrl);
@@ -132,12 +146,144 @@ void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& str
         LoadedPage page = BuildPage(result, strReportedUrl);
         m_fetch->deleteLater();
         m_fetch = nullptr;
-        m_top = page;
-        m_frames.assign(page.document->FrameElements().size(), LoadedPage());
-        m_intFramesLoaded = 0;
-        PushLevel(std::move(page), -1);
-        ContinueFrames();
+        // Every top-level page gets a script heap of its own, shared by its frames.
+        ReleaseScripts();
+        RunPageScripts(std::move(page), nullptr, [this](LoadedPage loaded) {
+            m_top = loaded;
+            m_frames.assign(loaded.document->FrameElements().size(), LoadedPage());
+            m_intFramesLoaded = 0;
+            PushLevel(std::move(loaded), -1);
+            ContinueFrames();
+        });
     });
+}
+
+void BrowserEngine::ReleaseScripts()
+{
+    m_top.scripted.reset();
+    for (LoadedPage& frame : m_frames)
+        frame.scripted.reset();
+    m_scriptedPages.clear();
+    m_scripts.reset();
+}
+
+std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& page)
+{
+    if (!m_scripts)
+        m_scripts = std::make_shared<ScriptEngine>();
+    ScriptHost host;
+    const quint64 lngGeneration = m_lngGeneration;
+    host.fetch = [this, lngGeneration](const FetchRequest& request, ScriptHost::FetchDone done) {
+        if (lngGeneration != m_lngGeneration)
+            return;
+        auto* fetch = new PageFetch(m_manager, m_limits, m_credentials);
+        m_scriptFetches.push_back(fetch);
+        connect(fetch, &PageFetch::Finished, this, [this, fetch, lngGeneration, done](const FetchResult& result) {
+            m_scriptFetches.erase(
+                std::remove(m_scriptFetches.begin(), m_scriptFetches.end(), fetch), m_scriptFetches.end());
+            fetch->deleteLater();
+            if (lngGeneration == m_lngGeneration)
+                done(result);
+        });
+        fetch->Start(request);
+    };
+    host.navigate = [this, lngGeneration](ScriptedDocument* document, const FetchRequest& request) {
+        // Taken up once the document's scripts have run (FollowScriptNavigation); the first one counts.
+        if (lngGeneration != m_lngGeneration || m_blnScriptNavigation)
+            return;
+        m_blnScriptNavigation = true;
+        m_scriptNavigation = request;
+        m_scriptNavigationFrom = document;
+    };
+    host.cookies = m_manager->cookieJar();
+    host.strUserAgent = QStringLiteral("Quorvane/%1.%2.%3")
+                            .arg(QUORVANE_VERSION_MAJOR)
+                            .arg(QUORVANE_VERSION_MINOR)
+                            .arg(QUORVANE_VERSION_PATCH);
+    // Released from the event loop: the last owner may let go while the document emits a signal.
+    std::shared_ptr<ScriptedDocument> scripted(new ScriptedDocument(m_scripts, host, page.url, page.charset),
+        [](ScriptedDocument* document) { document->deleteLater(); });
+    // Every document of the page stays reachable by the others' scripts until the page completes.
+    m_scriptedPages.push_back(scripted);
+    return scripted;
+}
+
+ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)
+{
+    // A document without scripts of its own still gets a window when a frame's scripts need
+    // it as their parent.
+    FrameLevel& level = m_levels[lngLevel];
+    if (!level.page.scripted) {
+        level.page.scripted = MakeScripted(level.page);
+        if (lngLevel > 0)
+            level.page.scripted->SetParent(ScriptedLevel(lngLevel - 1), level.intFrameInParent, level.strFrameName);
+        level.page.scripted->Adopt(level.page.document);
+    }
+    return level.page.scripted.get();
+}
+
+void BrowserEngine::RunPageScripts(
+    LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation)
+{
+    if (page.parsedSource.isEmpty()) {
+        continuation(std::move(page));
+        return;
+    }
+    std::shared_ptr<ScriptedDocument> scripted = MakeScripted(page);
+    if (slot && !m_levels.empty())
+        scripted->SetParent(ScriptedLevel(m_levels.size() - 1), slot->intFrameInParent, slot->strName);
+    const quint64 lngGeneration = m_lngGeneration;
+    ++m_intScriptPhases;
+    auto state = std::make_shared<LoadedPage>(std::move(page));
+    state->scripted = scripted;
+    const std::shared_ptr<FrameSlot> frame = slot ? std::make_shared<FrameSlot>(*slot) : nullptr;
+    connect(
+        scripted.get(), &ScriptedDocument::Parsed, this,
+        [this, lngGeneration, state, continuation, frame] {
+            if (lngGeneration != m_lngGeneration)
+                return;
+            --m_intScriptPhases;
+            state->document = state->scripted->Document();
+            state->parsedSource.clear();
+            if (FollowScriptNavigation(state->scripted.get(), frame.get()))
+                return;
+            continuation(*state);
+        },
+        Qt::SingleShotConnection);
+    HtmlDocument parsed = std::move(*state->document);
+    state->document = scripted->Document();
+    QByteArray source = std::move(state->parsedSource);
+    scripted->Load(std::move(parsed), std::move(source));
+}
+
+bool BrowserEngine::FollowScriptNavigation(const ScriptedDocument* frameDocument, const FrameSlot* slot)
+{
+    if (!m_blnScriptNavigation)
+        return false;
+    m_blnScriptNavigation = false;
+    // Like redirects, navigations by scripts are bounded: past the limit the page completes as is.
+    if (++m_intScriptNavigations > m_limits.intMaxRedirects)
+        return false;
+    const FetchRequest request = m_scriptNavigation;
+    if (slot && frameDocument && m_scriptNavigationFrom == frameDocument && !m_levels.empty()) {
+        StartFrameFetch(request, *slot);
+        return true;
+    }
+    CancelActivity();
+    StartTopLoad(request, ShownUrl(request.url));
+    return true;
+}
+
+void BrowserEngine::StartFrameFetch(const FetchRequest& request, const FrameSlot& slot)
+{
+    const quint64 lngGeneration = m_lngGeneration;
+    const QString strReportedUrl = ShownUrl(request.url);
+    StartFetch(request);
+    connect(
+        m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl, slot](const FetchResult& result) {
+            if (lngGeneration == m_lngGeneration)
+                OnFrameFetched(result, strReportedUrl, slot);
+        });
 }
 
 void BrowserEngine::StartFetch(const FetchRequest& request)
@@ -165,10 +311,15 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     QString strSource = DecodePage(result.body, page.charset);
     // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
     // parser drops, hence the one added).
-    if (result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain")
+    const bool blnPlainText = result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain";
+    if (blnPlainText)
         strSource = QStringLiteral("<html><head></head><body><pre>\n") + strSource.toHtmlEscaped()
             + QStringLiteral("</pre></body></html>");
-    page.document = ParsePage(strSource);
+    QByteArray utf8 = strSource.toUtf8();
+    page.document = std::make_shared<HtmlDocument>(BuildHtmlDocumentFromUtf8(&utf8));
+    // The bytes are kept only for a page whose scripts are to run on them.
+    if (!blnPlainText && ScriptedDocument::HasScripts(*page.document))
+        page.parsedSource = std::move(utf8);
     return page;
 }
 
@@ -189,9 +340,11 @@ std::vector<QUrl> BrowserEngine::FrameUrls(const LoadedPage& page)
     return urls;
 }
 
-void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame)
+void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent, const QString& strFrameName)
 {
     FrameLevel level;
+    level.intFrameInParent = intFrameInParent;
+    level.strFrameName = strFrameName;
     // Frames inside frames are loaded down to a fixed depth only.
     if (static_cast<int>(m_levels.size()) < m_limits.intMaxFrameDepth)
         level.frameUrls = FrameUrls(page);
@@ -221,35 +374,71 @@ void BrowserEngine::ContinueFrames()
             if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
                 continue;
             ++m_intFramesLoaded;
-            const int intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
-            const quint64 lngGeneration = m_lngGeneration;
-            const QString strReportedUrl = ShownUrl(url);
+            FrameSlot slot;
+            slot.intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
+            slot.intFrameInParent = static_cast<int>(lngFrame);
+            const std::vector<int> frameElements = level.page.document->FrameElements();
+            if (lngFrame < frameElements.size())
+                slot.strName = level.page.document->AttributeValue(frameElements[lngFrame], QStringLiteral("name"));
             FetchRequest request;
             request.url = url;
             request.referrer = level.page.url;
-            StartFetch(request);
-            connect(m_fetch, &PageFetch::Finished, this,
-                [this, lngGeneration, intTopFrame, strReportedUrl](const FetchResult& result) {
-                    if (lngGeneration == m_lngGeneration)
-                        OnFrameFetched(result, intTopFrame, strReportedUrl);
-                });
+            StartFrameFetch(request, slot);
+            return;
+        }
+        // Its frames have loaded: now its load handlers, timers and replies.
+        if (level.page.scripted && !level.blnSettling) {
+            level.blnSettling = true;
+            const quint64 lngGeneration = m_lngGeneration;
+            connect(
+                level.page.scripted.get(), &ScriptedDocument::Settled, this,
+                [this, lngGeneration] {
+                    if (lngGeneration != m_lngGeneration)
+                        return;
+                    // A frame that sends itself elsewhere from its load handler or a timer: the new
+                    // page loads in its place, and the frame's level makes way for it.
+                    if (m_levels.size() > 1 && m_blnScriptNavigation
+                        && m_scriptNavigationFrom == m_levels.back().page.scripted.get()) {
+                        FrameSlot slot;
+                        slot.intTopFrame = m_levels.back().intTopFrame;
+                        slot.intFrameInParent = m_levels.back().intFrameInParent;
+                        slot.strName = m_levels.back().strFrameName;
+                        const ScriptedDocument* frameDocument = m_levels.back().page.scripted.get();
+                        auto level = std::move(m_levels.back());
+                        m_levels.pop_back();
+                        if (FollowScriptNavigation(frameDocument, &slot))
+                            return;
+                        m_levels.push_back(std::move(level));
+                    } else if (FollowScriptNavigation()) {
+                        return;
+                    }
+                    ContinueFrames();
+                },
+                Qt::SingleShotConnection);
+            level.page.scripted->Settle();
             return;
         }
         const QString strUrl = level.page.strUrl;
         m_levels.pop_back();
+        if (m_levels.empty())
+            ReleaseScripts();
         QueueCompletion(strUrl, m_levels.empty());
     }
 }
 
-void BrowserEngine::OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl)
+void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot)
 {
     m_fetch->deleteLater();
     m_fetch = nullptr;
     LoadedPage page = BuildPage(result, strReportedUrl);
-    if (intTopFrame >= 0 && intTopFrame < static_cast<int>(m_frames.size()))
-        m_frames[static_cast<size_t>(intTopFrame)] = page;
-    PushLevel(std::move(page), intTopFrame);
-    ContinueFrames();
+    RunPageScripts(std::move(page), &slot, [this, slot](LoadedPage loaded) {
+        if (slot.intTopFrame >= 0 && slot.intTopFrame < static_cast<int>(m_frames.size())) {
+            m_frames[static_cast<size_t>(slot.intTopFrame)] = loaded;
+            m_frames[static_cast<size_t>(slot.intTopFrame)].scripted.reset();
+        }
+        PushLevel(std::move(loaded), slot.intTopFrame, slot.intFrameInParent, slot.strName);
+        ContinueFrames();
+    });
 }
 
 void BrowserEngine::QueueCompletion(const QString& strUrl, bool blnTopLevel)
@@ -381,5 +570,5 @@ QString BrowserEngine::DocumentHtml() const
 
 bool BrowserEngine::IsLoading() const
 {
-    return m_fetch != nullptr || !m_levels.empty();
+    return m_fetch != nullptr || !m_levels.empty() || m_intScriptPhases > 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/BrowserLimits.h"
+#include "browser/PageFetch.h"
 #include "run/RouterBrowser.h"
 
 #include <QByteArray>
@@ -8,18 +9,22 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class CredentialStore;
 class HtmlDocument;
 class PageFetch;
+class ScriptEngine;
+class ScriptedDocument;
 class QNetworkAccessManager;
-struct FetchRequest;
 struct FetchResult;
 
 // The headless browser that a run drives: HTTP/1.1 through Qt Network (redirects, cookies, Basic
-// and Digest authentication), pages parsed into our own small tree, no script executed.
+// and Digest authentication), pages parsed into our own small tree, the pages' own scripts run
+// within fixed bounds (ScriptedDocument.h): a document completes after its scripts, its load
+// handlers and its timers have run, so its text and HTML are those that the scripts left.
 //
 // One instance serves one run. Navigate() returns at once; every document that finishes loading
 // - the frames of a frameset first, each after its own frames, then the top-level document - is
@@ -69,6 +74,17 @@ private:
         QByteArray charset;
         QByteArray refresh; // the Refresh header of its response
         std::shared_ptr<HtmlDocument> document;
+        QByteArray parsedSource; // what the document was parsed from, while its scripts are to run
+        std::shared_ptr<ScriptedDocument> scripted;
+    };
+
+    // Where a frame's document goes: its number among the top-level document's frames (-1 below
+    // the first level), its number and name in its parent.
+    struct FrameSlot
+    {
+        int intTopFrame = -1;
+        int intFrameInParent = 0;
+        QString strName;
     };
 
     // A document whose frames are being loaded one after the other.
@@ -78,13 +94,26 @@ private:
         std::vector<QUrl> frameUrls; // invalid: nothing to load for that frame
         size_t lngNextFrame = 0;
         int intTopFrame = -1; // its number among the top-level document's frames, -1 for the top
+        int intFrameInParent = 0;
+        QString strFrameName;
+        bool blnSettling = false; // its load handlers and timers have been started
     };
 
     void CancelActivity();
     void StartTopLoad(const FetchRequest& request, const QString& strReportedUrl);
     void StartFetch(const FetchRequest& request);
-    void OnFrameFetched(const FetchResult& result, int intTopFrame, const QString& strReportedUrl);
-    void PushLevel(LoadedPage page, int intTopFrame);
+    void OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot);
+    void PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent = 0, const QString& strFrameName = {});
+    void StartFrameFetch(const FetchRequest& request, const FrameSlot& slot);
+    // Runs the page's scripts while it is parsed (when it has any), then continues with the page.
+    // slot: the frame the page loads into, nullptr for the top-level page.
+    void RunPageScripts(LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation);
+    ScriptedDocument* ScriptedLevel(size_t lngLevel);
+    std::shared_ptr<ScriptedDocument> MakeScripted(const LoadedPage& page);
+    // Follows a navigation that a script asked for: a frame whose own document (frameDocument)
+    // navigates loads the new page in its place; any other navigation replaces the whole page.
+    bool FollowScriptNavigation(const ScriptedDocument* frameDocument = nullptr, const FrameSlot* slot = nullptr);
+    void ReleaseScripts();
     void ContinueFrames();
     bool IsAncestorUrl(const QUrl& url) const;
     void QueueCompletion(const QString& strUrl, bool blnTopLevel);
@@ -104,6 +133,14 @@ private:
     int m_intFramesLoaded = 0;
 
     PageFetch* m_fetch = nullptr;
+    std::vector<PageFetch*> m_scriptFetches; // external scripts and requests of the pages' scripts
+    std::shared_ptr<ScriptEngine> m_scripts; // the script heap of the current top-level page
+    std::vector<std::shared_ptr<ScriptedDocument>> m_scriptedPages; // its documents with a window
+    int m_intScriptPhases = 0; // pages whose scripts are running
+    bool m_blnScriptNavigation = false;
+    FetchRequest m_scriptNavigation;
+    const ScriptedDocument* m_scriptNavigationFrom = nullptr;
+    int m_intScriptNavigations = 0; // navigations made by scripts since the last Navigate()
     quint64 m_lngGeneration = 0; // counts navigations; late results of an earlier one are dropped
     QTimer m_refreshTimer;
     QUrl m_refreshTarget;

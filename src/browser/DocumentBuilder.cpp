@@ -135,6 +135,7 @@ HtmlNode ConvertElement(const GumboNode* gumboNode)
     node.strTag = TagName(element);
     if (!(gumboNode->parse_flags & GUMBO_INSERTION_IMPLIED))
         node.intSourceOffset = static_cast<int>(element.start_pos.offset);
+    node.intParseOffset = static_cast<int>(element.start_pos.offset);
     node.attributes.reserve(element.attributes.length);
     for (unsigned int intAttr = 0; intAttr < element.attributes.length; ++intAttr) {
         const auto* gumboAttribute = static_cast<const GumboAttribute*>(element.attributes.data[intAttr]);
@@ -189,12 +190,14 @@ void ConvertTree(const GumboNode* gumboDocument, HtmlDocument* document)
         case GUMBO_NODE_COMMENT:
             node.kind = HtmlNodeKind::Comment;
             node.strText = QString::fromUtf8(gumboNode->v.text.text);
+            node.intParseOffset = static_cast<int>(gumboNode->v.text.start_pos.offset);
             break;
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_CDATA:
         case GUMBO_NODE_WHITESPACE:
             node.kind = HtmlNodeKind::Text;
             node.strText = QString::fromUtf8(gumboNode->v.text.text);
+            node.intParseOffset = static_cast<int>(gumboNode->v.text.start_pos.offset);
             break;
         case GUMBO_NODE_DOCUMENT:
             continue;
@@ -218,30 +221,59 @@ HtmlDocument EmptyPage()
     document.AppendNode(body, intHtml);
     return document;
 }
-} // namespace
 
-HtmlDocument BuildHtmlDocument(const QString& strHtml)
+// Parses bytes that the guard has already been over (or that need no guard: fragments).
+bool ParseInto(const QByteArray& bytes, GumboTag fragmentContext, HtmlDocument* document)
 {
-    const GuardedMarkup guarded = GuardMarkup(strHtml.toUtf8());
-
     // An ordinary page needs a few times its size while it is parsed; the budget leaves plenty
     // of room for that and stops markup that makes the parser clone elements without end.
-    const size_t lngBudget = std::max<size_t>(size_t(64) << 20, static_cast<size_t>(guarded.bytes.size()) * 32);
+    const size_t lngBudget = std::max<size_t>(size_t(64) << 20, static_cast<size_t>(bytes.size()) * 32);
     ParserMemory memory(lngBudget);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParserMemory::Allocate;
     options.deallocator = &ParserMemory::Deallocate;
     options.userdata = &memory;
     options.max_errors = 0; // the parse errors are of no use here
+    options.fragment_context = fragmentContext;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
 
     const GumboOutput* output
-        = ParseWithinBudget(&memory, &options, guarded.bytes.constData(), static_cast<size_t>(guarded.bytes.size()));
-    if (!output) {
+        = ParseWithinBudget(&memory, &options, bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (!output)
+        return false;
+    ConvertTree(output->document, document);
+    return true;
+}
+} // namespace
+
+HtmlDocument BuildHtmlDocumentFromUtf8(QByteArray* utf8)
+{
+    GuardedMarkup guarded = GuardMarkup(*utf8);
+    *utf8 = std::move(guarded.bytes);
+    HtmlDocument document;
+    if (!ParseInto(*utf8, GUMBO_TAG_LAST, &document)) {
         qWarning("page markup too costly to parse; shown as an empty page");
         return EmptyPage();
     }
-    HtmlDocument document;
-    ConvertTree(output->document, &document);
     document.SetFormEndOffsets(guarded.formEndOffsets);
+    return document;
+}
+
+HtmlDocument BuildHtmlDocument(const QString& strHtml)
+{
+    QByteArray utf8 = strHtml.toUtf8();
+    return BuildHtmlDocumentFromUtf8(&utf8);
+}
+
+HtmlDocument BuildHtmlFragment(const QString& strHtml, const QString& strContextTag)
+{
+    const QByteArray tag = strContextTag.toLatin1();
+    GumboTag context = gumbo_tag_enum(tag.constData());
+    if (context == GUMBO_TAG_UNKNOWN || context == GUMBO_TAG_LAST)
+        context = GUMBO_TAG_DIV;
+    const GuardedMarkup guarded = GuardMarkup(strHtml.toUtf8());
+    HtmlDocument document;
+    if (!ParseInto(guarded.bytes, context, &document))
+        return HtmlDocument();
     return document;
 }

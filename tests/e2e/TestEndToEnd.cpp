@@ -81,6 +81,22 @@ private Q_SLOTS:
         RunCase(QString::fromLatin1(QTest::currentDataTag()), testCase, intExit, 90000);
     }
 
+    // Routers whose pages put their values on with scripts give the report of the same values
+    // served as plain markup.
+    void scriptedPagesGiveTheSameReport_data()
+    {
+        QTest::addColumn<QString>("strClass");
+        QTest::newRow("classI-normal") << QStringLiteral("I");
+        QTest::newRow("classII-normal") << QStringLiteral("II");
+        QTest::newRow("classV-normal") << QStringLiteral("V");
+    }
+    void scriptedPagesGiveTheSameReport()
+    {
+        QFETCH(QString, strClass);
+        RunCase(QString::fromLatin1(QTest::currentDataTag()),
+            EndToEndCase { strClass, QStringLiteral("scripted"), {}, {} }, 0, 90000);
+    }
+
     void traceFileNeverHoldsThePassword()
     {
         EndToEndRunner runner;

@@ -3,7 +3,11 @@
 //   BM_GumboParse      the HTML parser alone on the page's bytes: the floor for parsing.
 //   BM_ParseAndLayOut  the engine without the network: decode, parse, body text, body HTML.
 //   BM_EngineLoad      Navigate(), wait for the document-complete notification, then BodyText()
-//                      and BodyHtml(): what a run pays per page.
+//                      and BodyHtml(): what a run pays per page. Its page has a script in its
+//                      head and a load handler, as most router pages do, so its scripts run.
+//   BM_EngineLoadPlain the same page without any script: nothing of the script engine runs.
+//   BM_EngineLoadScripted
+//                      the 50 KB page with 50 small scripts that write log cells.
 //   BM_CurlProcess     one curl process per page: the floor for a fetch that starts from nothing.
 //   BM_CurlKeepAlive   one curl process fetching the page many times over one connection: the
 //                      floor for the transfer alone.
@@ -48,20 +52,26 @@ namespace
 {
 LoopbackHttpServer* g_server = nullptr;
 
+enum class PageScripts { Head, None, Many };
+
 // A status page as routers serve them: head with style and script, a status table, a system
-// log table that grows the page to the wanted size, and a settings form.
-QByteArray RouterPage(int intBytes)
+// log table that grows the page to the wanted size, and a settings form. Without scripts, or
+// with 50 small scripts that write the first log entries.
+QByteArray RouterPage(int intBytes, PageScripts scripts = PageScripts::Head)
 {
-    QByteArray page
-        = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n<html>\r\n<head>\r\n"
-          "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n"
-          "<title>Broadband Router - Status</title>\r\n<style type=\"text/css\">\r\n"
-          "body { font-family: Arial, sans-serif; font-size: 12px; }\r\n"
-          "td.name { font-weight: bold; width: 40%; } td.value { color: #003366; }\r\n</style>\r\n"
-          "<script type=\"text/javascript\">\r\nfunction refreshPage() { if (a < b && c) { location.reload(); } }\r\n"
-          "</script>\r\n</head>\r\n<body onload=\"init()\">\r\n<center><h2>ADSL Status</h2></center>\r\n"
-          "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"2\">\r\n"
-          "<tr><td>&nbsp;</td><td><b>Downstream</b></td><td><b>Upstream</b></td><td>&nbsp;</td></tr>\r\n";
+    QByteArray page = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n<html>\r\n<head>\r\n"
+                      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n"
+                      "<title>Broadband Router - Status</title>\r\n<style type=\"text/css\">\r\n"
+                      "body { font-family: Arial, sans-serif; font-size: 12px; }\r\n"
+                      "td.name { font-weight: bold; width: 40%; } td.value { color: #003366; }\r\n</style>\r\n";
+    if (scripts == PageScripts::None)
+        page += "</head>\r\n<body>\r\n<center><h2>ADSL Status</h2></center>\r\n";
+    else
+        page += "<script type=\"text/javascript\">\r\nfunction refreshPage() { if (a < b && c) { location.reload(); } "
+                "}\r\n"
+                "</script>\r\n</head>\r\n<body onload=\"init()\">\r\n<center><h2>ADSL Status</h2></center>\r\n";
+    page += "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"2\">\r\n"
+            "<tr><td>&nbsp;</td><td><b>Downstream</b></td><td><b>Upstream</b></td><td>&nbsp;</td></tr>\r\n";
     const char* const kRows[][4] = { { "SNR Margin", "12.5", "11.0", "dB" }, { "Line Attenuation", "31", "17", "dB" },
         { "Data Rate", "8128", "448", "kbps" }, { "Output Power", "19.8", "12.1", "dBm" },
         { "CRC Errors", "0", "12", "&nbsp;" } };
@@ -79,18 +89,24 @@ QByteArray RouterPage(int intBytes)
     int intEntry = 0;
     while (page.size() + tail.size() < intBytes) {
         ++intEntry;
+        const QByteArray number = QByteArray::number(intEntry);
         page += "<tr><td>Jan 01 00:" + QByteArray::number(10 + intEntry % 50) + ":"
-            + QByteArray::number(10 + intEntry % 49) + "</td><td>PPP: LCP echo " + QByteArray::number(intEntry)
-            + " sent to peer &lt;isp&gt; &amp; acknowledged" + "</td></tr>\r\n";
+            + QByteArray::number(10 + intEntry % 49) + "</td><td>";
+        if (scripts == PageScripts::Many && intEntry <= 50)
+            page += "<script>document.write('PPP: LCP echo ' + " + number + " + ' sent')</script>";
+        else
+            page += "PPP: LCP echo " + number + " sent to peer &lt;isp&gt; &amp; acknowledged";
+        page += "</td></tr>\r\n";
     }
     return page + tail;
 }
 
 const int kSizes[] = { 5 * 1024, 50 * 1024, 1024 * 1024 };
 
-QByteArray PagePath(int intBytes)
+QByteArray PagePath(int intBytes, PageScripts scripts = PageScripts::Head)
 {
-    return "/status" + QByteArray::number(intBytes / 1024) + "k.htm";
+    const char* const strKind = scripts == PageScripts::None ? "plain" : scripts == PageScripts::Many ? "scripted" : "";
+    return "/status" + QByteArray::number(intBytes / 1024) + "k" + strKind + ".htm";
 }
 
 void SetPageCounters(benchmark::State& state, int intBytes, qint64 lngPages)
@@ -154,17 +170,34 @@ void BM_ParseAndLayOut(benchmark::State& state)
     SetPageCounters(state, intBytes, state.iterations());
 }
 
-void BM_EngineLoad(benchmark::State& state)
+void LoadPages(benchmark::State& state, PageScripts scripts)
 {
     const int intBytes = static_cast<int>(state.range(0));
-    const QString strUrl = g_server->Url(QString::fromLatin1(PagePath(intBytes)));
+    const QString strUrl = g_server->Url(QString::fromLatin1(PagePath(intBytes, scripts)));
     BrowserEngine engine;
     QString strText;
     for (auto _ : state)
         strText = LoadOnce(engine, strUrl).strText;
     if (!strText.contains(QLatin1String("SNR Margin12.511.0dB")))
         state.SkipWithError("the page did not load");
+    if (scripts == PageScripts::Many && !strText.contains(QLatin1String("PPP: LCP echo 50 sent\r\n")))
+        state.SkipWithError("the scripts did not run");
     SetPageCounters(state, intBytes, state.iterations());
+}
+
+void BM_EngineLoad(benchmark::State& state)
+{
+    LoadPages(state, PageScripts::Head);
+}
+
+void BM_EngineLoadPlain(benchmark::State& state)
+{
+    LoadPages(state, PageScripts::None);
+}
+
+void BM_EngineLoadScripted(benchmark::State& state)
+{
+    LoadPages(state, PageScripts::Many);
 }
 
 bool RunCurl(const QStringList& arguments)
@@ -490,6 +523,8 @@ void PageSizes(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(BM_GumboParse)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ParseAndLayOut)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EngineLoad)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineLoadPlain)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineLoadScripted)->Arg(50 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CurlProcess)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 // A fixed number of processes: the time of one page is tiny, and the minimum time would be spent
 // many times over starting processes.
@@ -503,8 +538,10 @@ int main(int argc, char** argv)
 
     LoopbackHttpServer server;
     server.SetRecordRequests(false);
-    for (int intBytes : kSizes)
-        server.ServePage(PagePath(intBytes), RouterPage(intBytes), "text/html");
+    for (int intBytes : kSizes) {
+        for (PageScripts scripts : { PageScripts::Head, PageScripts::None, PageScripts::Many })
+            server.ServePage(PagePath(intBytes, scripts), RouterPage(intBytes, scripts), "text/html");
+    }
     g_server = &server;
     ServeWorstPages();
     if (!server.Start())

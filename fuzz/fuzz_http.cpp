@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int intMode = data[0] % 5;
     const size_t lngCuts = std::min<size_t>(data[1] % 16, size - 2);
     const uint8_t* cuts = data + 2;
-    const QByteArray input(reinterpret_cast<const char*>(data + 2 + lngCuts), static_cast<qsizetype>(size - 2 - lngCuts));
+    const QByteArray input(
+        reinterpret_cast<const char*>(data + 2 + lngCuts), static_cast<qsizetype>(size - 2 - lngCuts));
 
     ResponseHead head;
     qsizetype lngAt = 0;

@@ -4,13 +4,17 @@
 // bytes are file contents only and use a fixed section, key and value.
 //
 // Checked: reading never fails; a write that is accepted reads back exactly, and leaves every
-// other value of the file as it was.
+// other value of the file as it was. File contents that are UTF-8 text are also tried as UTF-16
+// (little and big endian, behind their byte-order marks): every read gives the same value, and a
+// write gives the same file in UTF-16.
 
 #include "config/IniFile.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -33,6 +37,40 @@ QString TrimBlanks(const QString& strText)
 bool SameName(const QString& strOne, const QString& strOther)
 {
     return TrimBlanks(strOne).compare(TrimBlanks(strOther), Qt::CaseInsensitive) == 0;
+}
+
+bool IsUtf8Text(const QByteArray& bytText)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString strIgnored = decoder(bytText);
+    // A UTF-8 byte-order mark would turn into a character of its own behind the UTF-16 mark.
+    return !decoder.hasError() && !bytText.startsWith("\xEF\xBB\xBF");
+}
+
+QByteArray ToUtf16(const QByteArray& bytUtf8, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding);
+    const QByteArray bytText = encoder(QString::fromUtf8(bytUtf8));
+    return (encoding == QStringConverter::Utf16LE ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF")) + bytText;
+}
+
+void CheckUtf16(const QByteArray& bytText, const QList<std::pair<QString, QString>>& arrProbes,
+    const QString& strSection, const QString& strKey, const QString& strValue)
+{
+    QByteArray bytWritten = bytText;
+    const bool blnWritten = UpdateIniText(bytWritten, strSection, strKey, strValue);
+    for (const QStringConverter::Encoding encoding : { QStringConverter::Utf16LE, QStringConverter::Utf16BE }) {
+        const QByteArray bytUtf16 = ToUtf16(bytText, encoding);
+        for (const auto& probe : arrProbes) {
+            if (ReadIniText(bytUtf16, probe.first, probe.second) != ReadIniText(bytText, probe.first, probe.second))
+                std::abort();
+        }
+        QByteArray bytUtf16Written = bytUtf16;
+        if (UpdateIniText(bytUtf16Written, strSection, strKey, strValue) != blnWritten)
+            std::abort();
+        if (bytUtf16Written != (blnWritten ? ToUtf16(bytWritten, encoding) : bytUtf16))
+            std::abort();
+    }
 }
 
 } // namespace
@@ -60,6 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& probe : arrProbes)
         arrBefore << ReadIniText(bytText, probe.first, probe.second);
     ReadIniText(bytText, strSection, strKey);
+    if (IsUtf8Text(bytText))
+        CheckUtf16(bytText, arrProbes, strSection, strKey, strValue);
 
     QByteArray bytWritten = bytText;
     if (!UpdateIniText(bytWritten, strSection, strKey, strValue)) {

@@ -2,8 +2,10 @@
 // and once as UTF-8.
 //
 // Checked: without censoring the text comes back unchanged; censoring the report or the IP
-// configuration never adds or removes a line break; every dotted number found on a line stands in
-// that line and holds three dots or more.
+// configuration never adds or removes a line break; censoring a censored report hides no further
+// address (what a second pass would still find, the first one left standing); every dotted number
+// found on a line stands in that line and holds three dots or more; masking hardware addresses
+// leaves none that a second pass would mask.
 
 #include "privacy/ReportFilter.h"
 
@@ -29,6 +31,8 @@ void FuzzText(const QString& strText)
 
     const QString strFiltered = FilterReport(strText, 1);
     Check(strFiltered.count(strCrLf) == strText.count(strCrLf));
+    const QString strMask = QStringLiteral("<censored>");
+    Check(FilterReport(strFiltered, 1).count(strMask) == strFiltered.count(strMask));
 
     const QString strMasked = CensorMacAddresses(strText);
     Check(strMasked.count(strCrLf) == strText.count(strCrLf));
@@ -43,6 +47,9 @@ void FuzzText(const QString& strText)
         }
         const QString strLineMasked = MaskIpv6Addresses(strLine);
         Check(!strLineMasked.contains(strCrLf));
+        const QString strHardwareMasked = MaskHardwareAddresses(strLine);
+        Check(!strHardwareMasked.contains(strCrLf));
+        Check(MaskHardwareAddresses(strHardwareMasked) == strHardwareMasked);
     }
 }
 } // namespace

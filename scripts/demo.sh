@@ -1,21 +1,29 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs the main job: a full diagnostic of a simulated
 # Class II router on loopback, printed as the report that would be pasted into a forum post.
+# Standard output carries the report alone; progress goes to standard error.
 # Usage: scripts/demo.sh [I|II|V] [more quorvane-cli options, e.g. --no-censor or --dump]
 set -eu
 cd "$(dirname "$0")/.."
 klass=${1:-II}
 [ $# -gt 0 ] && shift
 ./scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" >/dev/null
+
+# The build's own output is shown only when it fails.
+build_log=$(mktemp)
+trap 'rm -f "$build_log"' EXIT
+echo "Building..." >&2
+if ! { cmake --preset default && cmake --build --preset default -j "$(nproc)"; } >"$build_log" 2>&1; then
+  cat "$build_log" >&2
+  exit 1
+fi
 
 bin=build/bin
 app=$(mktemp -d)
 router_out=$(mktemp)
 cleanup() {
-  [ -n "${router_pid:-}" ] && kill "$router_pid" 2>/dev/null || true
-  rm -rf "$app" "$router_out"
+  if [ -n "${router_pid:-}" ]; then kill "$router_pid" 2>/dev/null || true; fi
+  rm -rf "$app" "$router_out" "$build_log"
 }
 trap cleanup EXIT INT TERM
 

@@ -16,7 +16,7 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   [ -d "$seeds" ] || seeds=""
   # The pages and texts of the golden tests are seeds too.
   case "$name" in
-    fuzz_html) seeds="$seeds tests/data/browser/pages" ;;
+    fuzz_html | fuzz_scripts) seeds="$seeds tests/data/browser/pages" ;;
     fuzz_readers) seeds="$seeds tests/data/readers" ;;
     fuzz_report_filter) seeds="$seeds tests/data/privacy" ;;
   esac

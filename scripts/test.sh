@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, checks the sources' format, builds with warnings as errors and runs every
-# test; then builds the sanitizer preset, runs the tests again under ASan + UBSan and gives each fuzzer a bounded run.
+# test; then the Windows checks (scripts/test-windows.sh); then builds the sanitizer preset, runs the
+# tests again under ASan + UBSan and gives each fuzzer a bounded run.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -10,6 +11,12 @@ jobs=$(nproc)
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
+
+# The Windows platform layer cross-built and tested under Wine, and the Windows branches of the
+# Qt-facing sources compiled.
+if [ "${QUORVANE_SKIP_WINDOWS:-0}" != 1 ]; then
+  ./scripts/test-windows.sh
+fi
 
 if [ "${QUORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
   cmake --preset sanitize

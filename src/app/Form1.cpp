@@ -14,17 +14,21 @@
 #include "controls/vbkToolTip.h"
 #include "dump/ClassIIDump.h"
 #include "run/DiagnosticRun.h"
+#include "run/RouterAddress.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QUrl>
 #include <algorithm>
 
@@ -46,6 +50,23 @@ struct ButtonTip
     QString strTitle;
     QString strText;
     int pxHeight;
+};
+
+// The style of the password box: the application's own, masking with "*".
+class AsteriskMaskStyle : public QProxyStyle
+{
+public:
+    explicit AsteriskMaskStyle(const QString& strBaseStyle)
+        : QProxyStyle(strBaseStyle)
+    { }
+
+    int styleHint(
+        StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 ButtonTip TipFor(const QString& strButton)
@@ -73,6 +94,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     ApplyLayout();
 
     m_host = new WindowRunHost(*this, this);
+    if (m_setup.clock)
+        m_host->SetClock(m_setup.clock);
     m_run = std::make_unique<DiagnosticRun>(*m_host, m_profile, m_pages, m_trace, m_vendors);
     m_dump = std::make_unique<ClassIIDump>(*m_run);
     m_host->SetTimerHandler([this](RunTimer timer) {
@@ -85,6 +108,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
 
     // A session that ends without closing the window still saves the configuration.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
+
+    m_unsavedNotice.SetSink([this](const QString& strText) {
+        MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strText, MessageDialog::Ok);
+    });
 
     Load();
 }
@@ -101,6 +128,15 @@ QString Form1::StartupMessage()
     return QStringLiteral("Please select the type/class of router you have, fill in the details and then click on Go!")
         + CRLF + QStringLiteral("If you don't know what type of router you have, please visit ")
         + AppInfo::SupportSite();
+}
+
+QString Form1::UnsavedSettingsMessage(const QStringList& arrFiles)
+{
+    QString strText = QStringLiteral("The settings could not be saved to:") + CRLF;
+    for (const QString& strFile : arrFiles)
+        strText += QDir::toNativeSeparators(strFile) + CRLF;
+    return strText + CRLF
+        + QStringLiteral("The disk may be full or the folder read-only. These files keep their previous contents.");
 }
 
 QString Form1::AboutText()
@@ -134,9 +170,10 @@ void Form1::BuildControls()
         }
         case K::Label: {
             auto* pLabel = new QLabel(entry.strCaption, this);
-            // The captions left of the fields line up on their right edge; "Password:" does not.
+            // The captions left of the fields line up on their right edge; "Password:" does not. Each
+            // reads on the line of its field's text (the layout gives it the margins for that).
             pLabel->setAlignment(
-                (entry.strName == QLatin1String("Label1") ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
+                (entry.strName == QLatin1String("Label1") ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
             if (entry.strName == QLatin1String("Label1"))
                 Label1 = pLabel;
             else if (entry.strName == QLatin1String("Label2"))
@@ -251,9 +288,14 @@ void Form1::BuildControls()
     for (int i = 0; i < 3; ++i)
         m_pClassGroup->addButton(optClass[i], i);
     connect(m_pClassGroup, &QButtonGroup::idClicked, this, &Form1::SwitchClass);
+    connect(m_pClassGroup, &QButtonGroup::idToggled, this, &Form1::UpdateClassTabStop);
+    UpdateClassTabStop();
 
-    // Masked with "*" rather than the style's own bullet.
-    txtPass->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    // Masked with "*" rather than the style's own bullet; a style rather than a style sheet, which
+    // would keep the box out of the window's font.
+    auto* pMaskStyle = new AsteriskMaskStyle(txtPass->style()->name());
+    pMaskStyle->setParent(txtPass);
+    txtPass->setStyle(pMaskStyle);
     connect(chkMask, &ValueCheckBox::ValueChanged, this, &Form1::ApplyPasswordMask);
 
     connect(cmdGo, &OrloSimpleButton::ButtonClick, this, &Form1::StartRun);
@@ -277,6 +319,23 @@ void Form1::ApplyLayout()
     }
     m_pBrowserView->setGeometry(WebBrowser0->geometry());
     FitFormFont();
+
+    // A tick box or option button never shorter than the style's control: a shorter one would cut
+    // its indicator off. It keeps its top and grows downwards.
+    for (QAbstractButton* pButton : std::initializer_list<QAbstractButton*> {
+             chkMask, chkPass, chkIPConfig, chkCensor, optClass[0], optClass[1], optClass[2] }) {
+        const int pxNeeded = pButton->sizeHint().height();
+        if (pButton->height() < pxNeeded)
+            pButton->resize(pButton->width(), pxNeeded);
+    }
+    for (QLabel* pLabel : { Label1, Label2, Label3, Label9 }) {
+        auto* pField
+            = findChild<QLineEdit*>(FormLayout::FieldOfLabel(pLabel->objectName()), Qt::FindDirectChildrenOnly);
+        if (!pField)
+            continue;
+        pLabel->setBuddy(pField);
+        pLabel->setContentsMargins(FormLayout::CaptionMargins(pLabel->geometry(), pField->geometry()));
+    }
 
     std::stable_sort(
         tabOrder.begin(), tabOrder.end(), [](const FormLayout::ControlEntry* a, const FormLayout::ControlEntry* b) {
@@ -323,9 +382,11 @@ void Form1::Load()
 {
     setWindowTitle(BaseCaption() + QStringLiteral(" v") + AppInfo::VersionText());
 
-    const QString strFolder
-        = m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder;
-    m_profile.SetAppFolder(strFolder);
+    m_folder = ChooseDataFolder(
+        m_setup.strAppFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_setup.strAppFolder,
+        m_setup.strUserFolder.isEmpty() ? UserDataFolder() : m_setup.strUserFolder,
+        m_setup.writable ? m_setup.writable : FolderWritable);
+    m_profile.SetAppFolder(m_folder.strFolder);
     m_trace.strAppFolder = m_profile.strAppFolder;
     m_host->SetAppFolder(m_profile.strAppFolder);
 
@@ -343,7 +404,30 @@ void Form1::Load()
     m_templateBrowser = std::make_unique<BrowserEngine>();
     m_templateBrowser->Navigate(QStringLiteral("about:blank"));
 
+    // The message comes before the window is shown and is centred on it: on the middle of the
+    // screen, where the window will appear, not on the corner where an unplaced window sits.
+    CentreOnScreen();
     MessageDialog::Show(this, MessageDialog::Information, QString(), StartupMessage(), MessageDialog::Ok);
+    // Said here, once: the settings that then cannot be saved on close are not reported again.
+    if (!m_folder.blnWritable)
+        m_unsavedNotice.Give(m_folder.WarningText());
+}
+
+void Form1::CentreOnScreen()
+{
+    if (QScreen* pScreen = screen()) {
+        QRect rctFrame = frameGeometry();
+        rctFrame.moveCenter(pScreen->availableGeometry().center());
+        move(rctFrame.topLeft());
+    }
+}
+
+void Form1::UpdateClassTabStop()
+{
+    // The class options are one group with one stop in the tab order: the selected option, as on
+    // the desktop's own dialogs. The arrow keys move between them; the mouse reaches every one.
+    for (QRadioButton* pOption : optClass)
+        pOption->setFocusPolicy(pOption->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void Form1::SetWindowHeight(int lngTwips)
@@ -394,8 +478,21 @@ void Form1::ApplyPasswordMask()
     txtPass->setEchoMode(chkMask->Value() == 1 ? QLineEdit::Password : QLineEdit::Normal);
 }
 
+bool Form1::RouterFieldsUsable(bool blnWithPort)
+{
+    QString strProblem = CheckRouterAddress(txtIP->text());
+    if (strProblem.isEmpty() && blnWithPort)
+        strProblem = CheckRouterPort(txtPort->text());
+    if (strProblem.isEmpty())
+        return true;
+    MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strProblem, MessageDialog::Ok);
+    return false;
+}
+
 void Form1::OpenRouter()
 {
+    if (!RouterFieldsUsable(false))
+        return;
     m_setup.opener(QStringLiteral("http://") + txtIP->text());
 }
 
@@ -429,10 +526,20 @@ void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
         tip.strText, 150, tip.pxHeight);
 }
 
+bool Form1::RefuseCommand()
+{
+    if (m_blnClosing)
+        return true;
+    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
+    if (!m_run->RunActive())
+        return false;
+    lblStat->setText(BusyStatus());
+    return true;
+}
+
 void Form1::StartRun()
 {
-    // One run or dump at a time; the dump leaves the commands enabled while it logs in.
-    if (m_blnClosing || m_run->RunActive())
+    if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_run->Go();
@@ -441,7 +548,7 @@ void Form1::StartRun()
 
 void Form1::StartDataDump()
 {
-    if (m_blnClosing || m_run->RunActive())
+    if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
     m_dump->Start();
@@ -502,7 +609,9 @@ void Form1::closeEvent(QCloseEvent* event)
     if (!m_blnClosing) {
         m_blnClosing = true;
         StoreFieldsInProfile();
-        m_profile.SaveOnClose();
+        const QStringList arrUnsaved = m_profile.SaveOnClose();
+        if (!arrUnsaved.isEmpty())
+            m_unsavedNotice.Give(UnsavedSettingsMessage(arrUnsaved));
         // A run under way ends here: its waits return, and nothing more reaches the router.
         m_host->SetClosing();
         m_run->Abort();
@@ -517,11 +626,8 @@ void Form1::showEvent(QShowEvent* event)
     if (m_blnCentred)
         return;
     m_blnCentred = true;
-    if (QScreen* pScreen = screen()) {
-        QRect rctFrame = frameGeometry();
-        rctFrame.moveCenter(pScreen->availableGeometry().center());
-        move(rctFrame.topLeft());
-    }
+    // Once more now that the window may have its frame.
+    CentreOnScreen();
     txtLog->setFocus();
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "config/DataFolder.h"
+#include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
 #include "readers/VendorTable.h"
 #include "run/RunHost.h"
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -33,11 +37,16 @@ using UrlOpener = std::function<void(const QString& strAddress)>;
 struct Form1Setup
 {
     // The application folder with the settings, profiles and scripts; the program's folder when
-    // empty.
+    // empty. When it cannot be written to, the user's data folder (strUserFolder, or the platform's
+    // per-user folder when empty) stands in for it; writable tells which folders can be.
     QString strAppFolder;
+    QString strUserFolder;
+    FolderWritableFn writable;
     ProfileDefaults defaults;
     // QDesktopServices::openUrl when empty.
     UrlOpener opener;
+    // The clock of the runs; the system's local time when empty.
+    std::function<QDateTime()> clock;
 };
 
 // The tool's only window: the router fields, the class option buttons, the check boxes, the three
@@ -59,6 +68,10 @@ public:
     static QString StartupMessage();
     static QString AboutText();
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
+    // The status line of a Go or Data Dump pressed while a run or dump is under way.
+    static QString BusyStatus() { return QStringLiteral("Please wait - the current run has not finished yet"); }
+    // What the window says when closing could not save some of its files.
+    static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -72,6 +85,9 @@ public:
 
     // Read-only text boxes and disabled commands while a run is under way.
     void SetControlsEnabled(bool blnEnabled);
+
+    // The folder that the window reads and writes, as chosen at start-up.
+    const DataFolder& Folder() const { return m_folder; }
 
     // The height that ends just below the status line, in twips (computed once at start-up), and
     // the debug view switch.
@@ -116,8 +132,15 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    // True (and said on the status line) when a command cannot start now.
+    bool RefuseCommand();
+    void CentreOnScreen();
+    void UpdateClassTabStop();
+    // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.
+    bool RouterFieldsUsable(bool blnWithPort);
 
     Form1Setup m_setup;
+    DataFolder m_folder;
     RouterProfile m_profile;
     PageTable m_pages;
     PageTrace m_trace;
@@ -128,6 +151,7 @@ private:
     int m_intCommandDepth = 0;
     bool m_blnCentred = false;
     bool m_blnClosing = false;
+    OnceNotice m_unsavedNotice;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

@@ -59,6 +59,28 @@ const ControlEntry* Find(const QString& strName)
     return nullptr;
 }
 
+QString FieldOfLabel(const QString& strLabel)
+{
+    static const QList<QPair<QString, QString>> pairs = { { QStringLiteral("Label2"), QStringLiteral("txtAdmin") },
+        { QStringLiteral("Label1"), QStringLiteral("txtPass") }, { QStringLiteral("Label3"), QStringLiteral("txtIP") },
+        { QStringLiteral("Label9"), QStringLiteral("txtPort") } };
+    for (const auto& pair : pairs) {
+        if (pair.first == strLabel)
+            return pair.second;
+    }
+    return QString();
+}
+
+QMargins CaptionMargins(const QRect& rctLabel, const QRect& rctField)
+{
+    // A margin moves the middle of the contents by half its size, so the margin is twice the distance
+    // between the two middles. A label that cannot reach its field's middle keeps its text where it is.
+    const int intShift = (2 * rctField.y() + rctField.height()) - (2 * rctLabel.y() + rctLabel.height());
+    if (rctLabel.height() <= 0 || rctField.height() <= 0 || qAbs(intShift) >= rctLabel.height())
+        return QMargins();
+    return intShift > 0 ? QMargins(0, intShift, 0, 0) : QMargins(0, 0, 0, -intShift);
+}
+
 QRect ToPixels(const QRect& rctTwips, int intTwipsPerPixelX, int intTwipsPerPixelY)
 {
     return QRect(Twips::TwipsToPixels(rctTwips.x(), intTwipsPerPixelX),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -41,4 +42,12 @@ const ControlEntry* Find(const QString& strName);
 
 // A rectangle in twips turned into pixels with the given factors (twips per pixel).
 QRect ToPixels(const QRect& rctTwips, int intTwipsPerPixelX, int intTwipsPerPixelY);
+
+// The text box that a caption label names; empty for any other control.
+QString FieldOfLabel(const QString& strLabel);
+
+// Top and bottom margins that put the vertical middle of a label's contents on the middle of the
+// field it names (both in pixels), so that a label whose text is centred vertically reads on the
+// line of the field's text. The label keeps its place and size; its text moves.
+QMargins CaptionMargins(const QRect& rctLabel, const QRect& rctField);
 } // namespace FormLayout

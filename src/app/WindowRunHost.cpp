@@ -46,6 +46,7 @@ public:
         if (!m_blnRefused)
             m_host.FileDownloader1().BeginDownload(strURL, strFilename);
     }
+    void CancelDownload() override { m_host.FileDownloader1().CancelDownload(); }
     bool DownloadComplete() const override { return Refused() || m_host.FileDownloader1().DownloadComplete(); }
     bool DownloadError() const override { return Refused() || m_host.FileDownloader1().DownloadError(); }
     QString FileContents() const override { return Refused() ? QString() : m_host.FileDownloader1().FileContents(); }

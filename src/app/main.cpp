@@ -1,16 +1,77 @@
 #include "app/AppArtwork.h"
 #include "app/Form1.h"
+#include "config/AppInfo.h"
+#include "config/CommandLine.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <cstring>
+
+namespace
+{
+const QString strProgram = QStringLiteral("quorvane");
+
+// The window takes no arguments of its own beyond --help and --version (the toolkit's own options,
+// such as -platform, are taken out before). Returns the exit status when the program ends here,
+// -1 when the window is to open.
+int HandleArguments(const QStringList& arguments, bool blnLenient)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Diagnoses a home ADSL modem-router through its web interface and writes a plain-text report for\n"
+        "a support forum. The window takes no arguments; quorvane-cli runs the same diagnostic without it."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const bool blnParsed = parser.parse(arguments);
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        CommandLine::WriteOut(CommandLine::HelpText(parser, strProgram));
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        CommandLine::WriteOut(CommandLine::VersionLine(strProgram));
+        return 0;
+    }
+    if (blnLenient)
+        return -1;
+    QString strError = parser.errorText();
+    if (blnParsed && !parser.positionalArguments().isEmpty())
+        strError = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+    if (strError.isEmpty())
+        return -1;
+    CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
+    return CommandLine::intExitUsage;
+}
+
+// --help and --version answer without a display, so they are looked for before the window's
+// application (which needs one) exists.
+bool AsksForHelpOrVersion(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char* strOption : { "-h", "-?", "--help", "--help-all", "-v", "--version" }) {
+            if (std::strcmp(argv[i], strOption) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (AsksForHelpOrVersion(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return qMax(0, HandleArguments(QCoreApplication::arguments(), true));
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QApplication::setApplicationName(AppInfo::AppTitle());
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
     QApplication::setWindowIcon(AppArtwork::AppIcon());
+    const int intStatus = HandleArguments(QApplication::arguments(), false);
+    if (intStatus >= 0)
+        return intStatus;
 
-    // The window takes no arguments: everything it needs lies in the program's folder.
+    // Everything else the window needs lies in the program's folder (or the user's data folder).
     Form1 form;
     form.show();
     return app.exec();

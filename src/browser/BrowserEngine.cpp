@@ -9,6 +9,8 @@
 #include "browser/PageCharset.h"
 #include "browser/PageFetch.h"
 #include "browser/RefreshDirective.h"
+#include "browser/ScriptEngine.h"
+#include "browser/ScriptedDocument.h"
 #include "browser/UrlCredentials.h"
 
 #include <QNetworkAccessManager>
@@ -72,6 +74,7 @@ BrowserEngine::BrowserEngine(QNetworkAccessManager* manager, QObject* parent)
         CancelActivity();
         FetchRequest request;
         request.url = target;
+        m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
         StartTopLoad(request, ShownUrl(target));
     });
 }
@@ -97,21 +100,41 @@ void BrowserEngine::CancelActivity()
 {
     ++m_lngGeneration;
     m_refreshTimer.stop();
-    for (LoadNode& node : m_loads) {
-        if (!node.fetch)
-            continue;
-        node.fetch->disconnect(this);
-        node.fetch->Abort();
-        node.fetch->deleteLater();
+    m_levels.clear();
+    m_scriptedPages.clear();
+    m_intScriptPhases = 0;
+    m_blnScriptNavigation = false;
+    for (PageFetch* fetch : m_scriptFetches) {
+        fetch->disconnect(this);
+        fetch->Abort();
+        fetch->deleteLater();
     }
-    m_loads.clear();
-    m_waiting.clear();
-    m_intActiveLoads = 0;
+    m_scriptFetches.clear();
+    for (const std::shared_ptr<Prefetch>& prefetch : m_prefetches) {
+        if (!prefetch->fetch)
+            continue;
+        prefetch->fetch->disconnect(this);
+        prefetch->fetch->Abort();
+        prefetch->fetch->deleteLater();
+        prefetch->fetch = nullptr;
+    }
+    m_prefetches.clear();
+    m_waitingPrefetches.clear();
+    m_intActivePrefetches = 0;
+    m_awaited.reset();
+    if (m_fetch) {
+        m_fetch->disconnect(this);
+        m_fetch->Abort();
+        m_fetch->deleteLater();
+        m_fetch = nullptr;
+    }
 }
 
 void BrowserEngine::Navigate(const QString& strUrl)
 {
     CancelActivity();
+    ReleaseScripts();
+    m_intScriptNavigations = 0;
     if (IsBlankAddress(strUrl)) {
         LoadedPage blank;
         blank.url = QUrl(kBlankUrl);
@@ -127,60 +150,219 @@ void BrowserEngine::Navigate(const QString& strUrl)
     m_credentials->Remember(split.url, split.credentials);
     FetchRequest request;
     request.url = split.url;
+    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     StartTopLoad(request, split.strShown);
 }
 
 void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& strReportedUrl)
 {
-    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
-    m_intFramesLoaded = 0;
-    LoadNode top;
-    top.request = request;
-    top.strReportedUrl = strReportedUrl;
-    m_loads.push_back(std::move(top));
-    m_waiting.push_back(0);
-    StartWaitingLoads();
-}
-
-void BrowserEngine::StartWaitingLoads()
-{
-    while (!m_waiting.empty() && m_intActiveLoads < std::max(1, m_limits.intMaxParallelLoads)) {
-        const int intNode = m_waiting.front();
-        m_waiting.pop_front();
-        LoadNode& node = m_loads[static_cast<size_t>(intNode)];
-        node.request.deadline = m_deadline;
-        node.fetch = new PageFetch(m_manager, m_limits, m_credentials);
-        ++m_intActiveLoads;
-        const quint64 lngGeneration = m_lngGeneration;
-        connect(node.fetch, &PageFetch::Finished, this, [this, lngGeneration, intNode](const FetchResult& result) {
-            if (lngGeneration == m_lngGeneration)
-                OnLoaded(intNode, result);
+    const quint64 lngGeneration = m_lngGeneration;
+    StartFetch(request);
+    connect(m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl](const FetchResult& result) {
+        if (lngGeneration != m_lngGeneration)
+            return;
+        LoadedPage page = BuildPage(result, strReportedUrl);
+        m_fetch->deleteLater();
+        m_fetch = nullptr;
+        // Every top-level page gets a script heap of its own, shared by its frames.
+        ReleaseScripts();
+        RunPageScripts(std::move(page), nullptr, [this](LoadedPage loaded) {
+            m_top = loaded;
+            m_frames.assign(loaded.document->FrameElements().size(), LoadedPage());
+            m_intFramesLoaded = 0;
+            PushLevel(std::move(loaded), -1);
+            ContinueFrames();
         });
-        node.fetch->Start(node.request);
+    });
+}
+
+void BrowserEngine::ReleaseScripts()
+{
+    m_top.scripted.reset();
+    for (LoadedPage& frame : m_frames)
+        frame.scripted.reset();
+    m_scriptedPages.clear();
+    m_scripts.reset();
+}
+
+std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& page)
+{
+    if (!m_scripts)
+        m_scripts = std::make_shared<ScriptEngine>();
+    ScriptHost host;
+    const quint64 lngGeneration = m_lngGeneration;
+    host.fetch = [this, lngGeneration](const FetchRequest& request, ScriptHost::FetchDone done) {
+        if (lngGeneration != m_lngGeneration)
+            return;
+        auto* fetch = new PageFetch(m_manager, m_limits, m_credentials);
+        m_scriptFetches.push_back(fetch);
+        FetchRequest bounded = request;
+        bounded.deadline = m_deadline;
+        connect(fetch, &PageFetch::Finished, this, [this, fetch, lngGeneration, done](const FetchResult& result) {
+            m_scriptFetches.erase(
+                std::remove(m_scriptFetches.begin(), m_scriptFetches.end(), fetch), m_scriptFetches.end());
+            fetch->deleteLater();
+            if (lngGeneration == m_lngGeneration)
+                done(result);
+        });
+        fetch->Start(bounded);
+    };
+    host.navigate = [this, lngGeneration](ScriptedDocument* document, const FetchRequest& request) {
+        // Taken up once the document's scripts have run (FollowScriptNavigation); the first one counts.
+        if (lngGeneration != m_lngGeneration || m_blnScriptNavigation)
+            return;
+        m_blnScriptNavigation = true;
+        m_scriptNavigation = request;
+        m_scriptNavigationFrom = document;
+    };
+    host.cookies = m_manager->cookieJar();
+    host.strUserAgent = QStringLiteral("Quorvane/%1.%2.%3")
+                            .arg(QUORVANE_VERSION_MAJOR)
+                            .arg(QUORVANE_VERSION_MINOR)
+                            .arg(QUORVANE_VERSION_PATCH);
+    // Released from the event loop: the last owner may let go while the document emits a signal.
+    std::shared_ptr<ScriptedDocument> scripted(new ScriptedDocument(m_scripts, host, page.url, page.charset),
+        [](ScriptedDocument* document) { document->deleteLater(); });
+    // Every document of the page stays reachable by the others' scripts until the page completes.
+    m_scriptedPages.push_back(scripted);
+    return scripted;
+}
+
+ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)
+{
+    // A document without scripts of its own still gets a window when a frame's scripts need
+    // it as their parent.
+    FrameLevel& level = m_levels[lngLevel];
+    if (!level.page.scripted) {
+        level.page.scripted = MakeScripted(level.page);
+        if (lngLevel > 0)
+            level.page.scripted->SetParent(ScriptedLevel(lngLevel - 1), level.intFrameInParent, level.strFrameName);
+        level.page.scripted->Adopt(level.page.document);
+    }
+    return level.page.scripted.get();
+}
+
+void BrowserEngine::RunPageScripts(
+    LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation)
+{
+    if (page.parsedSource.isEmpty()) {
+        continuation(std::move(page));
+        return;
+    }
+    std::shared_ptr<ScriptedDocument> scripted = MakeScripted(page);
+    if (slot && !m_levels.empty())
+        scripted->SetParent(ScriptedLevel(m_levels.size() - 1), slot->intFrameInParent, slot->strName);
+    const quint64 lngGeneration = m_lngGeneration;
+    ++m_intScriptPhases;
+    auto state = std::make_shared<LoadedPage>(std::move(page));
+    state->scripted = scripted;
+    const std::shared_ptr<FrameSlot> frame = slot ? std::make_shared<FrameSlot>(*slot) : nullptr;
+    connect(
+        scripted.get(), &ScriptedDocument::Parsed, this,
+        [this, lngGeneration, state, continuation, frame] {
+            if (lngGeneration != m_lngGeneration)
+                return;
+            --m_intScriptPhases;
+            state->document = state->scripted->Document();
+            state->parsedSource.clear();
+            if (FollowScriptNavigation(state->scripted.get(), frame.get()))
+                return;
+            continuation(*state);
+        },
+        Qt::SingleShotConnection);
+    HtmlDocument parsed = std::move(*state->document);
+    state->document = scripted->Document();
+    QByteArray source = std::move(state->parsedSource);
+    scripted->Load(std::move(parsed), std::move(source));
+}
+
+bool BrowserEngine::FollowScriptNavigation(const ScriptedDocument* frameDocument, const FrameSlot* slot)
+{
+    if (!m_blnScriptNavigation)
+        return false;
+    m_blnScriptNavigation = false;
+    // Like redirects, navigations by scripts are bounded: past the limit the page completes as is.
+    if (++m_intScriptNavigations > m_limits.intMaxRedirects)
+        return false;
+    const FetchRequest request = m_scriptNavigation;
+    if (slot && frameDocument && m_scriptNavigationFrom == frameDocument && !m_levels.empty()) {
+        StartFrameFetch(request, *slot);
+        return true;
+    }
+    CancelActivity();
+    StartTopLoad(request, ShownUrl(request.url));
+    return true;
+}
+
+void BrowserEngine::StartFrameFetch(const FetchRequest& request, const FrameSlot& slot)
+{
+    const quint64 lngGeneration = m_lngGeneration;
+    const QString strReportedUrl = ShownUrl(request.url);
+    StartFetch(request);
+    connect(
+        m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl, slot](const FetchResult& result) {
+            if (lngGeneration != m_lngGeneration)
+                return;
+            m_fetch->deleteLater();
+            m_fetch = nullptr;
+            OnFrameFetched(result, strReportedUrl, slot);
+        });
+}
+
+void BrowserEngine::StartFetch(const FetchRequest& request)
+{
+    FetchRequest bounded = request;
+    bounded.deadline = m_deadline;
+    m_fetch = new PageFetch(m_manager, m_limits, m_credentials);
+    m_fetch->Start(bounded);
+}
+
+void BrowserEngine::StartPrefetches()
+{
+    while (!m_waitingPrefetches.empty() && m_intActivePrefetches < std::max(1, m_limits.intMaxParallelLoads)) {
+        const std::shared_ptr<Prefetch> prefetch = m_waitingPrefetches.front();
+        m_waitingPrefetches.pop_front();
+        ++m_intActivePrefetches;
+        prefetch->request.deadline = m_deadline;
+        prefetch->fetch = new PageFetch(m_manager, m_limits, m_credentials);
+        const quint64 lngGeneration = m_lngGeneration;
+        const std::weak_ptr<Prefetch> weak = prefetch;
+        connect(prefetch->fetch, &PageFetch::Finished, this, [this, lngGeneration, weak](const FetchResult& result) {
+            const std::shared_ptr<Prefetch> done = weak.lock();
+            if (lngGeneration != m_lngGeneration || !done)
+                return;
+            done->fetch->deleteLater();
+            done->fetch = nullptr;
+            done->result = result;
+            done->blnDone = true;
+            --m_intActivePrefetches;
+            StartPrefetches();
+            if (m_awaited == done) {
+                m_awaited.reset();
+                OnFrameFetched(done->result, done->strReportedUrl, m_awaitedSlot);
+            }
+        });
+        prefetch->fetch->Start(prefetch->request);
     }
 }
 
-void BrowserEngine::OnLoaded(int intNode, const FetchResult& result)
+// The frame to be handled next: at once (from the event loop) when it has arrived, else when it
+// arrives.
+void BrowserEngine::AwaitFrame(const std::shared_ptr<Prefetch>& prefetch, const FrameSlot& slot)
 {
-    LoadNode& node = m_loads[static_cast<size_t>(intNode)];
-    node.fetch->deleteLater();
-    node.fetch = nullptr;
-    --m_intActiveLoads;
-    node.page = BuildPage(result, node.strReportedUrl);
-    node.blnLoaded = true;
-    if (intNode == 0) {
-        m_top = node.page;
-        m_frames.assign(m_top.document->FrameElements().size(), LoadedPage());
-    } else if (node.intTopFrame >= 0 && node.intTopFrame < static_cast<int>(m_frames.size())) {
-        m_frames[static_cast<size_t>(node.intTopFrame)] = node.page;
+    if (!prefetch->blnDone) {
+        m_awaited = prefetch;
+        m_awaitedSlot = slot;
+        return;
     }
-    AddFrameLoads(intNode);
-    StartWaitingLoads();
-    if (ReportReady(0)) {
-        // Everything is reported: the pages live on in m_top and m_frames.
-        m_loads.clear();
-        m_waiting.clear();
-    }
+    const quint64 lngGeneration = m_lngGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, lngGeneration, prefetch, slot] {
+            if (lngGeneration == m_lngGeneration)
+                OnFrameFetched(prefetch->result, prefetch->strReportedUrl, slot);
+        },
+        Qt::QueuedConnection);
 }
 
 BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, const QString& strReportedUrl) const
@@ -202,11 +384,13 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     QByteArray source = DecodePageToUtf8(result.body, page.charset);
     // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
     // parser drops, hence the one added).
-    if (result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain")
+    const bool blnPlainText = result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain";
+    if (blnPlainText)
         source = "<html><head></head><body><pre>\n" + QString::fromUtf8(source).toHtmlEscaped().toUtf8()
             + "</pre></body></html>";
     auto document = std::make_shared<HtmlDocument>();
-    if (!BuildHtmlDocument(source, document.get())) {
+    QByteArray parsed;
+    if (!BuildHtmlDocument(source, document.get(), &parsed)) {
         // A page beyond what the parser may spend on it cannot be shown: it fails as a whole
         // rather than showing as an empty page.
         page.charset = QByteArrayLiteral("UTF-8");
@@ -215,6 +399,9 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
         return page;
     }
     page.document = std::move(document);
+    // The bytes are kept only for a page whose scripts are to run on them.
+    if (!blnPlainText && ScriptedDocument::HasScripts(*page.document))
+        page.parsedSource = std::move(parsed);
     return page;
 }
 
@@ -235,59 +422,118 @@ std::vector<QUrl> BrowserEngine::FrameUrls(const LoadedPage& page)
     return urls;
 }
 
-void BrowserEngine::AddFrameLoads(int intNode)
+void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent, const QString& strFrameName)
 {
+    FrameLevel level;
+    level.intFrameInParent = intFrameInParent;
+    level.strFrameName = strFrameName;
     // Frames inside frames are loaded down to a fixed depth only.
-    if (m_loads[static_cast<size_t>(intNode)].intDepth >= m_limits.intMaxFrameDepth)
-        return;
-    const std::vector<QUrl> urls = FrameUrls(m_loads[static_cast<size_t>(intNode)].page);
-    for (size_t lngFrame = 0; lngFrame < urls.size(); ++lngFrame) {
-        const QUrl& url = urls[lngFrame];
+    if (static_cast<int>(m_levels.size()) < m_limits.intMaxFrameDepth)
+        level.frameUrls = FrameUrls(page);
+    level.page = std::move(page);
+    level.intTopFrame = intTopFrame;
+    m_levels.push_back(std::move(level));
+
+    // The frames that will load are fetched at once, side by side; they are handled in order.
+    FrameLevel& pushed = m_levels.back();
+    pushed.prefetches.resize(pushed.frameUrls.size());
+    for (size_t lngFrame = 0; lngFrame < pushed.frameUrls.size(); ++lngFrame) {
+        const QUrl& url = pushed.frameUrls[lngFrame];
         // A frame that would load a page holding it is not loaded again.
-        if (!url.isValid() || IsAncestorUrl(intNode, url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
+        if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
             continue;
         ++m_intFramesLoaded;
-        const LoadNode& parent = m_loads[static_cast<size_t>(intNode)];
-        LoadNode child;
-        child.request.url = url;
-        child.request.referrer = parent.page.url;
-        child.strReportedUrl = ShownUrl(url);
-        child.intParent = intNode;
-        child.intTopFrame = intNode == 0 ? static_cast<int>(lngFrame) : -1;
-        child.intDepth = parent.intDepth + 1;
-        const int intChild = static_cast<int>(m_loads.size());
-        m_loads.push_back(std::move(child));
-        m_loads[static_cast<size_t>(intNode)].children.push_back(intChild);
-        m_waiting.push_back(intChild);
+        auto prefetch = std::make_shared<Prefetch>();
+        prefetch->request.url = url;
+        prefetch->request.referrer = pushed.page.url;
+        prefetch->strReportedUrl = ShownUrl(url);
+        pushed.prefetches[lngFrame] = prefetch;
+        m_prefetches.push_back(prefetch);
+        m_waitingPrefetches.push_back(prefetch);
     }
+    StartPrefetches();
 }
 
-bool BrowserEngine::IsAncestorUrl(int intNode, const QUrl& url) const
+bool BrowserEngine::IsAncestorUrl(const QUrl& url) const
 {
     const QUrl target = url.adjusted(QUrl::RemoveFragment);
-    for (int intAt = intNode; intAt >= 0; intAt = m_loads[static_cast<size_t>(intAt)].intParent) {
-        if (m_loads[static_cast<size_t>(intAt)].page.url.adjusted(QUrl::RemoveFragment) == target)
+    for (const FrameLevel& level : m_levels) {
+        if (level.page.url.adjusted(QUrl::RemoveFragment) == target)
             return true;
     }
     return false;
 }
 
-// Reports, in document order, every document of the subtree whose own frames have all been
-// reported; true when the whole subtree is.
-bool BrowserEngine::ReportReady(int intNode)
+void BrowserEngine::ContinueFrames()
 {
-    LoadNode& node = m_loads[static_cast<size_t>(intNode)];
-    if (node.blnReported)
-        return true;
-    for (int intChild : node.children) {
-        if (!ReportReady(intChild))
-            return false;
+    while (!m_levels.empty()) {
+        FrameLevel& level = m_levels.back();
+        while (level.lngNextFrame < level.frameUrls.size()) {
+            const size_t lngFrame = level.lngNextFrame++;
+            const std::shared_ptr<Prefetch> prefetch
+                = lngFrame < level.prefetches.size() ? level.prefetches[lngFrame] : nullptr;
+            if (!prefetch)
+                continue;
+            FrameSlot slot;
+            slot.intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
+            slot.intFrameInParent = static_cast<int>(lngFrame);
+            const std::vector<int> frameElements = level.page.document->FrameElements();
+            if (lngFrame < frameElements.size())
+                slot.strName = level.page.document->AttributeValue(frameElements[lngFrame], QStringLiteral("name"));
+            AwaitFrame(prefetch, slot);
+            return;
+        }
+        // Its frames have loaded: now its load handlers, timers and replies.
+        if (level.page.scripted && !level.blnSettling) {
+            level.blnSettling = true;
+            const quint64 lngGeneration = m_lngGeneration;
+            connect(
+                level.page.scripted.get(), &ScriptedDocument::Settled, this,
+                [this, lngGeneration] {
+                    if (lngGeneration != m_lngGeneration)
+                        return;
+                    // A frame that sends itself elsewhere from its load handler or a timer: the new
+                    // page loads in its place, and the frame's level makes way for it.
+                    if (m_levels.size() > 1 && m_blnScriptNavigation
+                        && m_scriptNavigationFrom == m_levels.back().page.scripted.get()) {
+                        FrameSlot slot;
+                        slot.intTopFrame = m_levels.back().intTopFrame;
+                        slot.intFrameInParent = m_levels.back().intFrameInParent;
+                        slot.strName = m_levels.back().strFrameName;
+                        const ScriptedDocument* frameDocument = m_levels.back().page.scripted.get();
+                        auto level = std::move(m_levels.back());
+                        m_levels.pop_back();
+                        if (FollowScriptNavigation(frameDocument, &slot))
+                            return;
+                        m_levels.push_back(std::move(level));
+                    } else if (FollowScriptNavigation()) {
+                        return;
+                    }
+                    ContinueFrames();
+                },
+                Qt::SingleShotConnection);
+            level.page.scripted->Settle();
+            return;
+        }
+        const QString strUrl = level.page.strUrl;
+        m_levels.pop_back();
+        if (m_levels.empty())
+            ReleaseScripts();
+        QueueCompletion(strUrl, m_levels.empty());
     }
-    if (!m_loads[static_cast<size_t>(intNode)].blnLoaded)
-        return false;
-    m_loads[static_cast<size_t>(intNode)].blnReported = true;
-    QueueCompletion(m_loads[static_cast<size_t>(intNode)].page.strUrl, intNode == 0);
-    return true;
+}
+
+void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot)
+{
+    LoadedPage page = BuildPage(result, strReportedUrl);
+    RunPageScripts(std::move(page), &slot, [this, slot](LoadedPage loaded) {
+        if (slot.intTopFrame >= 0 && slot.intTopFrame < static_cast<int>(m_frames.size())) {
+            m_frames[static_cast<size_t>(slot.intTopFrame)] = loaded;
+            m_frames[static_cast<size_t>(slot.intTopFrame)].scripted.reset();
+        }
+        PushLevel(std::move(loaded), slot.intTopFrame, slot.intFrameInParent, slot.strName);
+        ContinueFrames();
+    });
 }
 
 void BrowserEngine::QueueCompletion(const QString& strUrl, bool blnTopLevel)
@@ -354,6 +600,7 @@ bool BrowserEngine::Submit(const LoadedPage& page, int intForm)
     request.contentType = form.contentType;
     request.referrer = page.url;
     CancelActivity();
+    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     StartTopLoad(request, split.strShown);
     return true;
 }
@@ -419,5 +666,5 @@ QString BrowserEngine::DocumentHtml() const
 
 bool BrowserEngine::IsLoading() const
 {
-    return !m_loads.empty();
+    return m_fetch != nullptr || !m_levels.empty() || m_intScriptPhases > 0;
 }

@@ -11,24 +11,33 @@
 #include <QTimer>
 #include <QUrl>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class CredentialStore;
 class HtmlDocument;
+class PageFetch;
+class ScriptEngine;
+class ScriptedDocument;
 class QNetworkAccessManager;
+struct FetchResult;
 
-// The headless browser that a run drives: HTTP/1.1 through Qt Network (redirects, cookies, Basic
-// and Digest authentication), pages parsed into our own small tree, no script executed.
+// The headless browser that a run drives: HTTP/1.1 through libcurl (redirects, cookies, Basic
+// and Digest authentication), pages parsed into our own small tree, the pages' own scripts run
+// within fixed bounds (ScriptedDocument.h): a document completes after its scripts, its load
+// handlers and its timers have run, so its text and HTML are those that the scripts left.
 //
 // One instance serves one run. Navigate() returns at once; every document that finishes loading
 // - the frames of a frameset first, each after its own frames, then the top-level document - is
-// reported once through the document-complete handler, always from the event loop. Frames load
-// side by side (a few connections at a time) but are reported in document order. A navigation,
-// with its redirects and frames, completes within one total bound. A failed navigation
-// completes with an error document under the address that failed, whose text holds "Action
-// canceled" (or "DNS Error" when the name does not resolve). A new navigation cancels the load
-// in flight and any pending refresh; nothing is ever retried.
+// reported once through the document-complete handler, always from the event loop. A document's
+// frames are fetched side by side (a few connections at a time) as soon as it is known which
+// they are, and are then handled - scripts and all - one after the other in document order, as
+// before. A navigation, with its redirects, frames and the navigations its scripts make,
+// completes within one total bound. A failed navigation completes with an error document under
+// the address that failed, whose text holds "Action canceled" (or "DNS Error" when the name does
+// not resolve). A new navigation cancels the load in flight and any pending refresh; nothing is
+// ever retried.
 class BrowserEngine : public QObject, public RouterBrowser
 {
     Q_OBJECT
@@ -71,31 +80,61 @@ private:
         QByteArray charset;
         QByteArray refresh; // the Refresh header of its response
         std::shared_ptr<HtmlDocument> document;
+        QByteArray parsedSource; // what the document was parsed from, while its scripts are to run
+        std::shared_ptr<ScriptedDocument> scripted;
     };
 
-    // One document of the navigation under way: the top-level document (node 0) or a frame.
-    // A node's frames are loaded side by side, a few at a time.
-    struct LoadNode
+    // Where a frame's document goes: its number among the top-level document's frames (-1 below
+    // the first level), its number and name in its parent.
+    struct FrameSlot
+    {
+        int intTopFrame = -1;
+        int intFrameInParent = 0;
+        QString strName;
+    };
+
+    // A frame fetched ahead, while the documents before it are still being handled.
+    struct Prefetch
     {
         FetchRequest request;
         QString strReportedUrl;
-        int intParent = -1;
-        int intTopFrame = -1; // its number among the top-level document's frames, -1 for others
-        int intDepth = 0; // frame levels below the top-level document
-        std::vector<int> children; // in document order
-        LoadedPage page;
         PageFetch* fetch = nullptr;
-        bool blnLoaded = false;
-        bool blnReported = false;
+        bool blnDone = false;
+        FetchResult result;
+    };
+
+    // A document whose frames are being handled one after the other.
+    struct FrameLevel
+    {
+        LoadedPage page;
+        std::vector<QUrl> frameUrls; // invalid: nothing to load for that frame
+        std::vector<std::shared_ptr<Prefetch>> prefetches; // by frame; none for a frame not loaded
+        size_t lngNextFrame = 0;
+        int intTopFrame = -1; // its number among the top-level document's frames, -1 for the top
+        int intFrameInParent = 0;
+        QString strFrameName;
+        bool blnSettling = false; // its load handlers and timers have been started
     };
 
     void CancelActivity();
     void StartTopLoad(const FetchRequest& request, const QString& strReportedUrl);
-    void StartWaitingLoads();
-    void OnLoaded(int intNode, const FetchResult& result);
-    void AddFrameLoads(int intNode);
-    bool IsAncestorUrl(int intNode, const QUrl& url) const;
-    bool ReportReady(int intNode);
+    void StartFetch(const FetchRequest& request);
+    void OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot);
+    void PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent = 0, const QString& strFrameName = {});
+    void StartFrameFetch(const FetchRequest& request, const FrameSlot& slot);
+    void StartPrefetches();
+    void AwaitFrame(const std::shared_ptr<Prefetch>& prefetch, const FrameSlot& slot);
+    // Runs the page's scripts while it is parsed (when it has any), then continues with the page.
+    // slot: the frame the page loads into, nullptr for the top-level page.
+    void RunPageScripts(LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation);
+    ScriptedDocument* ScriptedLevel(size_t lngLevel);
+    std::shared_ptr<ScriptedDocument> MakeScripted(const LoadedPage& page);
+    // Follows a navigation that a script asked for: a frame whose own document (frameDocument)
+    // navigates loads the new page in its place; any other navigation replaces the whole page.
+    bool FollowScriptNavigation(const ScriptedDocument* frameDocument = nullptr, const FrameSlot* slot = nullptr);
+    void ReleaseScripts();
+    void ContinueFrames();
+    bool IsAncestorUrl(const QUrl& url) const;
     void QueueCompletion(const QString& strUrl, bool blnTopLevel);
     void ScheduleRefresh();
     bool Submit(const LoadedPage& page, int intForm);
@@ -109,12 +148,24 @@ private:
 
     LoadedPage m_top;
     std::vector<LoadedPage> m_frames; // the top-level document's frames by number
-    std::vector<LoadNode> m_loads; // the navigation under way, empty once it has completed
-    std::deque<int> m_waiting; // loads waiting for a connection
-    int m_intActiveLoads = 0;
+    std::vector<FrameLevel> m_levels;
     int m_intFramesLoaded = 0;
-    QDeadlineTimer m_deadline; // the whole navigation, frames and redirects included
 
+    PageFetch* m_fetch = nullptr;
+    std::vector<std::shared_ptr<Prefetch>> m_prefetches; // of the navigation under way
+    std::deque<std::shared_ptr<Prefetch>> m_waitingPrefetches; // for a free connection
+    int m_intActivePrefetches = 0;
+    std::shared_ptr<Prefetch> m_awaited; // the frame to be handled next, not yet arrived
+    FrameSlot m_awaitedSlot;
+    QDeadlineTimer m_deadline; // the whole navigation: redirects, frames, script navigations
+    std::vector<PageFetch*> m_scriptFetches; // external scripts and requests of the pages' scripts
+    std::shared_ptr<ScriptEngine> m_scripts; // the script heap of the current top-level page
+    std::vector<std::shared_ptr<ScriptedDocument>> m_scriptedPages; // its documents with a window
+    int m_intScriptPhases = 0; // pages whose scripts are running
+    bool m_blnScriptNavigation = false;
+    FetchRequest m_scriptNavigation;
+    const ScriptedDocument* m_scriptNavigationFrom = nullptr;
+    int m_intScriptNavigations = 0; // navigations made by scripts since the last Navigate()
     quint64 m_lngGeneration = 0; // counts navigations; late results of an earlier one are dropped
     QTimer m_refreshTimer;
     QUrl m_refreshTarget;

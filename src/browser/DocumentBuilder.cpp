@@ -224,6 +224,7 @@ HtmlNode ConvertElement(const GumboNode* gumboNode)
     node.strTag = TagName(element);
     if (!(gumboNode->parse_flags & GUMBO_INSERTION_IMPLIED))
         node.intSourceOffset = static_cast<int>(element.start_pos.offset);
+    node.intParseOffset = static_cast<int>(element.start_pos.offset);
     node.attributes.reserve(element.attributes.length);
     node.children.reserve(element.children.length);
     for (unsigned int intAttr = 0; intAttr < element.attributes.length; ++intAttr) {
@@ -293,12 +294,14 @@ void ConvertTree(const GumboNode* gumboDocument, HtmlDocument* document)
         case GUMBO_NODE_COMMENT:
             node.kind = HtmlNodeKind::Comment;
             node.strText = QString::fromUtf8(gumboNode->v.text.text);
+            node.intParseOffset = static_cast<int>(gumboNode->v.text.start_pos.offset);
             break;
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_CDATA:
         case GUMBO_NODE_WHITESPACE:
             node.kind = HtmlNodeKind::Text;
             node.strText = QString::fromUtf8(gumboNode->v.text.text);
+            node.intParseOffset = static_cast<int>(gumboNode->v.text.start_pos.offset);
             break;
         case GUMBO_NODE_DOCUMENT:
             continue;
@@ -322,37 +325,65 @@ HtmlDocument EmptyPage()
     document.AppendNode(body, intHtml);
     return document;
 }
-} // namespace
 
-bool BuildHtmlDocument(const QByteArray& utf8, HtmlDocument* document)
+// Parses bytes that the guard has already been over.
+bool ParseInto(const QByteArray& bytes, GumboTag fragmentContext, HtmlDocument* document)
 {
-    const GuardedMarkup guarded = GuardMarkup(utf8);
-    if (guarded.blnOverBudget) {
-        *document = EmptyPage();
-        return false;
-    }
     ParserMemory memory(kParserBudgetBytes);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParserMemory::Allocate;
     options.deallocator = &ParserMemory::Deallocate;
     options.userdata = &memory;
     options.max_errors = 0; // the parse errors are of no use here
+    options.fragment_context = fragmentContext;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
 
     const GumboOutput* output
-        = ParseWithinBudget(&memory, &options, guarded.bytes.constData(), static_cast<size_t>(guarded.bytes.size()));
-    if (!output) {
+        = ParseWithinBudget(&memory, &options, bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (!output)
+        return false;
+    ConvertTree(output->document, document);
+    return true;
+}
+} // namespace
+
+bool BuildHtmlDocument(const QByteArray& utf8, HtmlDocument* document, QByteArray* parsed)
+{
+    GuardedMarkup guarded = GuardMarkup(utf8);
+    *document = HtmlDocument();
+    if (guarded.blnOverBudget || !ParseInto(guarded.bytes, GUMBO_TAG_LAST, document)) {
         *document = EmptyPage();
         return false;
     }
-    *document = HtmlDocument();
-    ConvertTree(output->document, document);
     document->SetFormEndOffsets(guarded.formEndOffsets);
+    if (parsed)
+        *parsed = std::move(guarded.bytes);
     return true;
+}
+
+HtmlDocument BuildHtmlDocumentFromUtf8(QByteArray* utf8)
+{
+    HtmlDocument document;
+    if (!BuildHtmlDocument(*utf8, &document, utf8))
+        qWarning("page markup too costly to parse; shown as an empty page");
+    return document;
 }
 
 HtmlDocument BuildHtmlDocument(const QString& strHtml)
 {
+    QByteArray utf8 = strHtml.toUtf8();
+    return BuildHtmlDocumentFromUtf8(&utf8);
+}
+
+HtmlDocument BuildHtmlFragment(const QString& strHtml, const QString& strContextTag)
+{
+    const QByteArray tag = strContextTag.toLatin1();
+    GumboTag context = gumbo_tag_enum(tag.constData());
+    if (context == GUMBO_TAG_UNKNOWN || context == GUMBO_TAG_LAST)
+        context = GUMBO_TAG_DIV;
+    const GuardedMarkup guarded = GuardMarkup(strHtml.toUtf8());
     HtmlDocument document;
-    BuildHtmlDocument(strHtml.toUtf8(), &document);
+    if (guarded.blnOverBudget || !ParseInto(guarded.bytes, context, &document))
+        return HtmlDocument();
     return document;
 }

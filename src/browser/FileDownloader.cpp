@@ -73,6 +73,16 @@ void FileDownloader::BeginDownload(const QString& strURL, const QString& strFile
     m_fetch->Start(request);
 }
 
+void FileDownloader::CancelDownload()
+{
+    if (blnDownloadComplete)
+        return;
+    DiscardFetch();
+    strFileContents.clear();
+    blnDownloadError = true;
+    blnDownloadComplete = true;
+}
+
 void FileDownloader::OnFinished(const FetchResult& result)
 {
     m_fetch->deleteLater();

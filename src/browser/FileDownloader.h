@@ -37,6 +37,7 @@ public:
     // Resets the fields and starts the download; returns at once. strFilename only names the
     // download. A download still in flight is abandoned: only the latest one completes.
     void BeginDownload(const QString& strURL, const QString& strFilename) override;
+    void CancelDownload() override;
 
     bool DownloadComplete() const override { return blnDownloadComplete; }
     bool DownloadError() const override { return blnDownloadError; }

@@ -29,6 +29,7 @@ HtmlDocument::HtmlDocument()
 {
     HtmlNode document;
     document.kind = HtmlNodeKind::Document;
+    document.intSerial = intDocumentNode;
     m_nodes.push_back(std::move(document));
 }
 
@@ -36,6 +37,11 @@ int HtmlDocument::AppendNode(HtmlNode node, int intParent)
 {
     const int intNumber = NodeCount();
     node.intParent = intParent;
+    node.intSerial = intNumber;
+    if (!m_serialToNode.empty()) {
+        node.intSerial = static_cast<int>(m_serialToNode.size());
+        m_serialToNode.push_back(intNumber);
+    }
     m_nodes.push_back(std::move(node));
     if (intParent >= 0)
         m_nodes[static_cast<size_t>(intParent)].children.push_back(intNumber);
@@ -98,12 +104,13 @@ int HtmlDocument::ElementById(const QString& strId) const
     if (strId.isEmpty())
         return -1;
     const QString strIdName = QStringLiteral("id");
-    for (int intNode = 0; intNode < NodeCount(); ++intNode) {
+    const int intEnd = AttachedEnd();
+    for (int intNode = 0; intNode < intEnd; ++intNode) {
         if (Node(intNode).kind == HtmlNodeKind::Element && AttributeValue(intNode, strIdName) == strId)
             return intNode;
     }
     const QString strNameName = QStringLiteral("name");
-    for (int intNode = 0; intNode < NodeCount(); ++intNode) {
+    for (int intNode = 0; intNode < intEnd; ++intNode) {
         if (Node(intNode).kind == HtmlNodeKind::Element && AttributeValue(intNode, strNameName) == strId)
             return intNode;
     }
@@ -113,7 +120,8 @@ int HtmlDocument::ElementById(const QString& strId) const
 std::vector<int> HtmlDocument::ElementsByTag(const char* strTag) const
 {
     std::vector<int> elements;
-    for (int intNode = 0; intNode < NodeCount(); ++intNode) {
+    const int intEnd = AttachedEnd();
+    for (int intNode = 0; intNode < intEnd; ++intNode) {
         if (IsElement(intNode, strTag))
             elements.push_back(intNode);
     }
@@ -123,7 +131,8 @@ std::vector<int> HtmlDocument::ElementsByTag(const char* strTag) const
 std::vector<int> HtmlDocument::FrameElements() const
 {
     std::vector<int> frames;
-    for (int intNode = 0; intNode < NodeCount(); ++intNode) {
+    const int intEnd = AttachedEnd();
+    for (int intNode = 0; intNode < intEnd; ++intNode) {
         if (IsElement(intNode, "frame") || IsElement(intNode, "iframe"))
             frames.push_back(intNode);
     }
@@ -161,7 +170,8 @@ std::vector<int> HtmlDocument::FormControls(int intForm) const
         const auto itEnd = std::upper_bound(m_formEndOffsets.begin(), m_formEndOffsets.end(), intStart);
         intEnd = itEnd == m_formEndOffsets.end() ? std::numeric_limits<int>::max() : *itEnd;
     }
-    for (int intNode = 0; intNode < NodeCount(); ++intNode) {
+    const int intAttachedEnd = AttachedEnd();
+    for (int intNode = 0; intNode < intAttachedEnd; ++intNode) {
         const HtmlNode& node = Node(intNode);
         if (node.kind != HtmlNodeKind::Element || !IsListedControl(node.strTag))
             continue;
@@ -335,4 +345,109 @@ void HtmlDocument::SetControlValue(int intNode, const QString& strValue)
             Node(intOption).intSelected = blnMatch ? 1 : 0;
         }
     }
+}
+
+void HtmlDocument::KeepSerials()
+{
+    if (!m_serialToNode.empty())
+        return;
+    m_serialToNode.resize(m_nodes.size());
+    for (size_t lngNode = 0; lngNode < m_nodes.size(); ++lngNode)
+        m_serialToNode[static_cast<size_t>(m_nodes[lngNode].intSerial)] = static_cast<int>(lngNode);
+}
+
+int HtmlDocument::CreateNode(HtmlNode node)
+{
+    KeepSerials();
+    const int intNumber = NodeCount();
+    node.intParent = -1;
+    node.children.clear();
+    node.intSerial = static_cast<int>(m_serialToNode.size());
+    m_serialToNode.push_back(intNumber);
+    m_nodes.push_back(std::move(node));
+    m_blnOrdered = false;
+    return intNumber;
+}
+
+void HtmlDocument::Detach(int intNode)
+{
+    HtmlNode& node = Node(intNode);
+    if (node.intParent < 0)
+        return;
+    std::vector<int>& siblings = Node(node.intParent).children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), intNode), siblings.end());
+    node.intParent = -1;
+    KeepSerials();
+    m_blnOrdered = false;
+}
+
+void HtmlDocument::InsertChild(int intParent, int intChild, int intBefore)
+{
+    if (intChild == intDocumentNode || intParent == intChild)
+        return;
+    // A node cannot go under one of its own descendants.
+    for (int intAncestor = intParent; intAncestor >= 0; intAncestor = Node(intAncestor).intParent) {
+        if (intAncestor == intChild)
+            return;
+    }
+    Detach(intChild);
+    std::vector<int>& children = Node(intParent).children;
+    auto itBefore = intBefore < 0 ? children.end() : std::find(children.begin(), children.end(), intBefore);
+    children.insert(itBefore, intChild);
+    Node(intChild).intParent = intParent;
+    KeepSerials();
+    m_blnOrdered = false;
+}
+
+int HtmlDocument::NodeBySerial(int intSerial) const
+{
+    if (intSerial < 0)
+        return -1;
+    if (m_serialToNode.empty())
+        return intSerial < NodeCount() ? intSerial : -1;
+    return intSerial < static_cast<int>(m_serialToNode.size()) ? m_serialToNode[static_cast<size_t>(intSerial)] : -1;
+}
+
+void HtmlDocument::Renumber()
+{
+    if (m_blnOrdered)
+        return;
+    // New numbers in pre-order: the tree from the document node, then every detached subtree.
+    const int intCount = NodeCount();
+    std::vector<int> order;
+    order.reserve(static_cast<size_t>(intCount));
+    std::vector<int> pending;
+    auto walk = [&](int intRoot) {
+        pending.push_back(intRoot);
+        while (!pending.empty()) {
+            const int intNode = pending.back();
+            pending.pop_back();
+            order.push_back(intNode);
+            const std::vector<int>& children = Node(intNode).children;
+            for (auto it = children.rbegin(); it != children.rend(); ++it)
+                pending.push_back(*it);
+        }
+    };
+    walk(intDocumentNode);
+    for (int intNode = 1; intNode < intCount; ++intNode) {
+        if (Node(intNode).intParent < 0)
+            walk(intNode);
+    }
+    std::vector<int> newNumber(static_cast<size_t>(intCount), -1);
+    for (size_t lngPosition = 0; lngPosition < order.size(); ++lngPosition)
+        newNumber[static_cast<size_t>(order[lngPosition])] = static_cast<int>(lngPosition);
+    std::vector<HtmlNode> nodes;
+    nodes.reserve(order.size());
+    for (int intOld : order) {
+        HtmlNode node = std::move(m_nodes[static_cast<size_t>(intOld)]);
+        if (node.intParent >= 0)
+            node.intParent = newNumber[static_cast<size_t>(node.intParent)];
+        for (int& intChild : node.children)
+            intChild = newNumber[static_cast<size_t>(intChild)];
+        nodes.push_back(std::move(node));
+    }
+    m_nodes = std::move(nodes);
+    for (size_t lngNode = 0; lngNode < m_nodes.size(); ++lngNode)
+        m_serialToNode[static_cast<size_t>(m_nodes[lngNode].intSerial)] = static_cast<int>(lngNode);
+    m_blnOrdered = true;
 }

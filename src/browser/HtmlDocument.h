@@ -9,6 +9,10 @@
 //
 // Nodes live in one flat vector and refer to each other by number; nothing here recurses, so a
 // tree of any depth is walked and destroyed without touching the stack.
+//
+// Scripts change the tree: the change operations below leave the numbering out of document order
+// until Renumber() restores it, and the queries expect it restored. Nodes keep their serial
+// number through renumbering; nodes taken out of the tree stay in the vector, after the tree.
 
 enum class HtmlNodeKind : quint8 { Document, Element, Text, Comment };
 
@@ -27,6 +31,8 @@ struct HtmlNode
     int intParent = -1;
     std::vector<int> children;
     int intSourceOffset = -1; // byte offset of the start tag in the parsed source, -1 when implied
+    int intParseOffset = -1; // offset of the markup that made the node, implied elements included
+    int intSerial = -1; // stable number of the node in its document, kept when nodes are renumbered
 
     // Form control state changed through the element operations (not through the markup).
     bool blnValueSet = false;
@@ -48,6 +54,8 @@ public:
     void ReserveNodes(int intCount) { m_nodes.reserve(static_cast<size_t>(intCount)); }
 
     int NodeCount() const { return static_cast<int>(m_nodes.size()); }
+    // The end of the tree: nodes from here on are detached ones.
+    int AttachedEnd() const { return SubtreeEnd(intDocumentNode); }
     const HtmlNode& Node(int intNode) const { return m_nodes[static_cast<size_t>(intNode)]; }
     HtmlNode& Node(int intNode) { return m_nodes[static_cast<size_t>(intNode)]; }
 
@@ -97,7 +105,23 @@ public:
     // Lower-case type of an input element ("text" when missing or unknown).
     QString InputType(int intInput) const;
 
+    // Changes made by scripts. A new node starts detached.
+    int CreateNode(HtmlNode node);
+    // Moves intChild (with its subtree) under intParent, before intBefore (-1: as the last child).
+    void InsertChild(int intParent, int intChild, int intBefore);
+    void Detach(int intNode);
+    // Numbers the nodes in document order again: the tree first, then each detached subtree.
+    void Renumber();
+    bool IsOrdered() const { return m_blnOrdered; }
+    // The node with that serial number, -1 when there is none.
+    int NodeBySerial(int intSerial) const;
+    const std::vector<int>& FormEndOffsets() const { return m_formEndOffsets; }
+
 private:
+    void KeepSerials();
+
     std::vector<HtmlNode> m_nodes;
+    std::vector<int> m_serialToNode; // empty while every serial equals its node's number
+    bool m_blnOrdered = true;
     std::vector<int> m_formEndOffsets;
 };

@@ -244,8 +244,8 @@ void PageFetch::SendRequest()
     if (m_credentials && m_credentials->Lookup(url, &credentials)) {
         // A challenge is answered once: a refusal of the answer ends the request with it.
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-        curl_easy_setopt(easy, CURLOPT_USERNAME, credentials.strUser.toUtf8().constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, credentials.strPassword.toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_USERNAME, AnsiBytes(credentials.strUser).constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, AnsiBytes(credentials.strPassword).constData());
     }
 
     curl_slist_free_all(m_headers);

@@ -1,5 +1,34 @@
 #include "browser/UrlCredentials.h"
 
+#include <QStringDecoder>
+
+QByteArray AnsiBytes(const QString& strText)
+{
+    // windows-1252 is Latin-1 but for the bytes 0x80 to 0x9F, which carry other characters.
+    static const QString strHighBytes = [] {
+        QByteArray bytes;
+        for (int intByte = 0x80; intByte <= 0x9F; ++intByte)
+            bytes += static_cast<char>(intByte);
+        QStringDecoder decoder("windows-1252");
+        return decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromLatin1(bytes);
+    }();
+    QByteArray bytes;
+    for (qsizetype lngAt = 0; lngAt < strText.size(); ++lngAt) {
+        const char16_t chr = strText.at(lngAt).unicode();
+        const qsizetype lngHigh = strHighBytes.size() == 0x20 ? strHighBytes.indexOf(QChar(chr)) : -1;
+        if (lngHigh >= 0)
+            bytes += static_cast<char>(0x80 + lngHigh);
+        else if (chr < 0x80 || (chr >= 0xA0 && chr <= 0xFF))
+            bytes += static_cast<char>(chr);
+        else
+            bytes += '?';
+        // A character outside the basic plane is one "?", not two.
+        if (QChar::isHighSurrogate(chr) && lngAt + 1 < strText.size() && strText.at(lngAt + 1).isLowSurrogate())
+            ++lngAt;
+    }
+    return bytes;
+}
+
 SplitUrl SplitUserInfo(const QString& strUrl)
 {
     SplitUrl split;

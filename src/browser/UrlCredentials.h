@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QUrl>
@@ -33,6 +34,11 @@ SplitUrl SplitUserInfo(const QUrl& url);
 
 // The address as notifications, traces and the screen get it.
 QString ShownUrl(const QUrl& url);
+
+// The bytes a challenge answer carries for a user name or password: the desktop's ANSI code page,
+// windows-1252, as the form posts already send it (routers expect it); a character that
+// windows-1252 cannot express is sent as "?", as the desktop's conversion does.
+QByteArray AnsiBytes(const QString& strText);
 
 class CredentialStore
 {

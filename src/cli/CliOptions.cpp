@@ -1,117 +1,142 @@
 #include "cli/CliOptions.h"
 
+#include "config/CommandLine.h"
+#include "run/RouterAddress.h"
+
+#include <QCommandLineParser>
+
 namespace
 {
-bool TakeValue(const QStringList& arguments, int& i, const QString& strOption, QString& strValue, QString& strError)
+const QString strProgram = QStringLiteral("quorvane-cli");
+
+// The parser with every option of the program.
+struct CliParser
 {
-    if (i + 1 >= arguments.size()) {
-        strError = QStringLiteral("option %1 needs a value").arg(strOption);
-        return false;
+    CliParser()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Runs the router diagnostic (or the Class II data dump) without a window and prints the report on\n"
+            "standard output; status lines and messages go to standard error. The settings come from the\n"
+            "application folder as the window would load them; every option overrides one value for this run\n"
+            "only. The profile is never written, the clipboard never touched and the password never printed."));
+        parser.addOption({ QStringLiteral("app-dir"),
+            QStringLiteral("Application folder to load from (default: the program's own folder, or the user's data "
+                           "folder when that one cannot be written to)."),
+            QStringLiteral("dir") });
+        parser.addOption(
+            { QStringLiteral("class"), QStringLiteral("Router class: I, II or V."), QStringLiteral("class") });
+        parser.addOption({ QStringLiteral("ip"),
+            QStringLiteral("Router address: an IP address or host name; empty for the default gateway."),
+            QStringLiteral("address") });
+        parser.addOption(
+            { QStringLiteral("port"), QStringLiteral("Router web port, 1 to 65535."), QStringLiteral("number") });
+        parser.addOption({ QStringLiteral("user"), QStringLiteral("Administrator name."), QStringLiteral("name") });
+        parser.addOption({ QStringLiteral("password"),
+            QStringLiteral("Router password. Every user of this computer can read it in the process list while the "
+                           "run lasts: prefer --password-file or QUORVANE_PASSWORD."),
+            QStringLiteral("password") });
+        parser.addOption({ QStringLiteral("password-file"),
+            QStringLiteral("Read the router password from the first line of <file> (\"-\": standard input)."),
+            QStringLiteral("file") });
+        parser.addOption({ QStringLiteral("censor"), QStringLiteral("Censor addresses and network names.") });
+        parser.addOption({ QStringLiteral("no-censor"), QStringLiteral("Do not censor the report.") });
+        parser.addOption({ QStringLiteral("ipconfig"), QStringLiteral("Record the PC's IP configuration.") });
+        parser.addOption({ QStringLiteral("no-ipconfig"), QStringLiteral("Skip the IP configuration.") });
+        parser.addOption(
+            { QStringLiteral("ping-host"), QStringLiteral("Internet host pinged by name."), QStringLiteral("name") });
+        parser.addOption({ QStringLiteral("ping-ip"), QStringLiteral("Internet host pinged by address."),
+            QStringLiteral("address") });
+        parser.addOption({ QStringLiteral("dump"), QStringLiteral("Run the Class II data dump instead.") });
+        parser.addOption({ QStringLiteral("trace"), QStringLiteral("Write the page trace log.txt.") });
+        helpOption = parser.addHelpOption();
+        versionOption = parser.addVersionOption();
     }
-    strValue = arguments.at(++i);
-    return true;
+
+    QCommandLineParser parser;
+    QCommandLineOption helpOption { QStringLiteral("help") };
+    QCommandLineOption versionOption { QStringLiteral("version") };
+};
+
+std::optional<QString> OptionalValue(const QCommandLineParser& parser, const QString& strName)
+{
+    if (!parser.isSet(strName))
+        return std::nullopt;
+    return parser.value(strName);
 }
 } // namespace
 
 QString CliUsage()
 {
-    return QStringLiteral("usage: quorvane-cli [--app-dir DIR] [--class I|II|V] [--ip ADDR] [--port N] [--user NAME]\n"
-                          "                    [--password PW] [--censor|--no-censor] [--ipconfig|--no-ipconfig]\n"
-                          "                    [--ping-host NAME] [--ping-ip ADDR] [--dump] [--trace]\n");
+    CliParser cli;
+    return CommandLine::HelpText(cli.parser, strProgram,
+        QStringLiteral(
+            "Without --password or --password-file the password comes from the environment variable\n"
+            "QUORVANE_PASSWORD, else from the profile; when there is none and standard input is a terminal,\n"
+            "it is asked for without being shown.\n"
+            "\n"
+            "Exit status: 0 when the run finished normally (or the dump completed), 3 when it ended any other\n"
+            "way, 2 for a usage error.\n"));
 }
 
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError)
 {
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString strArg = arguments.at(i);
-        QString strValue;
-        // Accept --option=value as well as --option value.
-        const int intEquals = static_cast<int>(strArg.indexOf(QLatin1Char('=')));
-        bool blnInlineValue = false;
-        if (strArg.startsWith(QStringLiteral("--")) && intEquals > 2) {
-            strValue = strArg.mid(intEquals + 1);
-            strArg = strArg.left(intEquals);
-            blnInlineValue = true;
-        }
-        auto value = [&](QString& strOut) {
-            if (blnInlineValue) {
-                strOut = strValue;
-                return true;
-            }
-            return TakeValue(arguments, i, strArg, strOut, strError);
-        };
-        auto flag = [&]() {
-            if (blnInlineValue) {
-                strError = QStringLiteral("option %1 takes no value").arg(strArg);
-                return false;
-            }
-            return true;
-        };
+    CliParser cli;
+    QCommandLineParser& parser = cli.parser;
+    if (!parser.parse(QStringList { strProgram } + arguments)) {
+        strError = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        strError = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+        return false;
+    }
+    options.blnHelp = parser.isSet(cli.helpOption) || parser.isSet(QStringLiteral("help-all"));
+    options.blnVersion = parser.isSet(cli.versionOption);
 
-        QString strOut;
-        if (strArg == QLatin1String("--app-dir")) {
-            if (!value(options.strAppDir))
-                return false;
-        } else if (strArg == QLatin1String("--class")) {
-            if (!value(strOut))
-                return false;
-            const QString strClass = strOut.toUpper();
-            if (strClass == QLatin1String("I"))
-                options.intClassIndex = 0;
-            else if (strClass == QLatin1String("II"))
-                options.intClassIndex = 1;
-            else if (strClass == QLatin1String("V"))
-                options.intClassIndex = 2;
-            else {
-                strError = QStringLiteral("option --class takes I, II or V, not \"%1\"").arg(strOut);
-                return false;
-            }
-        } else if (strArg == QLatin1String("--ip")) {
-            if (!value(strOut))
-                return false;
-            options.strAddress = strOut;
-        } else if (strArg == QLatin1String("--port")) {
-            if (!value(strOut))
-                return false;
-            options.strPort = strOut;
-        } else if (strArg == QLatin1String("--user")) {
-            if (!value(strOut))
-                return false;
-            options.strUser = strOut;
-        } else if (strArg == QLatin1String("--password")) {
-            if (!value(strOut))
-                return false;
-            options.strPassword = strOut;
-        } else if (strArg == QLatin1String("--ping-host")) {
-            if (!value(strOut))
-                return false;
-            options.strPingHost = strOut;
-        } else if (strArg == QLatin1String("--ping-ip")) {
-            if (!value(strOut))
-                return false;
-            options.strPingIP = strOut;
-        } else if (strArg == QLatin1String("--censor") || strArg == QLatin1String("--no-censor")) {
-            if (!flag())
-                return false;
-            options.intCensor = strArg == QLatin1String("--censor") ? 1 : 0;
-        } else if (strArg == QLatin1String("--ipconfig") || strArg == QLatin1String("--no-ipconfig")) {
-            if (!flag())
-                return false;
-            options.intIPConfig = strArg == QLatin1String("--ipconfig") ? 1 : 0;
-        } else if (strArg == QLatin1String("--dump")) {
-            if (!flag())
-                return false;
-            options.blnDump = true;
-        } else if (strArg == QLatin1String("--trace")) {
-            if (!flag())
-                return false;
-            options.blnTrace = true;
-        } else if (strArg == QLatin1String("--help") || strArg == QLatin1String("-h")) {
-            options.blnHelp = true;
-        } else {
-            strError = QStringLiteral("unknown option %1").arg(strArg);
+    options.strAppDir = parser.value(QStringLiteral("app-dir"));
+    if (const auto strClass = OptionalValue(parser, QStringLiteral("class"))) {
+        const QString strUpper = strClass->toUpper();
+        if (strUpper == QLatin1String("I"))
+            options.intClassIndex = 0;
+        else if (strUpper == QLatin1String("II"))
+            options.intClassIndex = 1;
+        else if (strUpper == QLatin1String("V"))
+            options.intClassIndex = 2;
+        else {
+            strError = QStringLiteral("Option '--class' takes I, II or V, not '%1'.").arg(*strClass);
             return false;
         }
+    }
+    options.strAddress = OptionalValue(parser, QStringLiteral("ip"));
+    if (options.strAddress) {
+        strError = CheckRouterAddress(*options.strAddress);
+        if (!strError.isEmpty())
+            return false;
+    }
+    options.strPort = OptionalValue(parser, QStringLiteral("port"));
+    if (options.strPort) {
+        strError = CheckRouterPort(*options.strPort);
+        if (!strError.isEmpty())
+            return false;
+    }
+    options.strUser = OptionalValue(parser, QStringLiteral("user"));
+    options.strPassword = OptionalValue(parser, QStringLiteral("password"));
+    options.strPasswordFile = OptionalValue(parser, QStringLiteral("password-file"));
+    if (options.strPassword && options.strPasswordFile) {
+        strError = QStringLiteral("Options '--password' and '--password-file' cannot be used together.");
+        return false;
+    }
+    options.strPingHost = OptionalValue(parser, QStringLiteral("ping-host"));
+    options.strPingIP = OptionalValue(parser, QStringLiteral("ping-ip"));
+    options.blnDump = parser.isSet(QStringLiteral("dump"));
+    options.blnTrace = parser.isSet(QStringLiteral("trace"));
+
+    // Of two opposite switches the last one given counts.
+    for (const QString& strName : parser.optionNames()) {
+        if (strName == QLatin1String("censor") || strName == QLatin1String("no-censor"))
+            options.intCensor = strName == QLatin1String("censor") ? 1 : 0;
+        else if (strName == QLatin1String("ipconfig") || strName == QLatin1String("no-ipconfig"))
+            options.intIPConfig = strName == QLatin1String("ipconfig") ? 1 : 0;
     }
     return true;
 }

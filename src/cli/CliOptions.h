@@ -13,6 +13,7 @@ struct CliOptions
     std::optional<QString> strPort;
     std::optional<QString> strUser;
     std::optional<QString> strPassword;
+    std::optional<QString> strPasswordFile;
     std::optional<int> intCensor;
     std::optional<int> intIPConfig;
     std::optional<QString> strPingHost;
@@ -20,9 +21,13 @@ struct CliOptions
     bool blnDump = false;
     bool blnTrace = false;
     bool blnHelp = false;
+    bool blnVersion = false;
 };
 
-// Parses arguments (without the program name). On a usage error returns false and sets
-// strError to a one-line message naming the bad option.
+// Parses arguments (without the program name). On a usage error returns false and sets strError
+// to a one-line message naming the bad option or value. An address or port that is not one is a
+// usage error (an empty address is one: it stands for the default gateway).
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError);
+
+// The whole --help text.
 QString CliUsage();

@@ -50,8 +50,11 @@ void CliRunHost::SetStatus(const QString& strText)
 void CliRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
 {
     const QString strKind = icon == MessageIcon::Exclamation ? QStringLiteral("warning") : QStringLiteral("message");
+    // The window puts the finished report on the clipboard; here it goes to standard output.
+    QString strSaid = strText;
+    strSaid.replace(QStringLiteral("copied into the clipboard"), QStringLiteral("written to standard output"));
     WriteLines(
-        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strText);
+        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strSaid);
 }
 
 std::shared_ptr<RouterBrowser> CliRunHost::CreateBrowser()

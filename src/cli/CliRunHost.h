@@ -9,7 +9,8 @@ class BrowserEngine;
 class FileDownloader;
 
 // Run host without a window: the fields are plain values, status and message-box texts go to a
-// line sink (standard error), message boxes never wait, and the clipboard is never touched.
+// line sink (standard error), message boxes never wait, and the clipboard is never touched: the
+// report goes to standard output instead, and the messages say so.
 class CliRunHost : public StandardRunHost
 {
     Q_OBJECT

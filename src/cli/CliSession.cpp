@@ -1,22 +1,29 @@
 #include "cli/CliSession.h"
 
 #include "cli/CliRunHost.h"
+#include "config/CommandLine.h"
+#include "config/DataFolder.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
 #include "dump/ClassIIDump.h"
 #include "readers/VendorTable.h"
 #include "run/DiagnosticRun.h"
+#include "run/RouterAddress.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 
 int RunCliSession(const CliOptions& options, const std::function<void(const QString&)>& reportSink,
-    const std::function<void(const QString&)>& lineSink)
+    const std::function<void(const QString&)>& lineSink, const PasswordPromptFn& passwordPrompt)
 {
+    const QString strProgram = QStringLiteral("quorvane-cli");
     QString strFolder = options.strAppDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.strAppDir;
-    strFolder = QDir(strFolder).absolutePath();
+    const DataFolder folder = ChooseDataFolder(QDir(strFolder).absolutePath(), UserDataFolder());
+    strFolder = folder.strFolder;
+    if (!folder.blnWritable)
+        lineSink(QStringLiteral("warning: ") + folder.WarningText());
 
     ProfileDefaults defaults;
     if (options.strPingHost)
@@ -37,16 +44,30 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
         profile.strPingIP = *options.strPingIP;
     // The window offers Data Dump only while Class II is selected; so does the command line.
     if (options.blnDump && profile.intRouterClass != 2) {
-        lineSink(QStringLiteral("quorvane-cli: --dump needs a Class II router (--class II)"));
+        lineSink(CommandLine::UsageErrorLine(
+            strProgram, QStringLiteral("Option '--dump' needs a Class II router (--class II).")));
         return intExitUsage;
     }
+    // The options were checked when they were read; values from the profile are checked here, before
+    // anything is sent.
+    const QString strAddress = options.strAddress.value_or(profile.strRouterIP);
+    const QString strPort = options.strPort.value_or(profile.strPort);
+    for (const QString& strProblem : { CheckRouterAddress(strAddress), CheckRouterPort(strPort) }) {
+        if (!strProblem.isEmpty()) {
+            lineSink(CommandLine::UsageErrorLine(strProgram, strProblem));
+            return intExitUsage;
+        }
+    }
+    QString strPassword = options.strPassword.value_or(profile.strPassword);
+    if (strPassword.isEmpty() && passwordPrompt)
+        strPassword = passwordPrompt().value_or(QString());
 
     CliRunHost host(lineSink);
     host.SetAppFolder(profile.strAppFolder);
     host.SetFieldText(RunField::Admin, options.strUser.value_or(profile.strAdmin));
-    host.SetFieldText(RunField::Password, options.strPassword.value_or(profile.strPassword));
-    host.SetFieldText(RunField::Address, options.strAddress.value_or(profile.strRouterIP));
-    host.SetFieldText(RunField::Port, options.strPort.value_or(profile.strPort));
+    host.SetFieldText(RunField::Password, strPassword);
+    host.SetFieldText(RunField::Address, strAddress);
+    host.SetFieldText(RunField::Port, strPort);
     host.SetCheckValue(RunCheck::HidePassword, profile.intHidePassword);
     host.SetCheckValue(RunCheck::SavePassword, profile.intSavePassword);
     host.SetCheckValue(RunCheck::IPConfig, options.intIPConfig.value_or(profile.intIPConfig));

@@ -2,6 +2,8 @@
 // to standard output exactly as the report box would show it; everything else to standard error.
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
+#include "cli/PasswordSource.h"
+#include "config/AppInfo.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,32 +11,37 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quorvane-cli"));
-
-    auto writeError = [](const QString& strLine) {
-        const QByteArray line = strLine.toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-        std::fflush(stderr);
-    };
+    // The window and the command line share the user's data folder, which is named after the
+    // application.
+    QCoreApplication::setApplicationName(AppInfo::AppTitle());
+    const QString strProgram = QStringLiteral("quorvane-cli");
 
     CliOptions options;
     QString strError;
     if (!ParseCliOptions(QCoreApplication::arguments().mid(1), options, strError)) {
-        writeError(QStringLiteral("quorvane-cli: ") + strError);
+        CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
         return intExitUsage;
     }
     if (options.blnHelp) {
-        const QByteArray usage = CliUsage().toUtf8();
-        std::fwrite(usage.constData(), 1, static_cast<size_t>(usage.size()), stdout);
+        CommandLine::WriteOut(CliUsage());
         return 0;
+    }
+    if (options.blnVersion) {
+        CommandLine::WriteOut(CommandLine::VersionLine(strProgram));
+        return 0;
+    }
+    options.strPassword = PasswordFromOptions(options, strError);
+    if (!strError.isEmpty()) {
+        CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
+        return intExitUsage;
     }
 
     return RunCliSession(
-        options,
-        [](const QString& strReport) {
-            const QByteArray report = strReport.toUtf8();
-            std::fwrite(report.constData(), 1, static_cast<size_t>(report.size()), stdout);
-            std::fflush(stdout);
-        },
-        writeError);
+        options, [](const QString& strReport) { CommandLine::WriteOut(strReport); },
+        [](const QString& strLine) { CommandLine::WriteErr(strLine + QLatin1Char('\n')); },
+        []() -> std::optional<QString> {
+            if (!IsTerminal(fileno(stdin)))
+                return std::nullopt;
+            return PromptPassword(fileno(stdin), fileno(stderr));
+        });
 }

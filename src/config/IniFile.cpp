@@ -5,11 +5,20 @@
 #include <QList>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace
 {
 
 const QByteArray bytUtf8Bom("\xEF\xBB\xBF");
+const QByteArray bytUtf16LeBom("\xFF\xFE");
+const QByteArray bytUtf16BeBom("\xFE\xFF");
 
 bool IsBlank(QChar chr)
 {
@@ -45,6 +54,40 @@ bool IsValidUtf8(const QByteArray& bytText)
     return !decoder.hasError();
 }
 
+// UTF-16 files are recognised by their byte-order mark. They are edited as UTF-8 text (without the
+// mark) and converted back, so that the line editing below works on one kind of bytes; the
+// conversion there and back keeps every character and line break.
+std::optional<QStringConverter::Encoding> Utf16Encoding(const QByteArray& bytText)
+{
+    if (bytText.startsWith(bytUtf16LeBom))
+        return QStringConverter::Utf16LE;
+    if (bytText.startsWith(bytUtf16BeBom))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+QByteArray Utf16ToUtf8(const QByteArray& bytText, QStringConverter::Encoding encoding)
+{
+    // The mark itself is skipped here; a second one after it is kept as a character.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString strText = decoder(bytText.mid(bytUtf16LeBom.size()));
+    return strText.toUtf8();
+}
+
+QByteArray Utf8ToUtf16(const QByteArray& bytText, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
+    const QByteArray bytEncoded = encoder(QString::fromUtf8(bytText));
+    return (encoding == QStringConverter::Utf16LE ? bytUtf16LeBom : bytUtf16BeBom) + bytEncoded;
+}
+
+// The text the line editing works on: UTF-16 as UTF-8, everything else as it is.
+QByteArray EditableText(const QByteArray& bytText)
+{
+    const std::optional<QStringConverter::Encoding> utf16 = Utf16Encoding(bytText);
+    return utf16 ? Utf16ToUtf8(bytText, *utf16) : bytText;
+}
+
 bool FitsLatin1(const QString& strText)
 {
     for (const QChar chr : strText) {
@@ -54,15 +97,21 @@ bool FitsLatin1(const QString& strText)
     return true;
 }
 
+// One pair of matching double or single quotes around a value is not part of it.
+bool IsQuoted(const QString& strValue)
+{
+    if (strValue.size() < 2 || strValue.front() != strValue.back())
+        return false;
+    return strValue.front() == QLatin1Char('"') || strValue.front() == QLatin1Char('\'');
+}
+
 // A value that the reader would change (blanks at the ends are trimmed, one pair of enclosing
-// double quotes is removed) is stored inside one more pair of quotes.
+// quotes is removed) is stored inside one more pair of double quotes.
 QString StoredValue(const QString& strValue)
 {
     if (strValue.isEmpty())
         return strValue;
-    const bool blnQuoted
-        = strValue.size() >= 2 && strValue.startsWith(QLatin1Char('"')) && strValue.endsWith(QLatin1Char('"'));
-    if (blnQuoted || IsBlank(strValue.front()) || IsBlank(strValue.back()))
+    if (IsQuoted(strValue) || IsBlank(strValue.front()) || IsBlank(strValue.back()))
         return QLatin1Char('"') + strValue + QLatin1Char('"');
     return strValue;
 }
@@ -112,7 +161,7 @@ IniLine ParseLine(const QString& strLine)
     }
     line.strName = TrimBlanks(strText.left(intEquals));
     QString strValue = TrimBlanks(strText.mid(intEquals + 1));
-    if (strValue.size() >= 2 && strValue.startsWith(QLatin1Char('"')) && strValue.endsWith(QLatin1Char('"')))
+    if (IsQuoted(strValue))
         strValue = strValue.mid(1, strValue.size() - 2);
     line.strValue = strValue;
     return line;
@@ -292,6 +341,37 @@ private:
     QList<IniLine> m_arrLines;
 };
 
+// Whether everything written to the file has reached the disk. Some file systems report a lack of
+// space or a failed device only here, and the replacing step would not notice it.
+bool SyncedToDisk(QFileDevice& file)
+{
+#ifdef Q_OS_UNIX
+    // EINVAL: the file system cannot sync (nothing is held back that could fail later).
+    return ::fsync(file.handle()) == 0 || errno == EINVAL;
+#else
+    Q_UNUSED(file);
+    return true;
+#endif
+}
+
+// Writes bytText to a temporary file beside strFile and replaces strFile with it only when every
+// step succeeded; otherwise strFile keeps its previous contents and the temporary file is removed.
+// The file is written unbuffered: buffered data would only be written out while committing, and a
+// failure there (a full disk) would still replace the file with a cut-off copy.
+bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
+{
+    QSaveFile save(strFile);
+    if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const bool blnWritten = save.write(bytText) == bytText.size() && save.flush()
+        && save.error() == QFileDevice::NoError && SyncedToDisk(save);
+    if (!blnWritten) {
+        save.cancelWriting();
+        return false;
+    }
+    return save.commit();
+}
+
 } // namespace
 
 QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey)
@@ -300,7 +380,7 @@ QString ReadIniText(const QByteArray& bytText, const QString& strSection, const 
     const QString strWantedKey = TrimBlanks(strKey);
     if (strWantedSection.isEmpty() || strWantedKey.isEmpty())
         return QString();
-    return IniDocument(bytText).Value(strWantedSection, strWantedKey);
+    return IniDocument(EditableText(bytText)).Value(strWantedSection, strWantedKey);
 }
 
 bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString& strKey, const QString& strValue)
@@ -311,7 +391,8 @@ bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString
         return false;
     const QString strStored = StoredValue(strValue);
 
-    IniDocument document(bytText);
+    const std::optional<QStringConverter::Encoding> utf16 = Utf16Encoding(bytText);
+    IniDocument document(EditableText(bytText));
     if (!document.IsUtf8() && !FitsLatin1(strWantedSection + strWantedKey + strStored))
         document.ConvertToUtf8();
     QByteArray bytResult = document.WithValue(strWantedSection, strWantedKey, strStored);
@@ -321,7 +402,7 @@ bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString
         document.ConvertToUtf8();
         bytResult = document.WithValue(strWantedSection, strWantedKey, strStored);
     }
-    bytText = bytResult;
+    bytText = utf16 ? Utf8ToUtf16(bytResult, *utf16) : bytResult;
     return true;
 }
 
@@ -355,12 +436,5 @@ int WriteIni(const QString& strSection, const QString& strKey, const QString& st
     if (blnExists && bytText == bytOld)
         return 1;
 
-    QSaveFile save(strFile);
-    if (!save.open(QIODevice::WriteOnly))
-        return 0;
-    if (save.write(bytText) != bytText.size()) {
-        save.cancelWriting();
-        return 0;
-    }
-    return save.commit() ? 1 : 0;
+    return ReplaceFile(strFile, bytText) ? 1 : 0;
 }

@@ -14,7 +14,7 @@
 // - section and key names are compared without regard to letter case, and blanks (spaces, tabs)
 //   around names and values are ignored;
 // - keys are stored exactly as given, never escaped;
-// - a value wrapped in one pair of double quotes reads without them;
+// - a value wrapped in one pair of double quotes, or of single quotes, reads without them;
 // - a missing file, section or key reads as the empty string; when a section or key occurs twice,
 //   the first one counts;
 // - lines starting with ";" are comments; lines before the first section belong to none;
@@ -22,19 +22,22 @@
 //   other byte of the file, its comments, its order and its line-break style.
 //
 // Two things differ from the platform, both to avoid losing data: a value with blanks at either end
-// or wrapped in double quotes is written inside an extra pair of quotes, so that it reads back as it
-// was written; and a write that cannot be represented on one line (a line break in the value, a
+// or wrapped in quotes is written inside an extra pair of double quotes, so that it reads back as
+// it was written; and a write that cannot be represented on one line (a line break in the value, a
 // key holding "=" or a section name holding "]") is refused instead of corrupting the file.
 //
-// Files are read as UTF-8 when they are valid UTF-8 and as Latin-1 otherwise (profiles written on
-// the original platform are single-byte text); a write keeps the file's encoding whenever it can.
+// A file that starts with a UTF-16 byte-order mark (little or big endian) is read as UTF-16 and
+// written back as UTF-16 with the same mark. Other files are read as UTF-8 (a UTF-8 byte-order mark
+// is skipped and kept) when they are valid UTF-8 and as Latin-1 otherwise (profiles written on the
+// original platform are single-byte text); a write keeps the file's encoding whenever it can.
 
 // Returns the value of strKey in section strSection of strFile, or "" when any of them is missing.
 QString ReadIni(const QString& strSection, const QString& strKey, const QString& strFile);
 
 // Sets strKey in section strSection of strFile to strValue, creating the file, the section and the
-// key as needed. The new content is written to a temporary file in the same folder which then
-// replaces the old file, so an interrupted or failed write leaves the previous file intact.
+// key as needed. The new content is written to a temporary file in the same folder which replaces
+// the old file only when it was written completely, so a write that fails at any step (a full disk,
+// a read-only folder, an interrupted program) leaves the previous file whole.
 // Returns nonzero on success, 0 when the write was refused or failed.
 int WriteIni(const QString& strSection, const QString& strKey, const QString& strValue, const QString& strFile);
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-void PageTable::RegisterPage(const QString& strPath, int lngPage)
+void PageTable::RegisterPage(const QString& strPath, RouterPage lngPage)
 {
     if (!arrPages.empty() && arrPages.front().strPath.isEmpty())
         arrPages.front() = PageEntry { strPath, lngPage };
@@ -25,21 +25,21 @@ void PageTable::SortPages()
 void PageTable::RebuildPageTable(const RouterProfile& profile)
 {
     arrPages.assign(1, PageEntry {});
-    RegisterPage(profile.strLoginPage, intPageLogin);
-    RegisterPage(profile.strSystemLogPage, intPageSystemLog);
-    RegisterPage(profile.strAdslPage, intPageAdsl);
-    RegisterPage(profile.strDiagTestPage, intPageDiagTest);
-    RegisterPage(profile.strPppPage, intPagePpp);
-    RegisterPage(profile.strLogoutPage, intPageLogout);
-    RegisterPage(profile.strProductInfoPage, intPageProductInfo);
-    RegisterPage(profile.strModemStatusPage, intPageModemStatus);
-    RegisterPage(profile.strHomePage, intPageHome);
+    RegisterPage(profile.strLoginPage, RouterPage::Login);
+    RegisterPage(profile.strSystemLogPage, RouterPage::SystemLog);
+    RegisterPage(profile.strAdslPage, RouterPage::Adsl);
+    RegisterPage(profile.strDiagTestPage, RouterPage::DiagTest);
+    RegisterPage(profile.strPppPage, RouterPage::Ppp);
+    RegisterPage(profile.strLogoutPage, RouterPage::Logout);
+    RegisterPage(profile.strProductInfoPage, RouterPage::ProductInfo);
+    RegisterPage(profile.strModemStatusPage, RouterPage::ModemStatus);
+    RegisterPage(profile.strHomePage, RouterPage::Home);
     SortPages();
 }
 
-int PageTable::FindPage(const QString& strUrl) const
+RouterPage PageTable::FindPage(const QString& strUrl) const
 {
-    int lngPage = intPageNone;
+    RouterPage lngPage = RouterPage::None;
     for (const PageEntry& entry : arrPages) {
         if (!entry.strPath.isEmpty() && strUrl.contains(entry.strPath, Qt::CaseInsensitive))
             lngPage = entry.lngPage;

@@ -138,13 +138,17 @@ void RouterProfile::LoadProfile(PageTable& pages)
     pages.RebuildPageTable(*this);
 }
 
-void RouterProfile::SaveOnClose() const
+QStringList RouterProfile::SaveOnClose() const
 {
-    WriteIni(strOptions, QStringLiteral("Router INI"), strProfileName, strSettingsFile);
-
-    const auto writeOption = [this](const char* strKey, const QString& strValue) {
-        WriteIni(strOptions, QLatin1String(strKey), strValue, strProfileFile);
+    QStringList arrFailed;
+    const auto write = [&arrFailed](const QString& strKey, const QString& strValue, const QString& strFile) {
+        if (WriteIni(strOptions, strKey, strValue, strFile) == 0 && !arrFailed.contains(strFile))
+            arrFailed.append(strFile);
     };
+    write(QStringLiteral("Router INI"), strProfileName, strSettingsFile);
+
+    const auto writeOption
+        = [&](const char* strKey, const QString& strValue) { write(QLatin1String(strKey), strValue, strProfileFile); };
     writeOption("Admin name", strAdmin);
     writeOption("Port", strPort);
     writeOption("Save password", QString::number(intSavePassword));
@@ -155,4 +159,5 @@ void RouterProfile::SaveOnClose() const
     writeOption("Censor IPs", QString::number(intCensor));
     writeOption("Ping host name", strPingHost);
     writeOption("Router's IP address", strRouterIP);
+    return arrFailed;
 }

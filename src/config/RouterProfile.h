@@ -3,6 +3,7 @@
 #include "config/AppInfo.h"
 
 #include <QString>
+#include <QStringList>
 
 class PageTable;
 
@@ -53,9 +54,10 @@ public:
     // file is absent, and rebuilds the page table.
     void LoadProfile(PageTable& pages);
 
-    // Writes the class in use to Settings.ini and the options to the profile. Write failures are
-    // ignored: closing must never be held up.
-    void SaveOnClose() const;
+    // Writes the class in use to Settings.ini and the options to the profile. Every value is tried
+    // even after a failure, and a failed write leaves its file as it was. Returns the files that
+    // could not be written completely (none when everything was saved); closing is never held up.
+    QStringList SaveOnClose() const;
 
     // Configuration values and run variables.
     QString strAppFolder;

@@ -5,11 +5,14 @@
 #include "controls/SystemColours.h"
 #include "controls/Twips.h"
 
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -59,6 +62,8 @@ OrloSimpleButton::OrloSimpleButton(QWidget* parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Reached with Tab and by a click, as a push button is.
+    setFocusPolicy(Qt::StrongFocus);
     m_intTwipsPerPixel = Twips::TwipsPerPixelX(this);
     CentreCaption();
 }
@@ -77,6 +82,7 @@ void OrloSimpleButton::SetEnable(bool New_Val)
     m_blnEnable = New_Val;
     m_intState = New_Val ? StateNormal : StateDisabled;
     m_blnPressedHere = false;
+    m_blnSpaceDown = false;
     Repaint();
     setEnabled(New_Val);
     Q_EMIT PropertyChanged(QStringLiteral("Enable"));
@@ -197,6 +203,17 @@ QPoint OrloSimpleButton::CaptionPosition() const
     return m_ptCaption;
 }
 
+bool OrloSimpleButton::ShowsFocusFrame() const
+{
+    return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+QRect OrloSimpleButton::FocusFrame() const
+{
+    // One pixel clear of the two-pixel border on every side.
+    return rect().adjusted(3, 3, -3, -3);
+}
+
 bool OrloSimpleButton::IsInside(const QPoint& ptPixels) const
 {
     return ptPixels.x() >= 1 && ptPixels.x() < width() && ptPixels.y() >= 1 && ptPixels.y() < height();
@@ -232,6 +249,8 @@ void OrloSimpleButton::Repaint()
     ++m_intPaintCount;
 
     if (!m_imgFace.isNull()) {
+        // Drawn in the button's own pixels; the face's device pixel ratio puts the text and the
+        // border at the screen's resolution.
         QPainter painter(&m_imgFace);
         painter.setPen(Qt::black);
         painter.setFont(font());
@@ -239,12 +258,13 @@ void OrloSimpleButton::Repaint()
             QRect(m_ptCaption, m_szCaption), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_strCaption);
 
         const QColor clrBorder = QColor::fromRgb(GradientDrawing::ColourToRgb(m_lngBorderColour));
-        const int intWidth = m_imgFace.width();
-        const int intHeight = m_imgFace.height();
-        painter.fillRect(0, 0, intWidth, 2, clrBorder);
-        painter.fillRect(0, intHeight - 2, intWidth, 2, clrBorder);
-        painter.fillRect(0, 0, 2, intHeight, clrBorder);
-        painter.fillRect(intWidth - 2, 0, 2, intHeight, clrBorder);
+        const QSizeF szFace = m_imgFace.deviceIndependentSize();
+        const qreal dblWidth = szFace.width();
+        const qreal dblHeight = szFace.height();
+        painter.fillRect(QRectF(0, 0, dblWidth, 2), clrBorder);
+        painter.fillRect(QRectF(0, dblHeight - 2, dblWidth, 2), clrBorder);
+        painter.fillRect(QRectF(0, 0, 2, dblHeight), clrBorder);
+        painter.fillRect(QRectF(dblWidth - 2, 0, 2, dblHeight), clrBorder);
     }
     if (!m_blnInPaintEvent)
         update();
@@ -262,10 +282,15 @@ void OrloSimpleButton::PaintGradient(const QString& strDescription, int intDirec
     m_imgSurface.fill(palette().color(QPalette::Button));
     m_intLinesDrawn = GradientDrawing::DrawGradient(m_imgSurface, strDescription, intDirection);
 
-    m_imgFace = QImage(size(), QImage::Format_RGB32);
-    QPainter painter(&m_imgFace);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(QPoint(0, 0), size()), m_imgSurface);
+    // The surface is stretched in device pixels; the ratio is set afterwards for what is drawn on top.
+    const QSize szDevice = DeviceSize();
+    m_imgFace = QImage(szDevice, QImage::Format_RGB32);
+    {
+        QPainter painter(&m_imgFace);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(QRect(QPoint(0, 0), szDevice), m_imgSurface);
+    }
+    m_imgFace.setDevicePixelRatio(devicePixelRatio());
 }
 
 void OrloSimpleButton::CentreCaption()
@@ -277,7 +302,16 @@ void OrloSimpleButton::CentreCaption()
 
 void OrloSimpleButton::SizeSurface()
 {
-    m_szSurface = QSize(SurfaceSide(m_intResolution, width()), SurfaceSide(m_intResolution, height()));
+    const QSize szDevice = DeviceSize();
+    m_szSurface
+        = QSize(SurfaceSide(m_intResolution, szDevice.width()), SurfaceSide(m_intResolution, szDevice.height()));
+}
+
+QSize OrloSimpleButton::DeviceSize() const
+{
+    const qreal dblRatio = devicePixelRatio();
+    return QSize(static_cast<int>(std::ceil(width() * dblRatio - 1e-6)),
+        static_cast<int>(std::ceil(height() * dblRatio - 1e-6)));
 }
 
 void OrloSimpleButton::HandleResize()
@@ -293,8 +327,9 @@ void OrloSimpleButton::HandleResize()
 
 void OrloSimpleButton::paintEvent(QPaintEvent* /*event*/)
 {
-    if (m_imgFace.size() != size()) {
-        // First showing, or a size the face was not drawn for yet.
+    if (m_imgFace.size() != DeviceSize() || m_imgFace.devicePixelRatio() != devicePixelRatio()) {
+        // First showing, or a size or screen the face was not drawn for yet.
+        SizeSurface();
         m_blnInPaintEvent = true;
         m_blnForcePaint = true;
         Repaint();
@@ -305,6 +340,15 @@ void OrloSimpleButton::paintEvent(QPaintEvent* /*event*/)
         painter.fillRect(rect(), palette().color(QPalette::Button));
     else
         painter.drawImage(0, 0, m_imgFace);
+
+    // The focus frame is not part of the face, so gaining or losing the focus draws no gradient. As
+    // on the desktop's own buttons it shows once the keyboard is in use in the window.
+    if (ShowsFocusFrame()) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        // An outline of a width of one covers one pixel more to the right and below than its rectangle.
+        painter.drawRect(FocusFrame().adjusted(0, 0, -1, -1));
+    }
 }
 
 void OrloSimpleButton::resizeEvent(QResizeEvent* event)
@@ -330,6 +374,7 @@ void OrloSimpleButton::changeEvent(QEvent* event)
         m_blnEnable = isEnabled();
         m_intState = m_blnEnable ? StateNormal : StateDisabled;
         m_blnPressedHere = false;
+        m_blnSpaceDown = false;
         Repaint();
     }
 }
@@ -389,6 +434,65 @@ void OrloSimpleButton::leaveEvent(QEvent* event)
     // Without a button held the cursor has gone somewhere else: the same as a plain move outside.
     if (m_blnEnable && QGuiApplication::mouseButtons() == Qt::NoButton)
         MoveOutside();
+}
+
+void OrloSimpleButton::keyPressEvent(QKeyEvent* event)
+{
+    const bool blnPlain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (m_blnEnable && blnPlain && event->key() == Qt::Key_Space) {
+        // Held down: pressed look, no repeat; the click comes with the release.
+        if (!event->isAutoRepeat() && !m_blnSpaceDown) {
+            m_blnSpaceDown = true;
+            m_intState = StatePressed;
+            Repaint();
+        }
+        event->accept();
+        return;
+    }
+    if (m_blnEnable && blnPlain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            Q_EMIT ButtonClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void OrloSimpleButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && m_blnSpaceDown) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            ReleaseSpace(true);
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void OrloSimpleButton::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void OrloSimpleButton::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    // Leaving with Space still held takes the press back without a click.
+    if (m_blnSpaceDown)
+        ReleaseSpace(false);
+    update();
+}
+
+void OrloSimpleButton::ReleaseSpace(bool blnClick)
+{
+    m_blnSpaceDown = false;
+    if (m_blnEnable) {
+        m_intState = m_blnHovering ? StateHover : StateNormal;
+        Repaint();
+    }
+    if (blnClick && m_blnEnable)
+        Q_EMIT ButtonClick();
 }
 
 void OrloSimpleButton::MoveOutside()

@@ -13,8 +13,13 @@
 // The owner-drawn command button of the main window. It paints a multi-stop colour gradient that
 // depends on its state (normal, hover, pressed, disabled), its caption in black in the middle and a
 // two-pixel border. The gradient is drawn line by line on a surface of Resolution percent of the
-// button's size and stretched over the button. Drawing happens only when the state changes or a
-// property asks for it; between drawings the button shows the face it drew last.
+// button's size in device pixels and stretched over the button; caption and border are drawn at the
+// screen's own resolution. Drawing happens only when the state changes or a property asks for it;
+// between drawings the button shows the face it drew last.
+//
+// The button takes the focus with Tab or a click and shows it with a dotted frame inside the border.
+// While it has the focus, Space presses it (pressed look) and clicks on release; Enter and Return
+// click at once.
 //
 // Colours are 0x00BBGGRR values (red in the low byte). Colours given to the setters may also be
 // system colour references (0x80000000 | index), which are resolved once, when set.
@@ -97,7 +102,7 @@ public:
     // How many times the face has been drawn, and how many gradient lines the last drawing took.
     int PaintCount() const { return m_intPaintCount; }
     int LinesDrawn() const { return m_intLinesDrawn; }
-    // The reduced drawing surface as it was last drawn, before stretching.
+    // The reduced drawing surface as it was last drawn, before stretching (device pixels).
     const QImage& Surface() const { return m_imgSurface; }
     // Top-left corner of the caption in pixels.
     QPoint CaptionPosition() const;
@@ -106,6 +111,10 @@ public:
     int TwipsPerPixel() const { return m_intTwipsPerPixel; }
     // The first pixel row and column belong to the outside.
     bool IsInside(const QPoint& ptPixels) const;
+    // Whether the dotted focus frame shows (the button has the focus and the keyboard has been used
+    // in its window), and the rectangle whose outermost pixels it covers.
+    bool ShowsFocusFrame() const;
+    QRect FocusFrame() const;
 
 Q_SIGNALS:
     void ButtonClick();
@@ -123,6 +132,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void BuildGradients();
@@ -133,6 +146,10 @@ private:
     void HandleResize();
     void SetColourProperty(quint32& lngTarget, quint32 New_Val, const char* strName, bool blnRepaint);
     void MoveOutside();
+    void ReleaseSpace(bool blnClick);
+    // The button's size in pixels of the screen that shows it (its own size times the device pixel
+    // ratio, rounded up).
+    QSize DeviceSize() const;
 
     QString m_strCaption;
     bool m_blnEnable = blnDefaultEnable;
@@ -151,6 +168,7 @@ private:
     bool m_blnHovering = false;
     bool m_blnGradientsBuilt = false;
     bool m_blnPressedHere = false;
+    bool m_blnSpaceDown = false;
     QString m_arrGradients[4];
     int m_intTwipsPerPixel = 15;
 

@@ -23,44 +23,56 @@ void ClassIIDump::Start()
     m_run.StartDataDump();
 }
 
+bool ClassIIDump::AppendListedPages(QString& strDump)
+{
+    RunHost& host = m_run.Host();
+    const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
+    if (!QFileInfo(strListFile).isFile())
+        return true;
+    const QString strBase = QStringLiteral("http://") + host.FieldText(RunField::Address) + QStringLiteral(":")
+        + host.FieldText(RunField::Port);
+    const QString strList = ReadWholeFile(strListFile);
+    for (const QString& strLine : SplitPieces(strList, CRLF, Qt::CaseSensitive)) {
+        const QString strPage = TrimSpaces(strLine);
+        if (strPage.isEmpty())
+            continue;
+        host.SetStatus(strPage);
+        strDump += CRLF + strPage + CRLF;
+        QString strText = m_run.DownloadText(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
+        if (m_run.NoPageBoundPassed()) {
+            strDump += DiagnosticRun::NoPageLine();
+            return false;
+        }
+        host.ProcessEvents();
+        if (strText.isEmpty())
+            continue;
+        if (!DiagnosticRun::LoginAccepted(strText)) {
+            strDump += QStringLiteral("Could not log in. Please check your router's username and password.");
+            break;
+        }
+        strDump += strText.replace(QStringLiteral("\n"), CRLF) + CRLF;
+    }
+    return true;
+}
+
 void ClassIIDump::RunDataDump()
 {
     RunHost& host = m_run.Host();
     host.SetControlsEnabled(false);
     host.SetStatus(QStringLiteral("Data dump started - please wait"));
 
-    QString& strDump = m_run.strReportHead;
-    strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
-    const QString strBase = QStringLiteral("http://") + host.FieldText(RunField::Address) + QStringLiteral(":")
-        + host.FieldText(RunField::Port);
+    QString strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
+    const bool blnComplete = AppendListedPages(strDump);
 
-    const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
-    if (QFileInfo(strListFile).isFile()) {
-        const QString strList = ReadWholeFile(strListFile);
-        for (const QString& strLine : SplitPieces(strList, CRLF, Qt::CaseSensitive)) {
-            const QString strPage = TrimSpaces(strLine);
-            if (strPage.isEmpty())
-                continue;
-            host.SetStatus(strPage);
-            strDump += CRLF + strPage + CRLF;
-            QString strText = m_run.DownloadText(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
-            host.ProcessEvents();
-            if (strText.isEmpty())
-                continue;
-            if (!DiagnosticRun::LoginAccepted(strText)) {
-                strDump += QStringLiteral("Could not log in. Please check your router's username and password.");
-                break;
-            }
-            strDump += strText.replace(QStringLiteral("\n"), CRLF) + CRLF;
-        }
-    }
-
-    m_run.blnLoggedIn = false;
-    m_run.blnDataDump = false;
-    host.SetStatus(QStringLiteral("Data dump complete"));
     host.SetReportText(strDump);
-    if (!host.SetClipboardText(host.ReportText()))
-        host.SetStatus(QStringLiteral("Data dump complete - the dump could not be copied to the clipboard"));
+    if (blnComplete) {
+        host.SetStatus(QStringLiteral("Data dump complete"));
+        if (!host.SetClipboardText(host.ReportText()))
+            host.SetStatus(QStringLiteral("Data dump complete - the dump could not be copied to the clipboard"));
+    } else {
+        // Like the abnormal endings of a run: shown, but not put on the clipboard.
+        host.SetStatus(QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
+    }
     host.SetControlsEnabled(true);
-    m_run.EndRun(RunOutcome::Finished);
+    m_run.EndDataDump(strDump, blnComplete ? RunOutcome::Finished : RunOutcome::Abnormal);
 }

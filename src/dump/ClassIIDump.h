@@ -17,5 +17,9 @@ public:
     void RunDataDump();
 
 private:
+    // Appends each listed page's name and text to strDump. False when the router sent nothing
+    // for the whole no-page bound; the dump then stops after that page's name line.
+    bool AppendListedPages(QString& strDump);
+
     DiagnosticRun& m_run;
 };

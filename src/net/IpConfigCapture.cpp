@@ -1,35 +1,47 @@
 #include "net/IpConfigCapture.h"
 
 #include "net/DetachedScript.h"
+#include "net/platform/ListingCapture.h"
 #include "readers/TextHelpers.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <cerrno>
-#include <sys/stat.h>
-#endif
 
 namespace
 {
 const QChar chrSeparator = QDir::separator();
 
-// The box of an unexpected error: "Error: " + number + ", " + description.
-void ShowUnexpectedError(const ErrorBoxFn& errorBox, const QString& strTitle, int intError)
+// Paths cross into the platform layer in the form its file functions take.
+Native::NativeString ToNativePath(const QString& strPath)
 {
-    ShowErrorBox(errorBox, strTitle, QStringLiteral("Error: %1, %2").arg(intError).arg(qt_error_string(intError)));
+#ifdef Q_OS_WIN
+    return strPath.toStdWString();
+#else
+    return QFile::encodeName(strPath).toStdString();
+#endif
 }
 
+QString FromNativePath(const Native::NativeString& strPath)
+{
 #ifdef Q_OS_WIN
-constexpr int intInvalidArgument = ERROR_INVALID_NAME;
+    return QString::fromStdWString(strPath);
 #else
-constexpr int intInvalidArgument = EINVAL;
+    return QFile::decodeName(QByteArray::fromStdString(strPath));
 #endif
+}
+
+// The box of an unexpected error: "Error: " + number + ", " + description, under the title of the
+// operation in which it happened.
+void ShowShortNameError(const ErrorBoxFn& errorBox, const Native::ShortNameError& error)
+{
+    if (error.step == Native::ShortNameError::None)
+        return;
+    const QString strTitle = error.step == Native::ShortNameError::Path ? QStringLiteral("Get8_3_Err")
+                                                                        : QStringLiteral("GetShortNameSection_Err");
+    const int intCode = static_cast<int>(error.lngCode);
+    ShowErrorBox(errorBox, strTitle, QStringLiteral("Error: %1, %2").arg(intCode).arg(qt_error_string(intCode)));
+}
 } // namespace
 
 QString NetworkInfoScriptName()
@@ -43,32 +55,14 @@ QString NetworkInfoScriptName()
 
 QString CaptureIpConfig(const QString& strAppFolder, const ErrorBoxFn& errorBox, int intWaitLimitMs)
 {
-    const QString strShortFolder = GetShortPath(QDir::toNativeSeparators(strAppFolder), errorBox);
-    // A folder that cannot be resolved would leave the bare separator as working folder, that is
-    // the root of the drive: nothing is run from there.
-    if (strShortFolder.isEmpty())
-        return QString();
-    const QString strWorkingFolder = AddBackslash(strShortFolder);
-    const QString strScriptPath = strWorkingFolder + NetworkInfoScriptName();
-    const QString strOutputPath = strWorkingFolder + IpConfigFileName();
-
-    // A listing left over from an earlier capture must never pass for a new one.
-    if (QFileInfo::exists(strOutputPath) && !QFile::remove(strOutputPath))
-        return QString();
-    if (!QFileInfo(strScriptPath).isFile())
-        return QString();
-
-    const qint64 lngPid = StartScriptDetached(strScriptPath, strWorkingFolder);
-    if (lngPid < 0)
-        return QString();
-    WaitForProcessExit(lngPid, intWaitLimitMs);
-
-    if (!QFileInfo::exists(strOutputPath))
-        return QString();
-    const QString strListing = ReadWholeFile(strOutputPath);
-    QCoreApplication::processEvents();
-    QFile::remove(strOutputPath);
-    return NormaliseListingLineEnds(strListing);
+    Native::CaptureHooks hooks;
+    hooks.waitForExit
+        = [](const Native::ScriptProcess& script, int intLimitMs) { return WaitForScriptExit(script, intLimitMs); };
+    hooks.afterRead = [] { QCoreApplication::processEvents(); };
+    const Native::ListingCapture capture = Native::CaptureListing(ToNativePath(QDir::toNativeSeparators(strAppFolder)),
+        ToNativePath(NetworkInfoScriptName()), ToNativePath(IpConfigFileName()), intWaitLimitMs, hooks);
+    ShowShortNameError(errorBox, capture.error);
+    return NormaliseListingLineEnds(QString::fromStdWString(capture.strListing));
 }
 
 QString NormaliseListingLineEnds(const QString& strText)
@@ -122,68 +116,18 @@ QString AddBackslash(const QString& strPath)
 
 QString GetShortPath(const QString& strPath, const ErrorBoxFn& errorBox)
 {
-    // A NUL would cut the path short on its way to the file system, which would then look at a
-    // different path.
-    if (strPath.contains(QChar(0))) {
-        ShowUnexpectedError(errorBox, QStringLiteral("Get8_3_Err"), intInvalidArgument);
-        return QString();
-    }
-    const qsizetype intFirst = strPath.indexOf(chrSeparator);
-    if (intFirst < 0)
-        return QString();
-
-    QString strResult = strPath.left(intFirst + 1);
-    qsizetype intPos = intFirst + 1;
-    while (intPos < strPath.size()) {
-        const QString strComponent = TextBefore(strPath.mid(intPos), chrSeparator);
-        const QString strShortName = GetShortName(strResult + strComponent, errorBox);
-        if (strShortName.isEmpty())
-            return QString();
-        strResult += strShortName + chrSeparator;
-        intPos += strComponent.size() + 1;
-    }
-    strResult.chop(1);
-    return strResult;
+    Native::ShortNameError error;
+    const QString strShortPath = FromNativePath(Native::GetShortPath(ToNativePath(strPath), error));
+    ShowShortNameError(errorBox, error);
+    return strShortPath;
 }
 
 QString GetShortName(const QString& strPath, const ErrorBoxFn& errorBox)
 {
-    const QString strTitle = QStringLiteral("GetShortNameSection_Err");
-    if (strPath.contains(QChar(0))) {
-        ShowUnexpectedError(errorBox, strTitle, intInvalidArgument);
-        return QString();
-    }
-    // A path that ends with a separator names a folder's contents rather than an entry.
-    if (strPath.isEmpty() || strPath.endsWith(chrSeparator))
-        return QString();
-
-#ifdef Q_OS_WIN
-    WIN32_FIND_DATAW found {};
-    const HANDLE hFind = ::FindFirstFileW(reinterpret_cast<const wchar_t*>(strPath.utf16()), &found);
-    if (hFind == INVALID_HANDLE_VALUE) {
-        const DWORD lngError = ::GetLastError();
-        if (lngError != ERROR_FILE_NOT_FOUND && lngError != ERROR_PATH_NOT_FOUND && lngError != ERROR_INVALID_NAME
-            && lngError != ERROR_BAD_NETPATH && lngError != ERROR_NOT_READY)
-            ShowUnexpectedError(errorBox, strTitle, static_cast<int>(lngError));
-        return QString();
-    }
-    ::FindClose(hFind);
-    if (found.cAlternateFileName[0] == L'\0')
-        return QString::fromWCharArray(found.cFileName);
-    return QString::fromWCharArray(found.cAlternateFileName);
-#else
-    // No short names here: an existing entry keeps its own name.
-    struct stat info
-    {
-    };
-    if (::lstat(QFile::encodeName(strPath).constData(), &info) != 0) {
-        const int intError = errno;
-        if (intError != ENOENT && intError != ENOTDIR)
-            ShowUnexpectedError(errorBox, strTitle, intError);
-        return QString();
-    }
-    return strPath.mid(strPath.lastIndexOf(chrSeparator) + 1);
-#endif
+    Native::ShortNameError error;
+    const QString strShortName = FromNativePath(Native::GetShortName(ToNativePath(strPath), error));
+    ShowShortNameError(errorBox, error);
+    return strShortName;
 }
 
 QString TextBefore(const QString& strText, const QString& strDelimiter)

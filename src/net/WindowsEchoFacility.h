@@ -4,8 +4,8 @@
 
 #ifdef Q_OS_WIN
 
-// Echo service of the platform's ICMP helper library (IcmpCreateFile, IcmpSendEcho,
-// IcmpCloseHandle), with the sockets library started in version 1.1 around each probe.
+// Echo service of the platform's ICMP helper library, with the sockets library started in version
+// 1.1 around each probe: the Qt side of the plain calls in net/platform/IcmpEcho.h.
 class WindowsEchoFacility : public EchoFacility
 {
 public:

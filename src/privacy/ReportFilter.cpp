@@ -1,30 +1,81 @@
 #include "privacy/ReportFilter.h"
 
+#include "privacy/AddressMatcher.h"
 #include "readers/TextHelpers.h"
 
+#include <QStringMatcher>
 #include <QStringView>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace
 {
 const QString strCrLf = QStringLiteral("\r\n");
 const QString strZeroHardwareAddress = QStringLiteral("00-00-00-00-00-00");
+const QString strEthernetMacLabel = QStringLiteral("Ethernet MAC ").toCaseFolded();
+const QString strSsidLabel = QStringLiteral("SSID=").toCaseFolded();
+
+// Searches that ignore letter case look for case-folded texts in the case-folded line, which
+// compares as a search without regard to case does, and is done once per line instead of once
+// per text sought.
+QString CaseFolded(const QString& strText)
+{
+    // Report lines are nearly always plain ASCII, where folding is lowering A-Z.
+    QString strFolded(strText.size(), Qt::Uninitialized);
+    QChar* folded = strFolded.data();
+    for (qsizetype i = 0; i < strText.size(); ++i) {
+        const char16_t c = strText.at(i).unicode();
+        if (c >= 0x80)
+            return strText.toCaseFolded();
+        folded[i] = QChar(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c);
+    }
+    return strFolded;
+}
+
+std::vector<QStringMatcher> CaseFoldedMatchers(const QStringList& texts)
+{
+    std::vector<QStringMatcher> matchers;
+    for (const QString& strText : texts)
+        matchers.emplace_back(strText.toCaseFolded(), Qt::CaseSensitive);
+    return matchers;
+}
+
+bool ContainsAny(const QString& strFoldedLine, const std::vector<QStringMatcher>& matchers)
+{
+    return std::any_of(matchers.cbegin(), matchers.cend(),
+        [&](const QStringMatcher& matcher) { return matcher.indexIn(strFoldedLine) >= 0; });
+}
 
 // Lines holding any of these (in any case) name public hosts, name servers, the network layout or
 // the PC's own listing; their numbers are never collected for censoring.
-const QStringList& ExemptKeywords()
+bool HasExemptKeyword(const QString& strFoldedLine)
 {
-    static const QStringList keywords = QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
-                                                       "IP Address. . . . . . . . . . . . :^http://")
-                                            .split(QLatin1Char('^'));
-    return keywords;
+    static const std::vector<QStringMatcher> keywords
+        = CaseFoldedMatchers(QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
+                                            "IP Address. . . . . . . . . . . . :^http://")
+                                 .split(QLatin1Char('^')));
+    return ContainsAny(strFoldedLine, keywords);
 }
 
-bool HasExemptKeyword(const QString& strLine)
+// Lines that name a firmware, software or hardware version, the first thing a helper on the forum
+// asks for. A marker counts at the start of a word or of a capitalised part ("FirmwareVersion"), not
+// inside one ("conversion").
+bool IsVersionLine(const QString& strLine, const QString& strFoldedLine)
 {
-    for (const QString& strKeyword : ExemptKeywords()) {
-        if (strLine.contains(strKeyword, Qt::CaseInsensitive))
-            return true;
+    static const QStringList markers { QStringLiteral("Firmware"), QStringLiteral("Version"),
+        QStringLiteral("Software"), QStringLiteral("F/W") };
+    static const std::vector<QStringMatcher> foldedMarkers = CaseFoldedMatchers(markers);
+    if (!ContainsAny(strFoldedLine, foldedMarkers))
+        return false;
+    for (const QString& strMarker : markers) {
+        for (qsizetype at = strLine.indexOf(strMarker, 0, Qt::CaseInsensitive); at >= 0;
+             at = strLine.indexOf(strMarker, at + 1, Qt::CaseInsensitive)) {
+            if (at == 0 || !strLine.at(at - 1).isLetter())
+                return true;
+            if (strLine.at(at - 1).isLower() && strLine.at(at).isUpper())
+                return true;
+        }
     }
     return false;
 }
@@ -114,7 +165,8 @@ bool IsIpv6Address(QStringView token)
 // colon) replaced by the mask; other lines come back unchanged.
 QString MaskDuidLine(const QString& strLine)
 {
-    const qsizetype label = strLine.indexOf(QStringLiteral("DHCPv6 Client DUID"), 0, Qt::CaseInsensitive);
+    static const QStringMatcher duidLabel(QStringLiteral("DHCPv6 Client DUID"), Qt::CaseInsensitive);
+    const qsizetype label = duidLabel.indexIn(strLine);
     if (label < 0)
         return strLine;
     const qsizetype colon = strLine.indexOf(QLatin1Char(':'), label);
@@ -185,28 +237,79 @@ QString MaskIpv6Addresses(const QString& strLine)
     return strResult;
 }
 
+QString MaskHardwareAddresses(const QString& strLine)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> stretches;
+    const qsizetype size = strLine.size();
+    const auto IsPairAt
+        = [&](qsizetype at) { return at + 1 < size && IsHexDigit(strLine.at(at)) && IsHexDigit(strLine.at(at + 1)); };
+    qsizetype i = 0;
+    while (i < size) {
+        if (!IsPairAt(i) || (i > 0 && IsWordChar(strLine.at(i - 1)))) {
+            ++i;
+            continue;
+        }
+        // A chain of pairs joined by one kind of separator, starting at a word start.
+        const QChar chSeparator = i + 2 < size ? strLine.at(i + 2) : QChar();
+        qsizetype end = i + 2;
+        qsizetype lastPair = i;
+        int intPairs = 1;
+        // Six zero pairs in a row: the all-zero address, alone or in front of a longer one.
+        const auto IsZeroPairAt = [&](qsizetype at) {
+            return strLine.at(at) == QLatin1Char('0') && strLine.at(at + 1) == QLatin1Char('0');
+        };
+        int intZeroPairs = IsZeroPairAt(i) ? 1 : 0;
+        bool blnHoldsZeroAddress = false;
+        if (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')) {
+            while (end < size && strLine.at(end) == chSeparator && IsPairAt(end + 1)) {
+                lastPair = end + 1;
+                intZeroPairs = IsZeroPairAt(end + 1) ? intZeroPairs + 1 : 0;
+                blnHoldsZeroAddress = blnHoldsZeroAddress || intZeroPairs >= 6;
+                end += 3;
+                ++intPairs;
+            }
+        }
+        if (end < size && IsWordChar(strLine.at(end))) {
+            // Glued to a word: every chain that starts inside this one ends here too.
+            i = end;
+            continue;
+        }
+        if (intPairs < 6) {
+            // The last pair may begin a chain with the other separator.
+            i = std::max(i + 1, lastPair);
+            continue;
+        }
+        if (!blnHoldsZeroAddress)
+            stretches.emplace_back(i, end);
+        i = end;
+    }
+    if (stretches.empty())
+        return strLine;
+    QString strResult;
+    qsizetype copied = 0;
+    for (const auto& [start, end] : stretches) {
+        strResult += QStringView(strLine).mid(copied, start - copied);
+        strResult += strHardwareMask;
+        copied = end;
+    }
+    strResult += QStringView(strLine).mid(copied);
+    return strResult;
+}
+
 QStringList FindDottedNumbers(const QString& strLine)
 {
-    // A time stamp in front of the first "|" is skipped.
-    QStringView examined(strLine);
-    const int lngFirstDigit = FindDigit(strLine, false);
-    const qsizetype bar = strLine.indexOf(QLatin1Char('|')) + 1;
-    if (lngFirstDigit > 0 && bar > lngFirstDigit)
-        examined = examined.mid(bar);
-
     QStringList runs;
-    const QString strExamined = examined.toString();
     qsizetype from = 0;
-    while (from < strExamined.size()) {
-        if (strExamined.at(from) < QLatin1Char('0') || strExamined.at(from) > QLatin1Char('9')) {
+    while (from < strLine.size()) {
+        if (strLine.at(from) < QLatin1Char('0') || strLine.at(from) > QLatin1Char('9')) {
             ++from;
             continue;
         }
         int lngStart = static_cast<int>(from) + 1;
-        const int lngEnd = EndOfNumber(strExamined, lngStart);
-        // A run that reaches the end of the text is a run all the same.
-        const qsizetype end = lngEnd == 0 ? strExamined.size() : lngEnd - 1;
-        QString strRun = strExamined.mid(from, end - from);
+        const int lngEnd = EndOfNumber(strLine, lngStart);
+        // A run that reaches the end of the line is a run all the same.
+        const qsizetype end = lngEnd == 0 ? strLine.size() : lngEnd - 1;
+        QString strRun = strLine.mid(from, end - from);
         from = end;
         if (CountOccurrences(strRun, QStringLiteral(".")) < 3)
             continue;
@@ -234,25 +337,46 @@ QString FilterReport(const QString& strText, int intCensor)
 
     QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
     QStringList candidates;
-    for (QString& strLine : lines) {
+    std::vector<bool> versionLines(static_cast<size_t>(lines.size()));
+    for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+        QString& strLine = lines[intLine];
         // Every test looks at the line as it came; a later replacement overrides an earlier one.
         const QString strOriginal = strLine;
+        const QString strFolded = CaseFolded(strOriginal);
         if (IsHardwareAddressLine(strOriginal))
             strLine = strPhysicalAddressLine;
-        if (strOriginal.contains(QStringLiteral("Ethernet MAC "), Qt::CaseInsensitive))
+        if (strFolded.contains(strEthernetMacLabel))
             strLine = strEthernetMacLine;
-        if (strOriginal.contains(QStringLiteral("SSID="), Qt::CaseInsensitive))
+        if (strFolded.contains(strSsidLabel))
             strLine = strSsidLine;
-        strLine = MaskIdentifiers(strLine);
-        if (strOriginal.contains(QLatin1Char('.')) && FindDigit(strOriginal, false) > 0
-            && !HasExemptKeyword(strOriginal))
+        strLine = MaskHardwareAddresses(MaskIdentifiers(strLine));
+        if (!strOriginal.contains(QLatin1Char('.')) || FindDigit(strOriginal, false) == 0)
+            continue;
+        // A version line keeps its dotted numbers: they are neither collected nor hidden, unless
+        // one of them is an address that another line names.
+        if (IsVersionLine(strOriginal, strFolded))
+            versionLines[static_cast<size_t>(intLine)] = true;
+        else if (!HasExemptKeyword(strFolded)) {
             candidates += FindDottedNumbers(strOriginal);
+            // A mask that took the edge of a number ("DUID: 0.0.2.1" loses its first digit to
+            // the DUID mask) leaves the rest of it to be hidden as it now stands.
+            if (strLine != strOriginal)
+                candidates += FindDottedNumbers(strLine);
+        }
     }
 
-    QString strFiltered = lines.join(strCrLf);
-    for (const QString& strCandidate : candidates)
-        strFiltered.replace(strCandidate, strAddressMask, Qt::CaseSensitive);
-    return strFiltered;
+    // All candidates in one pass over each line. Where candidates overlap (one the front or the end
+    // of another) the whole stretch is hidden, which hides at least what replacing them one by one
+    // in any order would.
+    const AddressMatcher matcher(candidates);
+    if (!matcher.IsEmpty()) {
+        for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+            QString& strLine = lines[intLine];
+            strLine = versionLines[static_cast<size_t>(intLine)] ? matcher.MaskWholeRuns(strLine, strAddressMask)
+                                                                 : matcher.MaskOccurrences(strLine, strAddressMask);
+        }
+    }
+    return lines.join(strCrLf);
 }
 
 QString CensorMacAddresses(const QString& strText)

@@ -20,6 +20,11 @@ const QString CRLF = QStringLiteral("\r\n");
 const QString strAboutBlank = QStringLiteral("about:blank");
 } // namespace
 
+QString DiagnosticRun::NoPageLine()
+{
+    return QStringLiteral("The router sent no page for 60 seconds");
+}
+
 DiagnosticRun::DiagnosticRun(
     RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace, const VendorTable& vendors)
     : m_host(host)
@@ -65,16 +70,24 @@ void DiagnosticRun::OpenBrowser()
     });
 }
 
+void DiagnosticRun::ArmNoPageBound()
+{
+    // Only a step that moves the run on - a navigation or a download - gives the router the whole
+    // bound again; pages that leave the run where it was do not. The diagnostic wait is bounded by
+    // its own timer.
+    m_blnNoPageBoundPassed = false;
+    if (m_blnActive && !m_host.TimerActive(RunTimer::Diagnostic))
+        m_host.StartTimer(RunTimer::PageWatchdog, intPageWatchdogMs, false);
+}
+
 void DiagnosticRun::NavigateRun(const QString& strPath)
 {
     if (!m_browser)
         return;
     const RouterLogin login { m_host.FieldText(RunField::Admin), m_host.FieldText(RunField::Password),
         m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port) };
-    // A run that waits for a page of the table is bounded; the diagnostic wait has its own timer.
-    if (m_blnActive && !m_host.TimerActive(RunTimer::Diagnostic))
-        m_host.StartTimer(RunTimer::PageWatchdog, intPageWatchdogMs, false);
-    NavigateTo(*m_browser, m_trace, login, blnUrlLogin, strPath);
+    ArmNoPageBound();
+    NavigateTo(*m_browser, m_trace, login, m_state.blnUrlLogin, strPath);
 }
 
 void DiagnosticRun::NavigateBlank()
@@ -83,45 +96,57 @@ void DiagnosticRun::NavigateBlank()
         m_browser->Navigate(strAboutBlank);
 }
 
-void DiagnosticRun::GoToPage(int intPage)
+void DiagnosticRun::GoToPage(RouterPage page)
 {
-    intNextPage = intPage;
+    m_state.intNextPage = page;
     QString strPath;
-    switch (intPage) {
-    case 1:
+    switch (page) {
+    case RouterPage::Login:
         strPath = m_profile.strLoginPage;
         break;
-    case 2:
+    case RouterPage::SystemLog:
         strPath = m_profile.strSystemLogPage;
         break;
-    case 3:
+    case RouterPage::Adsl:
         strPath = m_profile.strAdslPage;
         break;
-    case 4:
+    case RouterPage::DiagTest:
         strPath = m_profile.strDiagTestPage;
         break;
-    case 5:
+    case RouterPage::Ppp:
         strPath = m_profile.strPppPage;
         break;
-    case 6:
+    case RouterPage::Logout:
         strPath = m_profile.strLogoutPage;
         break;
-    case 7:
-        strPath = strPppLink;
+    case RouterPage::PppLink:
+        strPath = m_state.strPppLink;
         break;
-    case 8:
+    case RouterPage::ProductInfo:
         strPath = m_profile.strProductInfoPage;
         break;
-    case 9:
+    case RouterPage::ModemStatus:
         strPath = m_profile.strModemStatusPage;
         break;
-    case 10:
+    case RouterPage::Home:
         strPath = m_profile.strHomePage;
         break;
-    default:
+    case RouterPage::None:
         break;
     }
     NavigateRun(strPath);
+}
+
+void DiagnosticRun::BeginCommand()
+{
+    // What a run knows of the router belongs to that run: each command gets a fresh browser, so a
+    // login or diagnostic wait that an earlier run left behind means nothing to it.
+    m_blnActive = true;
+    m_blnNoPageBoundPassed = false;
+    m_state.blnFinished = false;
+    m_state.blnLoggedIn = false;
+    m_state.intDiagTicks = 0;
+    m_state.dtDiagStart = QDateTime();
 }
 
 void DiagnosticRun::Go()
@@ -132,55 +157,56 @@ void DiagnosticRun::Go()
                        "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
                        "Make sure this program is given permission in your firewall\r\n"
                        "to access the network."));
-    m_blnActive = true;
+    BeginCommand();
+    m_state.blnDataDump = false;
     m_host.SetCheckValue(RunCheck::HidePassword, 1);
     m_host.SetReportToolTip(QStringLiteral("Diagnostic report"));
-    strReportHead = HeaderLine(m_host.Now()) + CRLF;
+    m_state.strReportHead = HeaderLine(m_host.Now()) + CRLF;
 
     m_host.SetReportText(QString());
-    strReportBody.clear();
-    intDiagLoads = 0;
+    m_state.strReportBody.clear();
+    m_state.intDiagLoads = 0;
     m_pages.ResetPageHits();
-    blnFinished = false;
 
     if (m_host.FieldText(RunField::Admin).isEmpty())
-        strReportHead += CRLF + QStringLiteral("Username is missing") + CRLF;
+        m_state.strReportHead += CRLF + QStringLiteral("Username is missing") + CRLF;
     if (m_host.FieldText(RunField::Password).isEmpty())
-        strReportHead += CRLF + QStringLiteral("Password is missing") + CRLF;
+        m_state.strReportHead += CRLF + QStringLiteral("Password is missing") + CRLF;
 
     if (m_host.CheckValue(RunCheck::IPConfig) == 0) {
         m_host.SetStatus(QStringLiteral("Skipping ipconfig test"));
-        strReportHead += CRLF + QStringLiteral("Skipping ipconfig test") + CRLF;
+        m_state.strReportHead += CRLF + QStringLiteral("Skipping ipconfig test") + CRLF;
     } else {
         m_host.SetStatus(QStringLiteral("Getting network data"));
         const QString strCapture = m_host.CaptureIpConfig();
-        strIpConfig = m_host.CheckValue(RunCheck::Censor) == 1 ? CensorMacAddresses(strCapture) : strCapture;
-        strGateway = FindDefaultGateway(strIpConfig);
-        if (!strGateway.isEmpty() && m_host.FieldText(RunField::Address).isEmpty())
-            m_host.SetFieldText(RunField::Address, strGateway);
+        m_state.strIpConfig = m_host.CheckValue(RunCheck::Censor) == 1 ? CensorMacAddresses(strCapture) : strCapture;
+        m_state.strGateway = FindDefaultGateway(m_state.strIpConfig);
+        if (!m_state.strGateway.isEmpty() && m_host.FieldText(RunField::Address).isEmpty())
+            m_host.SetFieldText(RunField::Address, m_state.strGateway);
     }
 
     m_host.SetStatus(QStringLiteral("Pinging gateway"));
     const QString strAddress = m_host.FieldText(RunField::Address);
     bool blnPass = false;
-    m_host.PingWithStatus(strAddress, strPingReply, blnPass);
+    m_host.PingWithStatus(strAddress, m_state.strPingReply, blnPass);
 
     if (blnPass) {
-        strReportHead += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = PASS");
-        strReportHead += CRLF + strIpConfig + CRLF;
+        m_state.strReportHead += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = PASS");
+        m_state.strReportHead += CRLF + m_state.strIpConfig + CRLF;
         OpenBrowser();
         if (m_profile.intRouterClass == 1) {
-            blnUrlLogin = true;
+            m_state.blnUrlLogin = true;
             m_host.SetStatus(QStringLiteral("Getting system log"));
-            GoToPage(2);
+            GoToPage(RouterPage::SystemLog);
         } else {
-            blnUrlLogin = false;
+            m_state.blnUrlLogin = false;
             m_host.SetStatus(QStringLiteral("Logging in..."));
-            GoToPage(1);
+            GoToPage(RouterPage::Login);
         }
     } else {
-        strReportHead += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = FAIL") + strPingReply;
-        strReportHead += CRLF + strIpConfig;
+        m_state.strReportHead
+            += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = FAIL") + m_state.strPingReply;
+        m_state.strReportHead += CRLF + m_state.strIpConfig;
         ShowReport();
         m_host.SetStatus(QStringLiteral("No response from router"));
         EndRun(RunOutcome::Abnormal);
@@ -189,19 +215,34 @@ void DiagnosticRun::Go()
 
 void DiagnosticRun::StartDataDump()
 {
-    blnDataDump = true;
-    m_blnActive = true;
+    BeginCommand();
+    m_state.blnDataDump = true;
+    // An ending before the login shows the dump's title lines rather than an earlier report.
+    m_state.strReportHead = HeaderLine(m_host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
+    m_state.strReportBody.clear();
+    m_state.intDiagLoads = 0;
     m_host.SetReportToolTip(QStringLiteral("Data dump"));
     OpenBrowser();
-    blnUrlLogin = false;
+    m_state.blnUrlLogin = false;
     m_host.SetStatus(QStringLiteral("Logging in..."));
     m_pages.ResetPageHits();
-    GoToPage(1);
+    GoToPage(RouterPage::Login);
+}
+
+void DiagnosticRun::EndDataDump(const QString& strDumpText, RunOutcome outcome)
+{
+    m_state.strReportHead = strDumpText;
+    m_state.strReportBody.clear();
+    m_state.blnLoggedIn = false;
+    m_state.blnDataDump = false;
+    m_state.blnFinished = true;
+    EndRun(outcome);
 }
 
 void DiagnosticRun::ShowReport()
 {
-    m_host.SetReportText(strReportHead + FilterReport(strReportBody, m_host.CheckValue(RunCheck::Censor)));
+    m_host.SetReportText(
+        m_state.strReportHead + FilterReport(m_state.strReportBody, m_host.CheckValue(RunCheck::Censor)));
     m_host.SetControlsEnabled(true);
 }
 
@@ -211,8 +252,9 @@ void DiagnosticRun::EndRun(RunOutcome outcome)
     m_host.StopTimer(RunTimer::PageWatchdog);
     m_host.StopTimer(RunTimer::Diagnostic);
     // Every ending of the data dump command clears its mode, so that a later Go is not taken over.
-    blnDataDump = false;
+    m_state.blnDataDump = false;
     m_blnActive = false;
+    m_blnNoPageBoundPassed = false;
     if (m_runEnded)
         m_runEnded(outcome);
 }
@@ -229,9 +271,9 @@ void DiagnosticRun::Abort()
 void DiagnosticRun::EndAbnormally(const QString& strLine)
 {
     m_host.StopTimer(RunTimer::Diagnostic);
-    strReportBody += CRLF + strLine;
+    m_state.strReportBody += CRLF + strLine;
     ShowReport();
-    blnFinished = true;
+    m_state.blnFinished = true;
     m_host.SetStatus(QStringLiteral("Finished report"));
     NavigateBlank();
     EndRun(RunOutcome::Abnormal);
@@ -239,11 +281,13 @@ void DiagnosticRun::EndAbnormally(const QString& strLine)
 
 void DiagnosticRun::FinishReport()
 {
-    intNextPage = 0;
-    if (blnFinished)
+    m_state.intNextPage = RouterPage::None;
+    if (m_state.blnFinished)
         return;
+    // No page is awaited any more, also while the closing message waits for the user.
+    m_host.StopTimer(RunTimer::PageWatchdog);
     NavigateBlank();
-    blnFinished = true;
+    m_state.blnFinished = true;
     ShowReport();
     m_host.SetStatus(QStringLiteral("Finished report"));
     const bool blnCopied = m_host.SetClipboardText(m_host.ReportText());
@@ -265,49 +309,55 @@ void DiagnosticRun::ReportLoginFailure()
 {
     const QString strText = QStringLiteral("Could not log in. Please check your router's username and password.");
     m_host.ShowMessage(MessageIcon::Exclamation, strText);
-    strReportBody += CRLF + strText;
-    blnLoggedIn = false;
+    m_state.strReportBody += CRLF + strText;
+    m_state.blnLoggedIn = false;
     FinishReport();
 }
 
 void DiagnosticRun::OnTimer(RunTimer timer)
 {
+    if (!m_blnActive)
+        return;
     if (timer == RunTimer::Diagnostic) {
         OnTimerTick();
         return;
     }
-    if (m_blnActive && !blnBusy)
-        EndAbnormally(QStringLiteral("The router sent no page for 60 seconds"));
+    // A handler that is still busy - waiting for a download, or letting events run - stops its
+    // wait and the run ends once it returns; otherwise the run ends here.
+    if (m_state.blnBusy)
+        m_blnNoPageBoundPassed = true;
+    else
+        EndAbnormally(NoPageLine());
 }
 
 void DiagnosticRun::OnPageLoaded(const QString& strUrl)
 {
-    if (blnBusy)
+    if (m_state.blnBusy)
         return;
-    int intPage = m_pages.FindPage(strUrl);
-    if (intPage == 0)
+    RouterPage page = m_pages.FindPage(strUrl);
+    if (page == RouterPage::None)
         return;
     // Keep our own reference: a handler that lets events run may see the instance replaced.
     const std::shared_ptr<RouterBrowser> browser = m_browser;
     if (!browser)
         return;
-    m_host.StopTimer(RunTimer::PageWatchdog);
 
-    if (intPage != intNextPage)
+    if (page != m_state.intNextPage)
         m_trace.WriteTrace(QStringLiteral("! Unexpected page !"), false);
-    m_trace.WriteTrace(QStringLiteral("<<Page ") + QString::number(intPage) + QStringLiteral(">>"), true);
+    m_trace.WriteTrace(QStringLiteral("<<Page ") + QString::number(PageNumber(page)) + QStringLiteral(">>"), true);
 
-    if (intPage != 4) {
-        int& intHits = m_pages.intPageHits[static_cast<size_t>(intPage)];
+    if (page != RouterPage::DiagTest) {
+        int& intHits = m_pages.PageHits(page);
         ++intHits;
         if (intHits > 10) {
-            strReportBody += CRLF + QStringLiteral("Number of page hits exceeded for ") + QString::number(intPage);
+            m_state.strReportBody
+                += CRLF + QStringLiteral("Number of page hits exceeded for ") + QString::number(PageNumber(page));
             ShowReport();
-            blnFinished = true;
+            m_state.blnFinished = true;
             m_host.SetStatus(QStringLiteral("Finished report"));
             NavigateBlank();
             EndRun(RunOutcome::Abnormal);
-            intPage = 0;
+            page = RouterPage::None;
         }
     }
 
@@ -316,66 +366,75 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
     m_trace.WriteTrace(strUrl, false);
     m_trace.WriteTrace(strText, false);
 
-    blnBusy = true;
-    switch (intPage) {
-    case 1:
+    m_state.blnBusy = true;
+    HandlePage(page, strUrl, strText, strHtml);
+    m_state.blnBusy = false;
+
+    // The bound passed while the page was handled, and the page did not move the run on.
+    if (m_blnNoPageBoundPassed && m_blnActive)
+        EndAbnormally(NoPageLine());
+}
+
+void DiagnosticRun::HandlePage(RouterPage page, const QString& strUrl, const QString& strText, const QString& strHtml)
+{
+    switch (page) {
+    case RouterPage::Login:
         HandleLoginPage(strUrl, strText);
         break;
-    case 2:
+    case RouterPage::SystemLog:
         HandleSystemLog(strText);
         break;
-    case 3:
+    case RouterPage::Adsl:
         HandleAdslStatus(strText, strHtml);
         break;
-    case 4:
+    case RouterPage::DiagTest:
         HandleDiagnosticPage(strText);
         break;
-    case 5:
+    case RouterPage::Ppp:
         HandlePppSettings(strHtml);
         break;
-    case 6:
+    case RouterPage::Logout:
         m_host.SetStatus(QStringLiteral("Logging out"));
-        blnLoggedIn = false;
+        m_state.blnLoggedIn = false;
         FinishReport();
         break;
-    case 7:
+    case RouterPage::PppLink:
         HandleClassIIPppPage();
         break;
-    case 8:
+    case RouterPage::ProductInfo:
         HandleProductInfo(strText);
         break;
-    case 9:
-        strReportBody += TidyPageText(strText, QStringLiteral("Modem Status")) + CRLF + CRLF;
+    case RouterPage::ModemStatus:
+        m_state.strReportBody += TidyPageText(strText, QStringLiteral("Modem Status")) + CRLF + CRLF;
         m_host.SetStatus(QStringLiteral("Getting firmware version"));
-        GoToPage(10);
+        GoToPage(RouterPage::Home);
         break;
-    case 10:
-        strReportBody += ReadFirmwareVersion(strHtml) + CRLF + CRLF;
+    case RouterPage::Home:
+        m_state.strReportBody += ReadFirmwareVersion(strHtml) + CRLF + CRLF;
         m_host.SetStatus(QStringLiteral("Getting system log"));
-        GoToPage(2);
+        GoToPage(RouterPage::SystemLog);
         break;
-    default:
+    case RouterPage::None:
         break;
     }
-    blnBusy = false;
 }
 
 void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strText)
 {
     if (strText.contains(QStringLiteral("DNS Error"))) {
-        strReportBody += QStringLiteral("Unable to login: ") + strUrl;
+        m_state.strReportBody += QStringLiteral("Unable to login: ") + strUrl;
         ShowReport();
         m_host.SetStatus(QStringLiteral("Finished report"));
-        blnFinished = true;
+        m_state.blnFinished = true;
         NavigateBlank();
         EndRun(RunOutcome::Abnormal);
         return;
     }
-    if (blnLoggedIn) {
+    if (m_state.blnLoggedIn) {
         m_host.SetStatus(QStringLiteral("Logging out"));
         m_browser->SubmitFrameForm(1);
         m_host.ProcessEvents();
-        blnLoggedIn = false;
+        m_state.blnLoggedIn = false;
         FinishReport();
         return;
     }
@@ -390,16 +449,16 @@ void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strTex
     }
     m_host.ProcessEvents();
     m_host.Pause(intLoginPauseMs);
-    blnLoggedIn = true;
-    if (blnDataDump) {
+    m_state.blnLoggedIn = true;
+    if (m_state.blnDataDump) {
         if (m_dataDumpHandler)
             m_dataDumpHandler();
     } else if (!m_profile.strProductInfoPage.isEmpty()) {
         m_host.SetStatus(QStringLiteral("Getting product information"));
-        GoToPage(8);
+        GoToPage(RouterPage::ProductInfo);
     } else {
         m_host.SetStatus(QStringLiteral("Getting system log"));
-        GoToPage(2);
+        GoToPage(RouterPage::SystemLog);
     }
 }
 
@@ -415,43 +474,43 @@ void DiagnosticRun::HandleSystemLog(const QString& strText)
         for (int i = 0; i < lines.size(); ++i) {
             const QString& strLine = lines.at(i);
             if (strLine.contains(QStringLiteral("Action canceled"))) {
-                strReportBody += QStringLiteral("System log cannot be found") + CRLF;
+                m_state.strReportBody += QStringLiteral("System log cannot be found") + CRLF;
                 break;
             }
             if (!strLine.contains(QStringLiteral("If you would")) && !strLine.contains(QStringLiteral("System Log"))
                 && !strLine.contains(QStringLiteral("Current Time:")) && strLine.length() > 3) {
-                strReportBody += strLine;
+                m_state.strReportBody += strLine;
                 if (i < lines.size() - 1)
-                    strReportBody += CRLF;
+                    m_state.strReportBody += CRLF;
             }
         }
     } else {
-        strReportBody += QStringLiteral("System log page cannot be found");
+        m_state.strReportBody += QStringLiteral("System log page cannot be found");
     }
 
     m_host.SetStatus(QStringLiteral("Pinging google"));
     bool blnPass = false;
-    m_host.PingWithStatus(m_profile.strPingIP, strPingReply, blnPass);
+    m_host.PingWithStatus(m_profile.strPingIP, m_state.strPingReply, blnPass);
     if (blnPass)
-        strReportBody += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = PASS");
+        m_state.strReportBody += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = PASS");
     else
-        strReportBody
-            += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = FAIL") + strPingReply;
-    strReportBody += CRLF + m_host.PingHostByName(m_profile.strPingHost);
+        m_state.strReportBody
+            += CRLF + QStringLiteral("Ping ") + m_profile.strPingIP + QStringLiteral(" = FAIL") + m_state.strPingReply;
+    m_state.strReportBody += CRLF + m_host.PingHostByName(m_profile.strPingHost);
 
     m_host.SetStatus(QStringLiteral("Getting PPP settings"));
-    GoToPage(5);
+    GoToPage(RouterPage::Ppp);
 }
 
 void DiagnosticRun::HandleAdslStatus(const QString& strText, const QString& strHtml)
 {
     m_host.SetStatus(QStringLiteral("Reading ADSL status"));
     if (m_profile.intRouterClass != 2) {
-        ReadAdslStatus(strText, strReportBody);
+        ReadAdslStatus(strText, m_state.strReportBody);
         StartDiagnosticWait();
         return;
     }
-    strReportBody += CRLF + ReadStatusTable(strHtml) + CRLF + CRLF;
+    m_state.strReportBody += CRLF + ReadStatusTable(strHtml) + CRLF + CRLF;
     if (!m_profile.strDiagTestPage.contains(QStringLiteral("/proc/"), Qt::CaseInsensitive)) {
         StartDiagnosticWait();
         return;
@@ -460,12 +519,14 @@ void DiagnosticRun::HandleAdslStatus(const QString& strText, const QString& strH
     const QString strUrl = QStringLiteral("http://") + m_host.FieldText(RunField::Address) + QStringLiteral(":")
         + m_host.FieldText(RunField::Port) + m_profile.strDiagTestPage;
     QString strStats = DownloadText(strUrl);
+    if (m_blnNoPageBoundPassed)
+        return;
     strStats.replace(QStringLiteral("\n"), CRLF);
     strStats = TidyPageText(strStats, QString());
-    ReadIspHardware(strStats, m_vendors, strReportBody);
-    strReportBody += strStats;
-    if (blnLoggedIn)
-        GoToPage(6);
+    ReadIspHardware(strStats, m_vendors, m_state.strReportBody);
+    m_state.strReportBody += strStats;
+    if (m_state.blnLoggedIn)
+        GoToPage(RouterPage::Logout);
     else
         FinishReport();
 }
@@ -474,34 +535,34 @@ void DiagnosticRun::HandlePppSettings(const QString& strHtml)
 {
     m_host.SetStatus(QStringLiteral("Reading PPP settings"));
     if (m_profile.intRouterClass != 2) {
-        strReportBody += CRLF + CRLF + ReadPppSettings(strHtml);
+        m_state.strReportBody += CRLF + CRLF + ReadPppSettings(strHtml);
         m_host.SetStatus(QStringLiteral("Getting ADSL status"));
-        GoToPage(3);
+        GoToPage(RouterPage::Adsl);
         return;
     }
-    strPppLink = FindPppSettingsLink(strHtml, strReportBody);
-    if (strPppLink.isEmpty()) {
-        strReportBody += CRLF + QStringLiteral("Could not find link to PPP settings") + CRLF;
+    m_state.strPppLink = FindPppSettingsLink(strHtml, m_state.strReportBody);
+    if (m_state.strPppLink.isEmpty()) {
+        m_state.strReportBody += CRLF + QStringLiteral("Could not find link to PPP settings") + CRLF;
         m_host.SetStatus(QStringLiteral("Getting ADSL status"));
-        GoToPage(3);
+        GoToPage(RouterPage::Adsl);
         return;
     }
-    m_pages.RegisterPage(strPppLink, 7);
+    m_pages.RegisterPage(m_state.strPppLink, RouterPage::PppLink);
     m_pages.SortPages();
-    GoToPage(7);
+    GoToPage(RouterPage::PppLink);
 }
 
 void DiagnosticRun::HandleClassIIPppPage()
 {
     if (m_profile.intRouterClass == 2) {
-        strReportBody += CRLF + CRLF + QStringLiteral("Encapsulation = ")
+        m_state.strReportBody += CRLF + CRLF + QStringLiteral("Encapsulation = ")
             + m_browser->ElementValue(QStringLiteral("uiPostEncapsType")) + QStringLiteral(", MRU = ")
             + m_browser->ElementValue(QStringLiteral("uiPostPppMRU")) + QStringLiteral(", VPI = ")
             + m_browser->ElementValue(QStringLiteral("uiPostPvcVpi")) + QStringLiteral(", VCI = ")
             + m_browser->ElementValue(QStringLiteral("uiPostPvcVci")) + CRLF;
     }
     m_host.SetStatus(QStringLiteral("Getting ADSL status"));
-    GoToPage(3);
+    GoToPage(RouterPage::Adsl);
 }
 
 void DiagnosticRun::HandleProductInfo(const QString& strText)
@@ -510,23 +571,31 @@ void DiagnosticRun::HandleProductInfo(const QString& strText)
         ReportLoginFailure();
         return;
     }
-    strReportBody += TidyPageText(strText, QStringLiteral("Product Information")) + CRLF + CRLF;
+    m_state.strReportBody += TidyPageText(strText, QStringLiteral("Product Information")) + CRLF + CRLF;
     if (!m_profile.strModemStatusPage.isEmpty()) {
         m_host.SetStatus(QStringLiteral("Getting modem status page"));
-        GoToPage(9);
+        GoToPage(RouterPage::ModemStatus);
     } else {
         m_host.SetStatus(QStringLiteral("Getting system log"));
-        GoToPage(2);
+        GoToPage(RouterPage::SystemLog);
     }
 }
 
 QString DiagnosticRun::DownloadText(const QString& strUrl)
 {
+    // A download is a page for the no-page bound: it gets the whole bound, and no more.
+    ArmNoPageBound();
     FileDownload& downloader = m_host.Downloader();
     downloader.BeginDownload(strUrl, strUrl);
     while (!downloader.DownloadComplete() && !downloader.DownloadError()) {
+        if (m_blnNoPageBoundPassed) {
+            downloader.CancelDownload();
+            return QString();
+        }
         m_host.Pause(1000);
         m_host.ProcessEvents();
     }
+    // The download arrived; a bound that passed during the same wait came too late to matter.
+    m_blnNoPageBoundPassed = false;
     return downloader.FileContents();
 }

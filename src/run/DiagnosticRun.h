@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/PageTable.h"
 #include "run/RunHost.h"
 
 #include <QDateTime>
@@ -7,7 +8,6 @@
 #include <functional>
 #include <memory>
 
-class PageTable;
 class PageTrace;
 class RouterProfile;
 class VendorTable;
@@ -18,13 +18,35 @@ enum class RunOutcome {
     Abnormal // no answer from the router, hit limit, "DNS Error", diagnostic time-outs or error, no page for too long
 };
 
+// The state of the run under way (or of the last one), as the window keeps it between two page
+// completions.
+struct RunState
+{
+    QString strReportHead;
+    QString strReportBody;
+    QString strIpConfig;
+    QString strGateway;
+    QString strPingReply;
+    bool blnFinished = false;
+    bool blnLoggedIn = false;
+    bool blnUrlLogin = false;
+    bool blnBusy = false;
+    bool blnDataDump = false;
+    RouterPage intNextPage = RouterPage::None;
+    int intDiagTicks = 0;
+    int intDiagLoads = 0;
+    QDateTime dtDiagStart;
+    QString strPppLink;
+};
+
 // One diagnostic run at a time: the Go command, the page sequencer driven by the browser's
 // document-complete notifications, the diagnostic-test wait and the end of the run. The run state
-// is public, as the window-level variables it models; the window and tests read it.
+// is its own; the window, the command-line front end and tests read it through State().
 class DiagnosticRun
 {
 public:
-    // How long a run waits for the router to deliver any known page after a navigation.
+    // How long a run or dump waits for the router to deliver a page of the table (or a download)
+    // before it ends.
     static constexpr int intPageWatchdogMs = 60000;
     static constexpr int intDiagTimerMs = 30000;
     static constexpr int intLoginPauseMs = 3000;
@@ -37,6 +59,8 @@ public:
     // The Data Dump command: logs in like a run; the dump itself is taken over by the handler.
     void StartDataDump();
     void SetDataDumpHandler(std::function<void()> handler) { m_dataDumpHandler = std::move(handler); }
+    // The end of the dump: its text becomes the report head, the login and the dump mode are over.
+    void EndDataDump(const QString& strDumpText, RunOutcome outcome);
 
     // Document-complete notification of the run's browser instance.
     void OnPageLoaded(const QString& strUrl);
@@ -49,48 +73,40 @@ public:
     void ReportLoginFailure();
     void StartDiagnosticWait();
 
-    // Fetches a URL through the file downloader, polling once a second while events run.
+    // Fetches a URL through the file downloader, polling once a second while events run. The
+    // download counts as a page for the no-page bound; when the bound passes first it returns ""
+    // and NoPageBoundPassed() is true.
     QString DownloadText(const QString& strUrl);
+    bool NoPageBoundPassed() const { return m_blnNoPageBoundPassed; }
 
     // Called once for every ending of a run or dump.
     void SetRunEndedHandler(std::function<void(RunOutcome)> handler) { m_runEnded = std::move(handler); }
-    void EndRun(RunOutcome outcome);
     bool RunActive() const { return m_blnActive; }
     // Stops the run's timers and detaches it from its browser (the window is closing).
     void Abort();
 
+    const RunState& State() const { return m_state; }
     RunHost& Host() const { return m_host; }
     RouterProfile& Profile() const { return m_profile; }
-    void NavigateRun(const QString& strPath);
 
     static bool LoginAccepted(const QString& strPageText);
     static QString TidyPageText(const QString& strText, const QString& strHeading);
     // "Quorvane | site - v1.3.3 - dd/mm/yyyy hh:nn:ss", without a line break.
     static QString HeaderLine(const QDateTime& dtNow);
-
-    // Run state.
-    QString strReportHead;
-    QString strReportBody;
-    QString strIpConfig;
-    QString strGateway;
-    QString strPingReply;
-    bool blnFinished = false;
-    bool blnLoggedIn = false;
-    bool blnUrlLogin = false;
-    bool blnBusy = false;
-    bool blnDataDump = false;
-    int intNextPage = 0;
-    int intDiagTicks = 0;
-    int intDiagLoads = 0;
-    QDateTime dtDiagStart;
-    QString strPppLink;
+    // The report line of a run or dump that the router left without a page for the whole bound.
+    static QString NoPageLine();
 
 private:
+    void BeginCommand();
     void OpenBrowser();
-    void GoToPage(int intPage);
+    void GoToPage(RouterPage page);
+    void NavigateRun(const QString& strPath);
+    void ArmNoPageBound();
+    void EndRun(RunOutcome outcome);
     void EndAbnormally(const QString& strLine);
     void NavigateBlank();
 
+    void HandlePage(RouterPage page, const QString& strUrl, const QString& strText, const QString& strHtml);
     void HandleLoginPage(const QString& strUrl, const QString& strText);
     void HandleSystemLog(const QString& strText);
     void HandleAdslStatus(const QString& strText, const QString& strHtml);
@@ -104,8 +120,12 @@ private:
     PageTable& m_pages;
     PageTrace& m_trace;
     const VendorTable& m_vendors;
+    RunState m_state;
     std::shared_ptr<RouterBrowser> m_browser;
     std::function<void()> m_dataDumpHandler;
     std::function<void(RunOutcome)> m_runEnded;
     bool m_blnActive = false;
+    // The no-page bound passed while a handler was busy (waiting for a download, or in the event
+    // loop); the handler stops waiting and the run ends unless it has moved on meanwhile.
+    bool m_blnNoPageBoundPassed = false;
 };

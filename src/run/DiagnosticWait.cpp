@@ -9,6 +9,16 @@ namespace
 const QString CRLF = QStringLiteral("\r\n");
 const QString strWaiting = QStringLiteral("Waiting for diagnostics to complete");
 
+// Whole seconds between two clock readings, each taken to the second as the clock shows it (a
+// reading 0.2 s after x.9 s is a second later), as the 16-bit count that the status line shows.
+// A diagnostic page that loads before this run has started its wait has waited no time.
+int ElapsedSeconds(const QDateTime& dtStart, const QDateTime& dtNow)
+{
+    if (!dtStart.isValid())
+        return 0;
+    return static_cast<qint16>(dtNow.toSecsSinceEpoch() - dtStart.toSecsSinceEpoch());
+}
+
 QString WaitingStatus(int intSeconds)
 {
     return strWaiting + QStringLiteral(" : ") + QString::number(intSeconds) + QStringLiteral(" second(s)");
@@ -19,45 +29,45 @@ void DiagnosticRun::StartDiagnosticWait()
 {
     Host().SetStatus(QStringLiteral("Getting diagnostic results"));
     Host().RepaintStatus();
-    dtDiagStart = Host().Now();
-    intDiagTicks = 0;
+    m_state.dtDiagStart = Host().Now();
+    m_state.intDiagTicks = 0;
+    // The wait's own timer bounds it from here on.
+    Host().StopTimer(RunTimer::PageWatchdog);
     Host().StartTimer(RunTimer::Diagnostic, intDiagTimerMs, true);
-    intNextPage = 4;
+    m_state.intNextPage = RouterPage::DiagTest;
     NavigateRun(Profile().strDiagTestPage);
 }
 
 void DiagnosticRun::HandleDiagnosticPage(const QString& strText)
 {
-    ++intDiagLoads;
+    ++m_state.intDiagLoads;
     const QString& strMarker = Profile().strDiagnosticID;
     if (strMarker.isEmpty() || strText.contains(strMarker)) {
         Host().StopTimer(RunTimer::Diagnostic);
-        strReportBody += CRLF;
+        m_state.strReportBody += CRLF;
         Host().SetStatus(QStringLiteral("Reading diagnostic results"));
         const QStringList lines = SplitPieces(strText, CRLF, Qt::CaseSensitive);
         for (int i = 0; i < lines.size(); ++i) {
             const QString& strLine = lines.at(i);
             if (strLine.contains(QStringLiteral("Action canceled"))) {
-                strReportBody += QStringLiteral("Diagnostic page cannot be found - action cancelled") + CRLF;
+                m_state.strReportBody += QStringLiteral("Diagnostic page cannot be found - action cancelled") + CRLF;
                 break;
             }
             if (!strLine.contains(QStringLiteral("Results")) && strLine.length() > 3) {
-                strReportBody += strLine;
+                m_state.strReportBody += strLine;
                 if (i < lines.size() - 1)
-                    strReportBody += CRLF;
+                    m_state.strReportBody += CRLF;
             }
         }
-        if (blnLoggedIn)
-            GoToPage(6);
+        if (m_state.blnLoggedIn)
+            GoToPage(RouterPage::Logout);
         else
             FinishReport();
         return;
     }
 
-    // The elapsed time is kept as the 16-bit count of seconds that the status line shows.
-    const qint64 lngElapsed = dtDiagStart.secsTo(Host().Now());
-    const int intElapsed = static_cast<qint16>(lngElapsed);
-    Host().SetStatus(intDiagLoads == 1 ? strWaiting : WaitingStatus(intElapsed));
+    const int intElapsed = ElapsedSeconds(m_state.dtDiagStart, Host().Now());
+    Host().SetStatus(m_state.intDiagLoads == 1 ? strWaiting : WaitingStatus(intElapsed));
     Host().RepaintStatus();
     Host().ProcessEvents();
 
@@ -69,11 +79,11 @@ void DiagnosticRun::HandleDiagnosticPage(const QString& strText)
 
 void DiagnosticRun::OnTimerTick()
 {
-    ++intDiagTicks;
-    if (intDiagLoads == 1)
-        Host().SetStatus(WaitingStatus(intDiagTicks * 30));
-    if (intDiagTicks > 5) {
-        intDiagTicks = 0;
+    ++m_state.intDiagTicks;
+    if (m_state.intDiagLoads == 1)
+        Host().SetStatus(WaitingStatus(m_state.intDiagTicks * 30));
+    if (m_state.intDiagTicks > 5) {
+        m_state.intDiagTicks = 0;
         EndAbnormally(QStringLiteral("Diagnostic page timed out with no refresh"));
     }
 }

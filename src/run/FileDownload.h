@@ -11,6 +11,8 @@ public:
 
     // Resets the flags and contents and starts fetching strURL past any cache. Returns at once.
     virtual void BeginDownload(const QString& strURL, const QString& strFilename) = 0;
+    // Abandons the current download: it ends at once as failed, and nothing of it arrives later.
+    virtual void CancelDownload() = 0;
 
     virtual bool DownloadComplete() const = 0;
     virtual bool DownloadError() const = 0;

@@ -12,7 +12,9 @@ StandardRunHost::StandardRunHost(QObject* parent)
     , m_diagTimer(new QTimer(this))
     , m_watchdogTimer(new QTimer(this))
 {
+    // Both bounds are stated in whole seconds: coarse timers of this length may fire up to 5 % early.
     m_diagTimer->setTimerType(Qt::PreciseTimer);
+    m_watchdogTimer->setTimerType(Qt::PreciseTimer);
     connect(m_diagTimer, &QTimer::timeout, this, [this] {
         if (m_timerHandler)
             m_timerHandler(RunTimer::Diagnostic);
@@ -27,7 +29,7 @@ StandardRunHost::~StandardRunHost() = default;
 
 QDateTime StandardRunHost::Now() const
 {
-    return QDateTime::currentDateTime();
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
 }
 
 void StandardRunHost::ProcessEvents()

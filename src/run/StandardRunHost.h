@@ -20,6 +20,8 @@ public:
 
     // Receives the timer callbacks (the run's OnTimer).
     void SetTimerHandler(std::function<void(RunTimer)> handler) { m_timerHandler = std::move(handler); }
+    // The clock that Now() reads; the system's local time when empty.
+    void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     // The application folder that holds NetworkInfo.sh / NetworkInfo.bat.
     void SetAppFolder(const QString& strAppFolder) { m_strAppFolder = strAppFolder; }
 
@@ -41,5 +43,6 @@ private:
     QTimer* m_diagTimer;
     QTimer* m_watchdogTimer;
     std::function<void(RunTimer)> m_timerHandler;
+    std::function<QDateTime()> m_clock;
     QString m_strAppFolder;
 };

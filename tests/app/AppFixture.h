@@ -44,6 +44,7 @@ public:
         setup.defaults.strPingHost = QStringLiteral("localhost");
         QStringList* pOpened = &opened;
         setup.opener = [pOpened](const QString& strAddress) { pOpened->append(strAddress); };
+        setup.clock = clock;
         return setup;
     }
 
@@ -59,5 +60,7 @@ public:
 
     QTemporaryDir dirApp;
     QStringList opened;
+    // The runs' clock; the system's when empty.
+    std::function<QDateTime()> clock;
     std::unique_ptr<Form1> form;
 };

@@ -1,6 +1,8 @@
-# Installs the build into a scratch prefix and checks the layout that a Linux desktop expects:
-# the programs and every file of dist/ together in the application folder (the capture script
-# still executable), the simulated router left out, and the launcher and icons under share/.
+# Installs the build into a scratch prefix and checks the layout that a Linux desktop and a
+# packager expect: the programs and every file of dist/ together in the application folder (the
+# capture script still executable), links to the programs in bin/, the simulated router left out,
+# the launcher and icons under share/ (the launcher valid), valid software-centre metadata, manual
+# pages that are clean and name every option of the programs, and the licence.
 #
 # Arguments: -DBUILD_DIR=<build tree> -DSOURCE_DIR=<source tree> -DSTAGE_DIR=<scratch folder>
 #            -DAPP_DIR_NAME=<application folder under the prefix>
@@ -61,6 +63,72 @@ foreach(size 16 32 48)
     string(APPEND failures "missing ${size}x${size} icon\n")
   endif()
 endforeach()
+
+# The links in bin/ reach the programs, and a program started through its link finds its folder.
+foreach(program quorvane quorvane-cli)
+  set(link "${root}/bin/${program}")
+  if(NOT IS_SYMLINK "${link}")
+    string(APPEND failures "bin/${program} is not a link\n")
+    continue()
+  endif()
+  file(REAL_PATH "${link}" resolved)
+  file(REAL_PATH "${app_folder}/${program}" expected)
+  if(NOT resolved STREQUAL expected)
+    string(APPEND failures "bin/${program} leads to ${resolved}, not ${expected}\n")
+  endif()
+  execute_process(COMMAND "${link}" --version OUTPUT_VARIABLE version_output RESULT_VARIABLE version_result)
+  if(NOT version_result EQUAL 0 OR NOT version_output MATCHES "^${program} [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+    string(APPEND failures "${program} --version through its link gave ${version_result}: ${version_output}\n")
+  endif()
+endforeach()
+
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(APPSTREAMCLI appstreamcli)
+find_program(GROFF groff)
+if(NOT DESKTOP_FILE_VALIDATE OR NOT APPSTREAMCLI OR NOT GROFF)
+  string(APPEND failures "desktop-file-validate, appstreamcli and groff are needed (scripts/install-deps.sh)\n")
+else()
+  execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${desktop_file}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    string(APPEND failures "desktop-file-validate:\n${output}\n")
+  endif()
+  # Validation never goes to the network: the metadata's addresses are not looked up.
+  set(metainfo "${root}/share/metainfo/example.quorvane.Quorvane.metainfo.xml")
+  execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net --no-color "${metainfo}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    string(APPEND failures "appstreamcli validate ${metainfo}:\n${output}\n")
+  endif()
+
+  execute_process(COMMAND "${app_folder}/quorvane-cli" --help OUTPUT_VARIABLE cli_help)
+  string(REGEX MATCHALL "--[a-z-]+" cli_options "${cli_help}")
+  foreach(page quorvane quorvane-cli)
+    set(page_file "${root}/share/man/man1/${page}.1")
+    if(NOT EXISTS "${page_file}")
+      string(APPEND failures "missing manual page ${page}.1\n")
+      continue()
+    endif()
+    execute_process(COMMAND "${GROFF}" -man -ww -z "${page_file}" ERROR_VARIABLE output RESULT_VARIABLE result)
+    if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+      string(APPEND failures "groff warns about ${page}.1:\n${output}\n")
+    endif()
+  endforeach()
+  file(READ "${root}/share/man/man1/quorvane-cli.1" cli_page)
+  string(REPLACE "\\-" "-" cli_page "${cli_page}")
+  list(REMOVE_DUPLICATES cli_options)
+  list(REMOVE_ITEM cli_options --help-all)
+  foreach(option ${cli_options})
+    string(FIND "${cli_page}" "${option}" found)
+    if(found EQUAL -1)
+      string(APPEND failures "quorvane-cli.1 does not describe ${option}\n")
+    endif()
+  endforeach()
+endif()
+
+if(NOT EXISTS "${root}/share/doc/quorvane/LICENSE")
+  string(APPEND failures "missing the licence\n")
+endif()
 
 file(REMOVE_RECURSE "${STAGE_DIR}")
 if(failures)

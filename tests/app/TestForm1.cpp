@@ -7,6 +7,7 @@
 #include "controls/OrloSimpleButton.h"
 #include "controls/Twips.h"
 #include "controls/vbkToolTip.h"
+#include "run/DiagnosticRun.h"
 #include "support/TestRegistry.h"
 
 #include <QApplication>
@@ -15,10 +16,18 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QtMath>
 
 namespace
 {
@@ -41,6 +50,38 @@ QString CaptionOf(QWidget* pWidget)
     if (auto* pButton = qobject_cast<OrloSimpleButton*>(pWidget))
         return pButton->Caption();
     return QString();
+}
+
+// First and last rows of dark (text) pixels of a window picture inside a rectangle of the window,
+// in the picture's own pixels (-1, -1 when there are none).
+QPair<int, int> InkRows(const QImage& imgWindow, const QRect& rctWindow)
+{
+    const qreal dblRatio = imgWindow.devicePixelRatio();
+    const QRect rctArea(
+        (QPointF(rctWindow.topLeft()) * dblRatio).toPoint(), (QPointF(rctWindow.bottomRight()) * dblRatio).toPoint());
+    QPair<int, int> rows(-1, -1);
+    for (int y = rctArea.top(); y <= rctArea.bottom(); ++y) {
+        for (int x = rctArea.left(); x <= rctArea.right(); ++x) {
+            if (qGray(imgWindow.pixel(x, y)) < 110) {
+                if (rows.first < 0)
+                    rows.first = y;
+                rows.second = y;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+// The names of the widgets that hold the focus, pressing Tab after each.
+QStringList TabStops(int intCount)
+{
+    QStringList lstStops;
+    for (int i = 0; i < intCount && QApplication::focusWidget(); ++i) {
+        lstStops << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    return lstStops;
 }
 } // namespace
 
@@ -113,7 +154,19 @@ private Q_SLOTS:
         for (const FormLayout::ControlEntry& entry : FormLayout::Controls()) {
             QWidget* pWidget = f.Find<QWidget>(qPrintable(entry.strName));
             QVERIFY2(pWidget, qPrintable(entry.strName));
-            QCOMPARE(pWidget->geometry(), FormLayout::ToPixels(entry.rctTwips, intX, intY));
+            QRect rctDesign = FormLayout::ToPixels(entry.rctTwips, intX, intY);
+            if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
+                // A tick box or option button shorter than the style's control grows downwards, so
+                // that its indicator is not cut off.
+                rctDesign.setHeight(qMax(rctDesign.height(), pButton->sizeHint().height()));
+                QStyleOptionButton option;
+                option.initFrom(pButton);
+                const QRect rctIndicator = pButton->style()->subElementRect(
+                    qobject_cast<QCheckBox*>(pButton) ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
+                    &option, pButton);
+                QVERIFY2(pButton->rect().contains(rctIndicator), qPrintable(entry.strName));
+            }
+            QCOMPARE(pWidget->geometry(), rctDesign);
             QCOMPARE(pWidget->toolTip(), entry.strToolTip);
             if (entry.kind != FormLayout::ControlKind::TextBox)
                 QCOMPARE(CaptionOf(pWidget), entry.strCaption);
@@ -122,6 +175,9 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QLabel>("imgLogo")->cursor().shape(), Qt::WhatsThisCursor);
         QCOMPARE(f.Find<QLabel>("Label2")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         QCOMPARE(f.Find<QLabel>("Label1")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        // Every text box writes in the window's font, the password box too.
+        for (const char* strName : { "txtAdmin", "txtPass", "txtIP", "txtPort" })
+            QCOMPARE(QFontInfo(f.Find<QLineEdit>(strName)->font()).pixelSize(), QFontInfo(form.font()).pixelSize());
 
         auto* pReport = f.Find<QPlainTextEdit>("txtLog");
         QVERIFY(pReport->isReadOnly());
@@ -139,20 +195,148 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), f.Find<QWidget>("txtLog"));
     }
 
+    void tabOrderFollowsTheTabIndexes_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("expected");
+        // The selected class option is the group's one stop, at its own place; the commands follow
+        // the check boxes, the hidden Data Dump button only when it shows.
+        const QStringList lstHead = { "txtLog", "txtPass", "txtIP", "txtPort", "chkMask" };
+        const QStringList lstTail = { "chkIPConfig", "chkPass", "chkCensor" };
+        const QStringList lstCommands = { "cmdGo", "cmdOpen", "txtLog" };
+        QTest::newRow("Class I") << QByteArray("ClassI.ini") << "optClass0"
+                                 << lstHead + QStringList { "optClass0", "txtAdmin" } + lstTail + lstCommands;
+        QTest::newRow("Class II") << QByteArray("ClassII.ini") << "optClass1"
+                                  << lstHead + QStringList { "txtAdmin", "optClass1" } + lstTail
+                + QStringList { "cmdClassIIDump" } + lstCommands;
+        QTest::newRow("Class V") << QByteArray("ClassV.ini") << "optClass2"
+                                 << lstHead + QStringList { "optClass2", "txtAdmin" } + lstTail + lstCommands;
+    }
     void tabOrderFollowsTheTabIndexes()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(QString, option);
+        QFETCH(QStringList, expected);
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=" + profile + "\r\n"));
+        Form1& form = f.Open();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), f.Find<QWidget>("txtLog"));
+        QCOMPARE(TabStops(int(expected.size())), expected);
+
+        // Space on the option that Tab reaches changes nothing: it is the selected one already.
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.7"));
+        auto* pOption = f.Find<QRadioButton>(qPrintable(option));
+        pOption->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pOption, Qt::Key_Space);
+        QVERIFY(pOption->isChecked());
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), QStringLiteral("127.0.0.7"));
+
+        // The commands answer Space and Enter as push buttons do.
+        auto* pOpen = f.Find<OrloSimpleButton>("cmdOpen");
+        pOpen->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pOpen, Qt::Key_Space);
+        QTest::keyClick(pOpen, Qt::Key_Return);
+        QCOMPARE(f.opened, QStringList({ "http://127.0.0.7", "http://127.0.0.7" }));
+    }
+
+    void captionsReadOnTheLineOfTheirFields()
     {
         AppFixture f;
         Form1& form = f.Open();
-        const QStringList expected = { "txtLog", "txtPass", "txtIP", "txtPort", "chkMask", "optClass0", "optClass2",
-            "txtAdmin", "optClass1", "chkIPConfig", "chkPass", "chkCensor" };
-        QStringList order;
-        QWidget* pWidget = f.Find<QWidget>("txtLog");
-        do {
-            if (pWidget->parentWidget() == &form && (pWidget->focusPolicy() & Qt::TabFocus))
-                order << pWidget->objectName();
-            pWidget = pWidget->nextInFocusChain();
-        } while (pWidget && pWidget != f.Find<QWidget>("txtLog") && order.size() < 40);
-        QCOMPARE(order.mid(0, expected.size()), expected);
+        f.Find<ValueCheckBox>("chkMask")->SetValue(0);
+        f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("secret"));
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.1"));
+        const QImage imgWindow = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // No caption or text here reaches below its base line, so the last row of ink is the base line.
+        const QList<QPair<const char*, const char*>> captions
+            = { { "Label2", "txtAdmin" }, { "Label1", "txtPass" }, { "Label3", "txtIP" }, { "Label9", "txtPort" } };
+        for (const auto& [strLabel, strField] : captions) {
+            auto* pLabel = f.Find<QLabel>(strLabel);
+            QWidget* pField = f.Find<QWidget>(strField);
+            QCOMPARE(pLabel->buddy(), pField);
+            const QPair<int, int> rowsLabel = InkRows(imgWindow, pLabel->geometry());
+            const QPair<int, int> rowsField = InkRows(imgWindow, pField->geometry().adjusted(3, 3, -3, -3));
+            QVERIFY2(rowsLabel.first >= 0 && rowsField.first >= 0, strLabel);
+            QVERIFY2(qAbs(rowsLabel.second - rowsField.second) <= imgWindow.devicePixelRatio(),
+                qPrintable(
+                    QStringLiteral("%1: %2 against %3").arg(strLabel).arg(rowsLabel.second).arg(rowsField.second)));
+        }
+    }
+
+    void startupMessageStandsWhereTheWindowWillAppear()
+    {
+        // The real box: it is centred on its window, which must already stand in the middle.
+        AppFixture f;
+        QRect rctBox;
+        QRect rctWindow;
+        QTimer tmrAnswer;
+        tmrAnswer.setInterval(20);
+        connect(&tmrAnswer, &QTimer::timeout, [&] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!pBox || !pBox->isVisible())
+                return;
+            rctBox = pBox->frameGeometry();
+            rctWindow = pBox->parentWidget()->frameGeometry();
+            pBox->done(QMessageBox::Ok);
+            tmrAnswer.stop();
+        });
+        tmrAnswer.start();
+        f.form = std::make_unique<Form1>(f.Setup());
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QVERIFY(!rctBox.isNull());
+        const QPoint ptMiddle = f.form->screen()->availableGeometry().center();
+        QVERIFY((rctWindow.center() - ptMiddle).manhattanLength() <= 2);
+        // The box centres itself on the window, give or take the frame it expects around it.
+        const QPoint ptOff = rctBox.center() - ptMiddle;
+        QVERIFY2(qAbs(ptOff.x()) <= 12 && qAbs(ptOff.y()) <= 42,
+            qPrintable(QStringLiteral("%1,%2").arg(ptOff.x()).arg(ptOff.y())));
+    }
+
+    void buttonsAreDrawnAtTheScreensResolution()
+    {
+        // Also run under QT_SCALE_FACTOR 1.5 and 2: the captions must be set at the screen's own
+        // resolution, not drawn at one pixel per pixel and stretched.
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const qreal dblRatio = form.devicePixelRatio();
+        const QImage imgWindow = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(imgWindow.size(), QSize(qCeil(form.width() * dblRatio), qCeil(form.height() * dblRatio)));
+        for (const char* strName : { "cmdGo", "cmdOpen" }) {
+            auto* pButton = f.Find<OrloSimpleButton>(strName);
+            // The caption set as text at the window picture's resolution, black on white.
+            QImage imgText(imgWindow.size(), QImage::Format_RGB32);
+            imgText.setDevicePixelRatio(dblRatio);
+            imgText.fill(Qt::white);
+            QPainter painter(&imgText);
+            painter.setFont(pButton->font());
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(pButton->mapTo(&form, pButton->CaptionPosition()), pButton->size()),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, pButton->Caption());
+            painter.end();
+
+            const QRect rctInside = pButton->geometry().adjusted(3, 3, -3, -3);
+            const QRect rctDevice((QPointF(rctInside.topLeft()) * dblRatio).toPoint(),
+                (QPointF(rctInside.bottomRight()) * dblRatio).toPoint());
+            int intBoth = 0;
+            int intEither = 0;
+            for (int y = rctDevice.top(); y <= rctDevice.bottom(); ++y) {
+                for (int x = rctDevice.left(); x <= rctDevice.right(); ++x) {
+                    const bool blnDrawn = qGray(imgWindow.pixel(x, y)) < 128;
+                    const bool blnSet = qGray(imgText.pixel(x, y)) < 128;
+                    intBoth += blnDrawn && blnSet ? 1 : 0;
+                    intEither += blnDrawn || blnSet ? 1 : 0;
+                }
+            }
+            QVERIFY2(intBoth > 0 && intBoth * 10 >= intEither * 9,
+                qPrintable(
+                    QStringLiteral("%1 at %2: %3 of %4").arg(strName).arg(dblRatio).arg(intBoth).arg(intEither)));
+        }
     }
 
     void commandButtonsShareTheirLook()
@@ -311,12 +495,59 @@ private Q_SLOTS:
         QTest::mouseClick(pOpen, Qt::LeftButton, {}, pOpen->rect().center());
         QCOMPARE(f.opened, QStringList { QStringLiteral("http://127.0.0.1") });
 
-        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral(" router.local/x "));
+        // Text that is not one address opens nothing; an empty address opens the bare "http://".
+        MessageDialog::ClearShown();
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("admin@127.0.0.2"));
         form.OpenRouter();
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
         f.Find<QLineEdit>("txtIP")->clear();
         form.OpenRouter();
-        QCOMPARE(
-            f.opened.mid(1), (QStringList { QStringLiteral("http:// router.local/x "), QStringLiteral("http://") }));
+        QCOMPARE(f.opened.mid(1), QStringList { QStringLiteral("http://") });
+    }
+
+    void addressOrPortThatIsNotOneStartsNothing_data()
+    {
+        QTest::addColumn<QString>("strAddress");
+        QTest::addColumn<QString>("strPort");
+        QTest::addColumn<bool>("blnDump");
+        QTest::addColumn<QString>("strQuoted");
+        QTest::newRow("second host after a blank") << "127.0.0.1 @127.0.0.2"
+                                                   << "80" << false << "\"127.0.0.1 @127.0.0.2\"";
+        QTest::newRow("second host in the port") << "127.0.0.1"
+                                                 << "P@127.0.0.2:P" << false << "\"P@127.0.0.2:P\"";
+        QTest::newRow("port 0, data dump") << "127.0.0.1"
+                                           << "0" << true << "\"0\"";
+        QTest::newRow("line break, data dump") << "127.0.0.1\n127.0.0.2"
+                                               << "80" << true << "\"127.0.0.1\\n127.0.0.2\"";
+    }
+    void addressOrPortThatIsNotOneStartsNothing()
+    {
+        QFETCH(QString, strAddress);
+        QFETCH(QString, strPort);
+        QFETCH(bool, blnDump);
+        QFETCH(QString, strQuoted);
+        AppFixture f;
+        Form1& form = f.Open();
+        f.Find<QLineEdit>("txtIP")->setText(strAddress);
+        f.Find<QLineEdit>("txtPort")->setText(strPort);
+        QSignalSpy spyEnded(&form, &Form1::RunEnded);
+        MessageDialog::ClearShown();
+        if (blnDump)
+            form.StartDataDump();
+        else
+            form.StartRun();
+        // One box that quotes the bad value, and no run: no please-wait box, no report, no lock.
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).icon, MessageDialog::Exclamation);
+        QVERIFY2(
+            MessageDialog::Shown().at(0).strText.contains(strQuoted), qPrintable(MessageDialog::Shown().at(0).strText));
+        QVERIFY(!form.Run().RunActive());
+        QCOMPARE(spyEnded.size(), 0);
+        QVERIFY(f.Find<QPlainTextEdit>("txtLog")->toPlainText().isEmpty());
+        QVERIFY(f.Find<QLabel>("lblStat")->text().isEmpty());
+        QVERIFY(!f.Find<QLineEdit>("txtIP")->isReadOnly());
+        QCOMPARE(f.Find<QLineEdit>("txtIP")->text(), strAddress);
     }
 
     void aboutBoxOffersTheSupportSite()
@@ -466,6 +697,82 @@ private Q_SLOTS:
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Save password"), strProfile), QStringLiteral("0"));
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Password"), strProfile), QString());
         QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("ClassII.ini"))));
+        for (const MessageDialog::Record& box : MessageDialog::Shown())
+            QVERIFY(box.icon != MessageDialog::Exclamation);
+    }
+
+    void unsavableSettingsAreReportedOnceOnClose()
+    {
+        AppFixture f;
+        // Folders stand where both files belong, so neither can be written.
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("Settings.ini")));
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("ClassI.ini")));
+        Form1& form = f.Open();
+        MessageDialog::ClearShown();
+        QVERIFY(form.close());
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        const MessageDialog::Record& box = MessageDialog::Shown().constFirst();
+        QCOMPARE(box.icon, MessageDialog::Exclamation);
+        QCOMPARE(box.strText,
+            Form1::UnsavedSettingsMessage(
+                { f.FilePath(QStringLiteral("Settings.ini")), f.FilePath(QStringLiteral("ClassI.ini")) }));
+        QVERIFY(box.strText.contains(QDir::toNativeSeparators(f.FilePath(QStringLiteral("ClassI.ini")))));
+    }
+
+    void installedFolderLeavesEverythingToTheUsersFolder()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        QVERIFY(f.WriteFile(QStringLiteral("ClassI.ini"), "[Options]\r\nAdmin name=shipped\r\nPort=8080\r\n"));
+        const QString strApp = f.Folder();
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.path();
+        setup.writable = [strApp](const QString& strFolder) { return strFolder != strApp; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        Form1& form = *f.form;
+
+        // The shipped profile reaches the fields through the user's copy of it.
+        const QString strUser = dirUser.path() + QLatin1Char('/');
+        QCOMPARE(form.Folder().strFolder, strUser);
+        QCOMPARE(form.Profile().strProfileFile, strUser + QStringLiteral("ClassI.ini"));
+        QCOMPARE(form.Trace().strAppFolder, strUser);
+        QCOMPARE(f.Find<QLineEdit>("txtAdmin")->text(), QStringLiteral("shipped"));
+        QCOMPARE(MessageDialog::Shown().size(), 1); // the start-up hint only
+
+        f.Find<QLineEdit>("txtAdmin")->setText(QStringLiteral("mine"));
+        QVERIFY(form.close());
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), strUser + QStringLiteral("ClassI.ini")),
+            QStringLiteral("mine"));
+        QVERIFY(QFile::exists(strUser + QStringLiteral("Settings.ini")));
+        // The program's folder is left as it was installed.
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("Admin name"), f.FilePath(QStringLiteral("ClassI.ini"))),
+            QStringLiteral("shipped"));
+        QVERIFY(!QFile::exists(f.FilePath(QStringLiteral("Settings.ini"))));
+    }
+
+    void nowhereToSaveIsSaidOnceAtStartup()
+    {
+        AppFixture f;
+        QTemporaryDir dirUser;
+        // The close cannot save either (folders stand where the files belong): still one notice.
+        QVERIFY(QDir(f.Folder()).mkdir(QStringLiteral("Settings.ini")));
+        Form1Setup setup = f.Setup();
+        setup.strUserFolder = dirUser.filePath(QStringLiteral("Quorvane"));
+        setup.writable = [](const QString&) { return false; };
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
+        MessageDialog::ClearShown();
+        f.form = std::make_unique<Form1>(setup);
+        // After the start-up hint, and never again.
+        QCOMPARE(MessageDialog::Shown().size(), 2);
+        QCOMPARE(MessageDialog::Shown().at(1).icon, MessageDialog::Exclamation);
+        QCOMPARE(MessageDialog::Shown().at(1).strText, f.form->Folder().WarningText());
+        f.form->SwitchClass(1);
+        QVERIFY(f.form->close());
+        QCOMPARE(MessageDialog::Shown().size(), 2);
     }
 
     void savedClassAndRememberedPasswordComeBack()

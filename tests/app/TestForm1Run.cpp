@@ -317,6 +317,8 @@ private Q_SLOTS:
             MessageDialog::ClearShown();
             form.StartRun();
             QVERIFY(MessageDialog::Shown().isEmpty());
+            // The refusal is told on the status line.
+            QCOMPARE(f.Find<QLabel>("lblStat")->text(), Form1::BusyStatus());
         }
         QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
         const QString strDump = form.Host().ReportText();
@@ -326,6 +328,70 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QPlainTextEdit>("txtLog")->toolTip(), QStringLiteral("Data dump"));
         QCOMPARE(
             QGuiApplication::clipboard()->text().remove(QLatin1Char('\r')), QString(strDump).remove(QLatin1Char('\r')));
+        QVERIFY(AllUnlocked(f));
+    }
+
+    void everyCommandWorksAfterADiagnosticTimeOut()
+    {
+        RouterSim sim;
+        QVERIFY2(sim.Start(QStringLiteral("II")), qPrintable(sim.Error()));
+        // The runs' clock leaps three minutes ahead once the diagnostic page has asked the run to
+        // wait, so that the page's next reload finds the wait timed out. The run ends there without
+        // logging out of the router.
+        qint64 lngLeapMs = 0;
+        QLabel* pStatus = nullptr;
+        AppFixture f;
+        f.clock = [&] {
+            if (lngLeapMs == 0 && pStatus && pStatus->text() == QLatin1String("Waiting for diagnostics to complete"))
+                lngLeapMs = 180000;
+            return QDateTime::currentDateTime().addMSecs(lngLeapMs);
+        };
+        QVERIFY(PrepareFolder(f, QStringLiteral("ClassII.ini"), QStringLiteral("ClassII.ini"), sim.intPort));
+        Form1& form = f.Open();
+        pStatus = f.Find<QLabel>("lblStat");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy spyEnded(&form, &Form1::RunEnded);
+
+        ClickButton(f, "cmdGo");
+        QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
+        QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Abnormal);
+        const QString strTimedOut = form.Host().ReportText();
+        QVERIFY2(strTimedOut.endsWith(QLatin1String("\r\nDiagnostic page timed out")), qPrintable(strTimedOut));
+        QVERIFY(form.Run().State().blnLoggedIn);
+        QVERIFY(AllUnlocked(f));
+
+        MessageDialog::ClearShown();
+        ClickButton(f, "cmdClassIIDump");
+        QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 2, intRunLimitMs);
+        QCOMPARE(spyEnded.at(1).at(0).value<RunOutcome>(), RunOutcome::Finished);
+        const QString strDump = form.Host().ReportText();
+        QVERIFY2(strDump.contains(QLatin1String("\r\nClass II Dump\r\n")), qPrintable(strDump));
+        const QStringList pages = QString::fromLatin1(ReadSource(strProfilesDir + QStringLiteral("ClassIIDump.txt")))
+                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QVERIFY(pages.size() >= 3);
+        for (const QString& strPage : pages)
+            QVERIFY2(strDump.contains(QStringLiteral("\r\n") + strPage + QStringLiteral("\r\n<")), qPrintable(strPage));
+        QVERIFY(strDump.contains(QLatin1String("RS-2200")));
+        QVERIFY(!strDump.contains(QLatin1String("Could not log in")));
+        QCOMPARE(pStatus->text(), QStringLiteral("Data dump complete"));
+        QCOMPARE(
+            QGuiApplication::clipboard()->text().remove(QLatin1Char('\r')), QString(strDump).remove(QLatin1Char('\r')));
+        QVERIFY(MessageDialog::Shown().isEmpty());
+        QVERIFY(AllUnlocked(f));
+
+        ClickButton(f, "cmdGo");
+        QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 3, intRunLimitMs);
+        QCOMPARE(spyEnded.at(2).at(0).value<RunOutcome>(), RunOutcome::Finished);
+        const QString strReport = form.Host().ReportText();
+        // The whole report: the pages before the wait, the test's result and the log-out.
+        for (const char* strPart : { "Model: RS-2200", "Encapsulation = ", "Query DNS: PASS" })
+            QVERIFY2(strReport.contains(QLatin1String(strPart)), qPrintable(strReport));
+        QVERIFY(!strReport.contains(QLatin1String("timed out")));
+        QVERIFY(!form.Run().State().blnLoggedIn);
+        QCOMPARE(pStatus->text(), QStringLiteral("Finished report"));
+        QVERIFY(MessageDialog::Shown().last().strText.startsWith(
+            QLatin1String("A report has been created and copied into the clipboard.")));
         QVERIFY(AllUnlocked(f));
     }
 

@@ -77,6 +77,32 @@ private Q_SLOTS:
         QCOMPARE(FormLayout::ToPixels(rctTwips, 8, 8), QRect(15, 562, 932, 32));
     }
 
+    void captionMarginsMeetTheFieldsMiddle_data()
+    {
+        QTest::addColumn<QRect>("label");
+        QTest::addColumn<QRect>("field");
+        QTest::addColumn<QMargins>("expected");
+        QTest::newRow("same top, field taller")
+            << QRect(8, 32, 57, 17) << QRect(64, 32, 73, 19) << QMargins(0, 2, 0, 0);
+        QTest::newRow("middles already level") << QRect(8, 57, 57, 17) << QRect(64, 56, 73, 19) << QMargins();
+        QTest::newRow("half a pixel") << QRect(8, 57, 57, 17) << QRect(64, 57, 73, 18) << QMargins(0, 1, 0, 0);
+        QTest::newRow("field higher up") << QRect(8, 40, 57, 17) << QRect(64, 32, 73, 19) << QMargins(0, 0, 0, 14);
+        QTest::newRow("out of reach") << QRect(8, 60, 57, 17) << QRect(64, 32, 73, 19) << QMargins();
+        QTest::newRow("empty label") << QRect(8, 32, 57, 0) << QRect(64, 32, 73, 19) << QMargins();
+    }
+    void captionMarginsMeetTheFieldsMiddle()
+    {
+        QFETCH(QRect, label);
+        QFETCH(QRect, field);
+        QFETCH(QMargins, expected);
+        const QMargins margins = FormLayout::CaptionMargins(label, field);
+        QCOMPARE(margins, expected);
+        if (!margins.isNull()) {
+            const QRect rctContents = label.marginsRemoved(margins);
+            QCOMPARE(2 * rctContents.y() + rctContents.height(), 2 * field.y() + field.height());
+        }
+    }
+
     void valueCheckBoxHoldsThreeValuesButClicksOnlyToggle()
     {
         ValueCheckBox box;

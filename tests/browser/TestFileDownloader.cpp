@@ -28,6 +28,7 @@ private Q_SLOTS:
     void FailsAtOnceWhenItCannotStart();
     void ClearsTheErrorForTheNextDownload();
     void OnlyTheLatestDownloadCompletes();
+    void CancelEndsTheDownloadAsFailed();
     void BypassesCaches();
     void KeepsTheServerAnswerForErrorStatuses();
     void EndsFailedTransfersWithTheErrorFlag();
@@ -166,6 +167,21 @@ void TestFileDownloader::OnlyTheLatestDownloadCompletes()
     QCOMPARE(m_downloader->strFileContents, QStringLiteral("fast answer"));
     QTest::qWait(500);
     QCOMPARE(m_downloader->strFileContents, QStringLiteral("fast answer"));
+}
+
+void TestFileDownloader::CancelEndsTheDownloadAsFailed()
+{
+    m_server->Route("/slow", [](const LoopbackRequest&, LoopbackResponse& response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        response.body = "slow answer";
+    });
+    m_downloader->BeginDownload(m_server->Url(QStringLiteral("/slow")), QString());
+    m_downloader->CancelDownload();
+    QVERIFY(m_downloader->blnDownloadComplete && m_downloader->blnDownloadError);
+    // The answer that arrives later is dropped.
+    QTest::qWait(500);
+    QVERIFY(m_downloader->blnDownloadError);
+    QVERIFY(m_downloader->strFileContents.isEmpty());
 }
 
 void TestFileDownloader::BypassesCaches()

@@ -2,15 +2,24 @@
 #include "browser/DocumentBuilder.h"
 #include "browser/HtmlSerializer.h"
 #include "browser/PageCharset.h"
+#include "browser/ScriptEngine.h"
+#include "browser/ScriptedDocument.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QNetworkCookieJar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 // Realistic router pages under tests/data/browser/pages: each <name>.html has its laid-out body
 // text in <name>.txt and its body HTML in <name>.body.html. On a mismatch the actual output is
 // written beside them as <name>.txt.actual or <name>.body.html.actual.
+//
+// A page with scripts is read as the browser leaves it after its scripts, its load handlers and
+// its timers have run. The page lives at http://127.0.0.1/<name>.html; its external scripts and
+// requests are answered from the files under pages/assets (/assets/<file>), without a network.
 namespace
 {
 const QString kPagesDir = QStringLiteral(QUORVANE_TEST_DATA_DIR "/browser/pages");
@@ -23,10 +32,73 @@ QByteArray ReadFile(const QString& strPath)
     return file.readAll();
 }
 
+struct ScriptedPage
+{
+    HtmlDocument document;
+    QStringList errors;
+    bool blnStopped = false;
+    QList<FetchRequest> navigations;
+    QList<FetchRequest> fetches;
+};
+
+ScriptHost FileHost(ScriptedPage* page, QNetworkCookieJar* cookies)
+{
+    ScriptHost host;
+    host.fetch = [page](const FetchRequest& request, ScriptHost::FetchDone done) {
+        page->fetches.append(request);
+        FetchResult result;
+        result.url = request.url;
+        const QString strPath = request.url.path();
+        QFile file(kPagesDir + strPath);
+        if (strPath.startsWith(QLatin1String("/assets/")) && !strPath.contains(QLatin1String(".."))
+            && file.open(QIODevice::ReadOnly)) {
+            result.outcome = FetchResult::Outcome::Response;
+            result.intStatus = 200;
+            result.body = file.readAll();
+            result.contentType = strPath.endsWith(QLatin1String(".js")) ? "application/javascript" : "text/plain";
+        } else {
+            result.outcome = FetchResult::Outcome::Response;
+            result.intStatus = 404;
+        }
+        QTimer::singleShot(0, [done, result] { done(result); });
+    };
+    host.navigate = [page](ScriptedDocument*, const FetchRequest& request) { page->navigations.append(request); };
+    host.cookies = cookies;
+    host.strUserAgent = QStringLiteral("Quorvane/1.0.0");
+    return host;
+}
+
+// Parses a page and runs its scripts the way the browser does.
+ScriptedPage RunPage(const QByteArray& bytes, const QString& strName, const ScriptLimits& limits = ScriptLimits())
+{
+    ScriptedPage page;
+    const QByteArray charset = ChoosePageCharset(bytes, QByteArray());
+    QByteArray utf8 = DecodePage(bytes, charset).toUtf8();
+    HtmlDocument parsed = BuildHtmlDocumentFromUtf8(&utf8);
+    if (!ScriptedDocument::HasScripts(parsed)) {
+        page.document = std::move(parsed);
+        return page;
+    }
+    QNetworkCookieJar cookies;
+    ScriptedDocument scripted(std::make_shared<ScriptEngine>(limits), FileHost(&page, &cookies),
+        QUrl(QStringLiteral("http://127.0.0.1/") + strName + QStringLiteral(".html")), charset);
+    QSignalSpy parsedSpy(&scripted, &ScriptedDocument::Parsed);
+    QSignalSpy settledSpy(&scripted, &ScriptedDocument::Settled);
+    scripted.Load(std::move(parsed), utf8);
+    if (!parsedSpy.wait(20000) && parsedSpy.isEmpty())
+        qWarning("scripts of %s never finished", qPrintable(strName));
+    scripted.Settle();
+    if (!settledSpy.wait(20000) && settledSpy.isEmpty())
+        qWarning("load handlers of %s never finished", qPrintable(strName));
+    page.document = *scripted.Document();
+    page.errors = scripted.Errors();
+    page.blnStopped = scripted.WasStopped();
+    return page;
+}
+
 HtmlDocument LoadPage(const QString& strName)
 {
-    const QByteArray bytes = ReadFile(kPagesDir + QLatin1Char('/') + strName + QStringLiteral(".html"));
-    return BuildHtmlDocument(DecodePage(bytes, ChoosePageCharset(bytes, QByteArray())));
+    return RunPage(ReadFile(kPagesDir + QLatin1Char('/') + strName + QStringLiteral(".html")), strName).document;
 }
 
 void CompareWithGolden(const QString& strActual, const QString& strGoldenPath)
@@ -62,6 +134,9 @@ private Q_SLOTS:
     void PppPageCarriesTheReaderMarkers();
     void ConnectionsPageKeepsItsMarkers_data();
     void ConnectionsPageKeepsItsMarkers();
+    void ScriptsReachOnlyTheirOwnServer();
+    void HostileScriptsAreStoppedAndThePageCompletes_data();
+    void HostileScriptsAreStoppedAndThePageCompletes();
 };
 
 void TestGoldenPages::MatchesGoldenFiles_data()
@@ -145,6 +220,65 @@ void TestGoldenPages::ConnectionsPageKeepsItsMarkers()
     const qsizetype lngComment = strHtml.indexOf(QLatin1String("<!-- Connections -->"));
     QVERIFY(lngComment >= 0);
     QVERIFY(strHtml.indexOf(strLink) > lngComment);
+}
+
+void TestGoldenPages::ScriptsReachOnlyTheirOwnServer()
+{
+    const ScriptedPage page
+        = RunPage(ReadFile(kPagesDir + QStringLiteral("/scripted_library.html")), QStringLiteral("scripted_library"));
+    QStringList targets;
+    for (const FetchRequest& request : page.fetches)
+        targets << request.url.toString();
+    QCOMPARE(targets,
+        QStringList({ QStringLiteral("http://127.0.0.1/assets/minilib.js"),
+            QStringLiteral("http://127.0.0.1/assets/log.txt"), QStringLiteral("http://127.0.0.1/cgi-bin/missing") }));
+    QVERIFY(page.errors.join(QLatin1Char('\n')).contains(QLatin1String("198.51.100.9")));
+}
+
+void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes_data()
+{
+    QTest::addColumn<QString>("strScript");
+    QTest::addColumn<bool>("blnLaterScriptsRun");
+    QTest::addColumn<int>("intBudgetMs");
+    QTest::newRow("endless loop") << "while (true) {}" << false << 200;
+    QTest::newRow("endless loop that catches") << "for (;;) { try { while (1) {} } catch (e) {} }" << false << 200;
+    QTest::newRow("endless timer") << "setInterval(function () { while (1) {} }, 0);" << true << 200;
+    QTest::newRow("allocation loop") << "var a = []; while (true) a.push(new Array(1000));" << false << 10000;
+    QTest::newRow("allocation that catches")
+        << "var o = {}; for (;;) { try { o = [o, o, new Array(1000)]; } catch (e) {} }" << false << 10000;
+    QTest::newRow("doubling string") << "var s = 'x'; while (true) s += s;" << false << 10000;
+    QTest::newRow("deep recursion") << "function f(n) { return f(n + 1) + 1; } f(0);" << true << 10000;
+    QTest::newRow("writes itself")
+        << "document.write(document.getElementsByTagName('script')[0].outerHTML.replace(/\\/?SCRIPT/g, function "
+           "(t) { return t.toLowerCase(); }));"
+        << false << 200;
+    QTest::newRow("writes a script that writes itself")
+        << "var self = '<scr' + 'ipt>document.write(self)</scr' + 'ipt>'; document.write(self);" << false << 200;
+    QTest::newRow("writes itself and reads the page each time")
+        << "var self = '<scr' + 'ipt>document.write(self); document.getElementsByTagName(\"p\").length</scr' + 'ipt>'; "
+           "document.write(self);"
+        << false << 200;
+    QTest::newRow("catastrophic pattern")
+        << "/(a+)+$/.test('aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa!');" << true << 10000;
+}
+
+void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes()
+{
+    QFETCH(QString, strScript);
+    QFETCH(bool, blnLaterScriptsRun);
+    QFETCH(int, intBudgetMs);
+    // A short time budget keeps the test quick where time is the bound that stops the script; the
+    // others have time enough for whatever else stops them.
+    ScriptLimits limits;
+    limits.intTimeBudgetMs = intBudgetMs;
+    const QString strPage = QStringLiteral("<html><body><p>before</p><script>") + strScript
+        + QStringLiteral("</script><p>after</p><script>document.write('<p>later script</p>')</script></body></html>");
+    const ScriptedPage page = RunPage(strPage.toUtf8(), QStringLiteral("hostile"), limits);
+    const QString strText = LayOutBodyText(page.document);
+    QVERIFY2(strText.startsWith(QLatin1String("before")), qPrintable(strText));
+    QVERIFY2(strText.contains(QLatin1String("after")), qPrintable(strText));
+    QCOMPARE(strText.contains(QLatin1String("later script")), blnLaterScriptsRun);
+    QCOMPARE(page.blnStopped, !blnLaterScriptsRun || strScript.contains(QLatin1String("setInterval")));
 }
 
 QUORVANE_REGISTER_TEST(TestGoldenPages)

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void FormOwnsOnlyItsOwnFields();
     void ListsFramesInDocumentOrder();
     void ReadsMetaRefreshAndBase();
+    void ChangedTreeIsNumberedAgainAndKeepsSerials();
 };
 
 void TestHtmlDocument::NodesAreNumberedInDocumentOrder()
@@ -186,6 +187,50 @@ void TestHtmlDocument::ReadsMetaRefreshAndBase()
     QCOMPARE(strContent, QStringLiteral("5; url=/next.htm"));
     QCOMPARE(document.BaseHref(), QStringLiteral("/cgi-bin/"));
     QVERIFY(!ParseHtml(QStringLiteral("<p>x")).MetaRefresh(&strContent));
+}
+
+void TestHtmlDocument::ChangedTreeIsNumberedAgainAndKeepsSerials()
+{
+    HtmlDocument document
+        = ParseHtml(QStringLiteral("<body><p id=a>one</p><p id=b>two</p><form name=f></form></body>"));
+    const int intA = document.ElementById(QStringLiteral("a"));
+    const int intB = document.ElementById(QStringLiteral("b"));
+    const int intSerialA = document.Node(intA).intSerial;
+    const int intSerialB = document.Node(intB).intSerial;
+    const int intBody = document.BodyElement();
+
+    // b moves before a; a new input goes into the form; a leaves the tree.
+    document.InsertChild(intBody, intB, intA);
+    HtmlNode input;
+    input.strTag = QStringLiteral("input");
+    input.attributes.push_back({ QStringLiteral("id"), QStringLiteral("c") });
+    const int intInput = document.CreateNode(input);
+    document.InsertChild(document.FormByNameOrId(QStringLiteral("f")), intInput, -1);
+    document.Detach(intA);
+    // A node never goes under its own descendant.
+    document.InsertChild(intB, intBody, -1);
+    QVERIFY(!document.IsOrdered());
+    document.Renumber();
+    QVERIFY(document.IsOrdered());
+
+    for (int intNode = 1; intNode < document.NodeCount(); ++intNode) {
+        const int intParent = document.Node(intNode).intParent;
+        QVERIFY(intParent < intNode);
+        if (intParent >= 0)
+            QVERIFY(document.IsInside(intNode, intParent));
+    }
+    QCOMPARE(document.Node(document.NodeBySerial(intSerialB)).intSerial, intSerialB);
+    QCOMPARE(document.NodeBySerial(intSerialB), document.ElementById(QStringLiteral("b")));
+    // The detached paragraph stays reachable by its serial, after the tree, and out of every query.
+    const int intDetached = document.NodeBySerial(intSerialA);
+    QVERIFY(intDetached >= document.AttachedEnd());
+    QCOMPARE(document.TextContent(intDetached), QStringLiteral("one"));
+    QCOMPARE(document.ElementById(QStringLiteral("a")), -1);
+    QCOMPARE(document.ElementsByTag("p").size(), size_t(1));
+    QCOMPARE(document.FormControls(document.FormByNameOrId(QStringLiteral("f"))),
+        std::vector<int>({ document.ElementById(QStringLiteral("c")) }));
+    QCOMPARE(document.TextContent(document.BodyElement()), QStringLiteral("two"));
+    QCOMPARE(document.NodeBySerial(document.NodeCount() + 5), -1);
 }
 
 QUORVANE_REGISTER_TEST(TestHtmlDocument)

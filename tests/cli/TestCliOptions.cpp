@@ -60,13 +60,50 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("strNamed");
-        QTest::newRow("unknown") << QStringList { QStringLiteral("--frobnicate") } << QStringLiteral("--frobnicate");
+        QTest::newRow("unknown") << QStringList { QStringLiteral("--frobnicate") } << QStringLiteral("frobnicate");
         QTest::newRow("missing value") << QStringList { QStringLiteral("--port") } << QStringLiteral("--port");
         QTest::newRow("bad class") << QStringList { QStringLiteral("--class"), QStringLiteral("IV") }
                                    << QStringLiteral("--class");
         QTest::newRow("value on a flag") << QStringList { QStringLiteral("--dump=yes") } << QStringLiteral("--dump");
         QTest::newRow("positional") << QStringList { QStringLiteral("extra") } << QStringLiteral("extra");
+        QTest::newRow("port not a number")
+            << QStringList { QStringLiteral("--port"), QStringLiteral("abc") } << QStringLiteral("\"abc\"");
+        QTest::newRow("port 0") << QStringList { QStringLiteral("--port=0") } << QStringLiteral("1 to 65535");
+        QTest::newRow("port 65536") << QStringList { QStringLiteral("--port=65536") } << QStringLiteral("\"65536\"");
+        QTest::newRow("address with a second host") << QStringList { QStringLiteral("--ip"),
+            QStringLiteral("127.0.0.1 @127.0.0.2") } << QStringLiteral("\"127.0.0.1 @127.0.0.2\"");
+        QTest::newRow("address with a line break")
+            << QStringList { QStringLiteral("--ip=127.0.0.1\n127.0.0.2") } << QStringLiteral("\\n");
+        QTest::newRow("password twice over") << QStringList { QStringLiteral("--password=x"),
+            QStringLiteral("--password-file"), QStringLiteral("/dev/null") }
+                                             << QStringLiteral("--password-file");
     }
+    void lastOfTwoOppositeSwitchesCounts()
+    {
+        CliOptions options;
+        QString strError;
+        QVERIFY(ParseCliOptions({ QStringLiteral("--no-censor"), QStringLiteral("--censor"),
+                                    QStringLiteral("--ipconfig"), QStringLiteral("--no-ipconfig") },
+            options, strError));
+        QCOMPARE(options.intCensor.value_or(-1), 1);
+        QCOMPARE(options.intIPConfig.value_or(-1), 0);
+    }
+
+    void helpAndVersionAreAnswered()
+    {
+        CliOptions options;
+        QString strError;
+        QVERIFY(ParseCliOptions({ QStringLiteral("-h"), QStringLiteral("--version") }, options, strError));
+        QVERIFY(options.blnHelp);
+        QVERIFY(options.blnVersion);
+        // The usage line names the program, not the path it was started by, and the help says what
+        // --password exposes and what to use instead.
+        const QString strHelp = CliUsage();
+        QVERIFY(strHelp.startsWith(QLatin1String("Usage: quorvane-cli [options]\n")));
+        QVERIFY(strHelp.contains(QLatin1String("process list")));
+        QVERIFY(strHelp.contains(QLatin1String("QUORVANE_PASSWORD")));
+    }
+
     void usageErrorsNameTheBadOption()
     {
         QFETCH(QStringList, arguments);

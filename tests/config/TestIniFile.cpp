@@ -1,8 +1,13 @@
 #include "config/IniFile.h"
+#include "config/RouterProfile.h"
+#include "net/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +35,8 @@ const QByteArray bytProfile = "; router profile\r\n"
                               "System log=/doc/syslog.htm\r\n"
                               "  ADSL page  =   /doc/adsl.htm   \r\n"
                               "Home page=\r\n"
+                              "Log in='/login.htm'\r\n"
+                              "Log out='/logout.htm\"\r\n"
                               "\r\n"
                               "[ Options ]\r\n"
                               "Router's IP address=\"  10.0.0.1 \"\r\n"
@@ -43,6 +50,19 @@ const QByteArray bytProfile = "; router profile\r\n"
                               "\r\n"
                               "[options]\r\n"
                               "Censor IPs=1\r\n";
+
+// UTF-8 text in another encoding, behind the given byte-order mark.
+QByteArray Encoded(const QByteArray& bytUtf8, const QByteArray& bytBom, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding);
+    const QByteArray bytEncoded = encoder(QString::fromUtf8(bytUtf8));
+    return bytBom + bytEncoded;
+}
+
+bool Mount(const QStringList& arrArguments)
+{
+    return QProcess::execute(QStringLiteral("mount"), arrArguments) == 0;
+}
 
 } // namespace
 
@@ -82,6 +102,12 @@ private Q_SLOTS:
         QTest::newRow("empty quotes") << "Options"
                                       << "Password"
                                       << "";
+        QTest::newRow("single quotes") << "URLs"
+                                       << "Log in"
+                                       << "/login.htm";
+        QTest::newRow("unmatched quotes stay") << "URLs"
+                                               << "Log out"
+                                               << "'/logout.htm\"";
         QTest::newRow("semicolon inside a value") << "Options"
                                                   << "Diagnostic ID"
                                                   << "Query DNS ; not a comment";
@@ -98,7 +124,7 @@ private Q_SLOTS:
                                                        << "Censor IPs"
                                                        << "";
         QTest::newRow("missing key") << "URLs"
-                                     << "Log in"
+                                     << "Modem status page"
                                      << "";
         QTest::newRow("missing section") << "Other"
                                          << "Port"
@@ -145,6 +171,39 @@ private Q_SLOTS:
         QCOMPARE(ReadIniText("[Options]\r\nPort=81\r", "Options", "Port"), QStringLiteral("81"));
         // A multi-byte sequence cut off at the end makes the file single-byte text.
         QCOMPARE(ReadIniText("[Options]\nA=\xC3\xA4\nB=\xC3", "Options", "A"), QString::fromLatin1("\xC3\xA4"));
+    }
+
+    void encodingsAreReadAndKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytBom");
+        QTest::addColumn<int>("intEncoding");
+        QTest::newRow("UTF-8") << QByteArray() << int(QStringConverter::Utf8);
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") << int(QStringConverter::Utf8);
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") << int(QStringConverter::Utf16LE);
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") << int(QStringConverter::Utf16BE);
+    }
+
+    void encodingsAreReadAndKept()
+    {
+        QFETCH(QByteArray, bytBom);
+        QFETCH(int, intEncoding);
+        const auto encoding = static_cast<QStringConverter::Encoding>(intEncoding);
+        const QString strFile = m_dir.filePath(QStringLiteral("encoded.ini"));
+        PutFile(strFile, Encoded(bytProfile, bytBom, encoding));
+        QCOMPARE(ReadIni("URLs", "Log in", strFile), QStringLiteral("/login.htm"));
+        QCOMPARE(ReadIni("Options", "Router's IP address", strFile), QStringLiteral("  10.0.0.1 "));
+        QCOMPARE(
+            ReadIniText(Encoded("[Options]\nA=\xC3\xA9", bytBom, encoding), "options", "a"), QStringLiteral("\u00E9"));
+
+        // Edits, a new section included, keep the encoding, the mark and every other line.
+        QVERIFY(WriteIni("Options", "port", "81", strFile) != 0);
+        QVERIFY(WriteIni("Options", "Password", QStringLiteral("p\u20ACss"), strFile) != 0);
+        QVERIFY(WriteIni("New", "Key", QStringLiteral("\u00E9"), strFile) != 0);
+        QByteArray bytExpected = bytProfile;
+        bytExpected.replace("PORT=8080\r\n", "PORT=81\r\n");
+        bytExpected.replace("Password=\"\"\r\n", "Password=p\xE2\x82\xACss\r\n");
+        bytExpected += "\r\n[New]\r\nKey=\xC3\xA9\r\n";
+        QCOMPARE(FileBytes(strFile), Encoded(bytExpected, bytBom, encoding));
     }
 
     void writeChangesOnlyThatValue_data()
@@ -212,6 +271,9 @@ private Q_SLOTS:
         QTest::newRow("blanks at the ends") << QStringLiteral("  pass word\t");
         QTest::newRow("wrapped in quotes") << QStringLiteral("\"quoted\"");
         QTest::newRow("two quotes") << QStringLiteral("\"\"");
+        QTest::newRow("wrapped in single quotes") << QStringLiteral("'quoted'");
+        QTest::newRow("two single quotes") << QStringLiteral("''");
+        QTest::newRow("mixed quotes") << QStringLiteral("'mixed\"");
         QTest::newRow("one quote") << QStringLiteral("\"");
         QTest::newRow("brackets") << QStringLiteral("[Options]");
         QTest::newRow("non-Latin") << QString::fromUtf8("\xE2\x82\xAC\xE6\x97\xA5");
@@ -222,12 +284,15 @@ private Q_SLOTS:
     {
         QFETCH(QString, strValue);
         const QString strFile = m_dir.filePath(QStringLiteral("roundtrip.ini"));
-        PutFile(strFile, bytProfile);
-        QVERIFY(WriteIni("Options", "Password", strValue, strFile) != 0);
-        QCOMPARE(ReadIni("Options", "Password", strFile), strValue);
-        QCOMPARE(ReadIni("Options", "Port", strFile), QStringLiteral("8080"));
-        QVERIFY(WriteIni("New section", "Router's IP address", strValue, strFile) != 0);
-        QCOMPARE(ReadIni("new SECTION", "router's ip address", strFile), strValue);
+        for (const QByteArray& bytStart : { bytProfile, Encoded(bytProfile, "\xFF\xFE", QStringConverter::Utf16LE) }) {
+            PutFile(strFile, bytStart);
+            QVERIFY(WriteIni("Options", "Password", strValue, strFile) != 0);
+            QCOMPARE(ReadIni("Options", "Password", strFile), strValue);
+            QCOMPARE(ReadIni("Options", "Port", strFile), QStringLiteral("8080"));
+            QVERIFY(WriteIni("New section", "Router's IP address", strValue, strFile) != 0);
+            QCOMPARE(ReadIni("new SECTION", "router's ip address", strFile), strValue);
+            QVERIFY(FileBytes(strFile).startsWith(bytStart.left(2)));
+        }
     }
 
     void writeKeepsSingleByteFiles()
@@ -319,6 +384,47 @@ private Q_SLOTS:
         QCOMPARE(WriteIni("Options", "Port", "81", dir.filePath(QStringLiteral("folder.ini"))), 0);
         QCOMPARE(WriteIni("Options", "Port", "81", QString()), 0);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("ClassI.ini") });
+    }
+
+    // Closing on a full disk or in a read-only folder must leave the files whole and name them.
+    // Both faults are made by mounting small file systems, which the CTest entry
+    // "config_faulty_disk" allows by running this test as root in a mount namespace of its own
+    // (QUORVANE_PRIVATE_MOUNTS); elsewhere the test is skipped.
+    void failedWritesKeepTheFiles_data()
+    {
+        QTest::addColumn<bool>("blnFull");
+        QTest::newRow("full disk") << true;
+        QTest::newRow("read-only mount") << false;
+    }
+
+    void failedWritesKeepTheFiles()
+    {
+        QFETCH(bool, blnFull);
+        if (!qEnvironmentVariableIsSet("QUORVANE_PRIVATE_MOUNTS"))
+            QUORVANE_SKIP("needs a private mount namespace as root (CTest entry config_faulty_disk)");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(Mount({ "-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path() }));
+        const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), { "-l", dir.path() }); });
+        RouterProfile profile;
+        profile.SetAppFolder(dir.path());
+        profile.strProfileName = QStringLiteral("ClassII.ini");
+        profile.strProfileFile = dir.filePath(profile.strProfileName);
+        profile.strAdmin = QString(5000, QLatin1Char('a'));
+        PutFile(profile.strProfileFile, bytProfile);
+        if (blnFull) {
+            QFile filler(dir.filePath(QStringLiteral("filler")));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(4096, 'f')) == 4096) { }
+            QCOMPARE(filler.write("f", 1), -1);
+        } else {
+            QVERIFY(Mount({ "-o", "remount,ro", dir.path() }));
+        }
+        const QStringList arrBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+        QCOMPARE(profile.SaveOnClose(), QStringList({ profile.strSettingsFile, profile.strProfileFile }));
+        QCOMPARE(FileBytes(profile.strProfileFile), bytProfile);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), arrBefore);
     }
 
 private:

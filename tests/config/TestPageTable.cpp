@@ -29,26 +29,26 @@ private Q_SLOTS:
     void longestMatchingPathWinsWhateverTheCase()
     {
         PageTable pages;
-        pages.RegisterPage(QStringLiteral("/doc/syslog.htm"), intPageSystemLog);
-        pages.RegisterPage(QStringLiteral("/doc/"), intPageHome);
+        pages.RegisterPage(QStringLiteral("/doc/syslog.htm"), RouterPage::SystemLog);
+        pages.RegisterPage(QStringLiteral("/doc/"), RouterPage::Home);
         pages.SortPages();
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/DOC/SYSLOG.HTM")), intPageSystemLog);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Doc/other.htm")), intPageHome);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status.htm")), intPageNone);
-        QCOMPARE(pages.FindPage(QString()), intPageNone);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/DOC/SYSLOG.HTM")), RouterPage::SystemLog);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Doc/other.htm")), RouterPage::Home);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status.htm")), RouterPage::None);
+        QCOMPARE(pages.FindPage(QString()), RouterPage::None);
     }
 
     void registerTakesOverAnEmptyFirstEntry()
     {
         PageTable pages;
-        pages.RegisterPage(QString(), intPageLogin); // an empty table gets the entry appended
-        pages.RegisterPage(QStringLiteral("/a"), intPageAdsl); // takes over the empty entry 0
-        pages.RegisterPage(QString(), intPageLogout); // entry 0 is used now: appended, even though empty
+        pages.RegisterPage(QString(), RouterPage::Login); // an empty table gets the entry appended
+        pages.RegisterPage(QStringLiteral("/a"), RouterPage::Adsl); // takes over the empty entry 0
+        pages.RegisterPage(QString(), RouterPage::Logout); // entry 0 is used now: appended, even though empty
         QCOMPARE(pages.arrPages.size(), std::size_t(2));
         QCOMPARE(pages.arrPages[0].strPath, QStringLiteral("/a"));
-        QCOMPARE(pages.arrPages[0].lngPage, intPageAdsl);
+        QCOMPARE(pages.arrPages[0].lngPage, RouterPage::Adsl);
         QCOMPARE(pages.arrPages[1].strPath, QString());
-        QCOMPARE(pages.arrPages[1].lngPage, intPageLogout);
+        QCOMPARE(pages.arrPages[1].lngPage, RouterPage::Logout);
     }
 
     void rebuildRegistersTheProfilePaths()
@@ -63,24 +63,24 @@ private Q_SLOTS:
         profile.strHomePage = QStringLiteral("/status/");
 
         PageTable pages;
-        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), intPagePppLink); // left from a run
+        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), RouterPage::PppLink); // left from a run
         pages.RebuildPageTable(profile);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), intPageNone);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Login.htm")), intPageLogin);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/logout.htm")), intPageLogout);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/syslog.htm")), intPageSystemLog);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/adsl.htm?x=1")), intPageAdsl);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/home.htm")), intPageHome);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/diag/diagtest.htm")), intPageDiagTest);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp.htm")), intPagePpp);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), RouterPage::None);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/Login.htm")), RouterPage::Login);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/logout.htm")), RouterPage::Logout);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/syslog.htm")), RouterPage::SystemLog);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/adsl.htm?x=1")), RouterPage::Adsl);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/status/home.htm")), RouterPage::Home);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/diag/diagtest.htm")), RouterPage::DiagTest);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp.htm")), RouterPage::Ppp);
         // The product and modem pages are empty here: they stand in the table but never match.
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/product.htm")), intPageNone);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/product.htm")), RouterPage::None);
         for (const PageEntry& entry : pages.arrPages)
-            QVERIFY(entry.lngPage != intPagePppLink && entry.lngPage != intPageNone);
+            QVERIFY(entry.lngPage != RouterPage::PppLink && entry.lngPage != RouterPage::None);
 
         // A page that the run registers later is found as well.
-        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), intPagePppLink);
-        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), intPagePppLink);
+        pages.RegisterPage(QStringLiteral("/setup/ppp_link.htm"), RouterPage::PppLink);
+        QCOMPARE(pages.FindPage(QStringLiteral("http://127.0.0.1:80/setup/ppp_link.htm")), RouterPage::PppLink);
     }
 
     void traceLines()
@@ -115,6 +115,45 @@ private Q_SLOTS:
         // Lines are appended to what is there.
         trace.WriteTrace(QStringLiteral("again"), true);
         QCOMPARE(FileBytes(strLog), bytLog + "again\r\n");
+    }
+
+    void traceStaysBounded()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PageTrace trace;
+        trace.blnDebugView = true;
+        trace.strAppFolder = dir.path() + QLatin1Char('/');
+        trace.lngTraceLimit = 100;
+        const QString strLog = dir.filePath(QStringLiteral("log.txt"));
+        const QString strOld = dir.filePath(QStringLiteral("log.old.txt"));
+
+        // Whatever the lengths, the two files hold the latest lines written, in order, each file
+        // within the limit.
+        QByteArray bytWritten;
+        for (int intLine = 0; intLine < 60; ++intLine) {
+            const QByteArray bytLine(intLine * 7 % 41, static_cast<char>('a' + intLine % 26));
+            trace.WriteTrace(QString::fromLatin1(bytLine), true);
+            bytWritten += bytLine + "\r\n";
+            const QByteArray bytLog = FileBytes(strLog);
+            const QByteArray bytOld = FileBytes(strOld);
+            QVERIFY(bytLog.size() <= trace.lngTraceLimit && bytOld.size() <= trace.lngTraceLimit);
+            QVERIFY(bytLog.endsWith(bytLine + "\r\n"));
+            QVERIFY(bytWritten.endsWith(bytOld + bytLog));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+        // A line longer than the limit is cut to it without splitting a character, in a new file.
+        const QByteArray bytPrevious = FileBytes(strLog);
+        trace.WriteTrace(QString(60, QChar(0x20AC)), true);
+        QCOMPARE(FileBytes(strLog), QString(32, QChar(0x20AC)).toUtf8() + "\r\n");
+        QCOMPARE(FileBytes(strOld), bytPrevious);
+
+        // When the old trace cannot be replaced the full one starts over instead.
+        QVERIFY(QFile::remove(strOld));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("log.old.txt")));
+        trace.WriteTrace(QString(50, QLatin1Char('x')), true);
+        QCOMPARE(FileBytes(strLog), QByteArray(50, 'x') + "\r\n");
     }
 
     void unopenableTraceIsSkipped()

@@ -102,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(profile.strDiagnosticID, QStringLiteral("Query DNS"));
         QCOMPARE(profile.strPingIP, QStringLiteral("127.0.0.1"));
         QCOMPARE(profile.strPingHost, QStringLiteral("localhost"));
-        QCOMPARE(m_pages.FindPage(PageUrl("/doc/wan_adv.htm")), intPagePpp);
+        QCOMPARE(m_pages.FindPage(PageUrl("/doc/wan_adv.htm")), RouterPage::Ppp);
         // Starting creates no file; only closing does.
         QVERIFY(QDir(m_dir->path()).isEmpty());
     }
@@ -111,7 +111,7 @@ private Q_SLOTS:
     {
         m_profile->SelectAtStartup(m_pages);
         m_profile->strRouterIP = QStringLiteral("127.0.0.1");
-        m_profile->SaveOnClose();
+        QCOMPARE(m_profile->SaveOnClose(), QStringList());
         QCOMPARE(ReadIni("Options", "Router INI", m_profile->strSettingsFile), QStringLiteral("ClassI.ini"));
 
         // The new profile holds the eight options and nothing else.
@@ -142,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(reopened.strPingIP, QString());
         QCOMPARE(reopened.strDiagnosticID, QString());
         QCOMPARE(reopened.strPingHost, QStringLiteral("localhost"));
-        QCOMPARE(pages.FindPage(PageUrl("/doc/syslog.htm")), intPageNone);
+        QCOMPARE(pages.FindPage(PageUrl("/doc/syslog.htm")), RouterPage::None);
     }
 
     void routerIniChoosesTheClass_data()
@@ -225,9 +225,9 @@ private Q_SLOTS:
         QCOMPARE(profile.strLogoutPage, QStringLiteral("/cgi-bin/webcm?getpage=../html/logout.html"));
         QCOMPARE(profile.strProductInfoPage, QStringLiteral("/cgi-bin/webcm?getpage=../html/status/product.html"));
         QCOMPARE(profile.strModemStatusPage, QStringLiteral("/cgi-bin/webcm?getpage=../html/status/modem.html"));
-        QCOMPARE(m_pages.FindPage(PageUrl(profile.strLoginPage)), intPageLogin);
-        QCOMPARE(m_pages.FindPage(PageUrl("/cgi-bin/webcm?getpage=../html/status/syslog.html")), intPageNone);
-        QCOMPARE(m_pages.FindPage(PageUrl("/doc/syslog.htm")), intPageSystemLog);
+        QCOMPARE(m_pages.FindPage(PageUrl(profile.strLoginPage)), RouterPage::Login);
+        QCOMPARE(m_pages.FindPage(PageUrl("/cgi-bin/webcm?getpage=../html/status/syslog.html")), RouterPage::None);
+        QCOMPARE(m_pages.FindPage(PageUrl("/doc/syslog.htm")), RouterPage::SystemLog);
         // Defaults where they exist; the typed fields and "Remember password?" stay.
         QCOMPARE(profile.strAdmin, QStringLiteral("admin"));
         QCOMPARE(profile.strPort, QStringLiteral("80"));
@@ -328,11 +328,11 @@ private Q_SLOTS:
         QVERIFY(!profile.strSystemLogPage.isEmpty() && !profile.strAdslPage.isEmpty());
         QVERIFY(!profile.strDiagTestPage.isEmpty() && !profile.strPppPage.isEmpty());
 
-        const QList<QPair<QString, int>> arrPaths { { profile.strLoginPage, intPageLogin },
-            { profile.strSystemLogPage, intPageSystemLog }, { profile.strAdslPage, intPageAdsl },
-            { profile.strDiagTestPage, intPageDiagTest }, { profile.strPppPage, intPagePpp },
-            { profile.strLogoutPage, intPageLogout }, { profile.strProductInfoPage, intPageProductInfo },
-            { profile.strModemStatusPage, intPageModemStatus }, { profile.strHomePage, intPageHome } };
+        const QList<QPair<QString, RouterPage>> arrPaths { { profile.strLoginPage, RouterPage::Login },
+            { profile.strSystemLogPage, RouterPage::SystemLog }, { profile.strAdslPage, RouterPage::Adsl },
+            { profile.strDiagTestPage, RouterPage::DiagTest }, { profile.strPppPage, RouterPage::Ppp },
+            { profile.strLogoutPage, RouterPage::Logout }, { profile.strProductInfoPage, RouterPage::ProductInfo },
+            { profile.strModemStatusPage, RouterPage::ModemStatus }, { profile.strHomePage, RouterPage::Home } };
         for (const auto& path : arrPaths) {
             if (!path.first.isEmpty())
                 QCOMPARE(pages.FindPage(PageUrl(path.first)), path.second);

@@ -3,6 +3,7 @@
 #include "controls/SystemColours.h"
 #include "support/TestRegistry.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -348,6 +349,69 @@ private Q_SLOTS:
 
         QTest::mouseClick(pButton, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCOMPARE(spyClicks.count(), 1);
+    }
+
+    void keyboardPressesLikeAPushButton()
+    {
+        Host host = MakeHost();
+        OrloSimpleButton* pButton = host.pButton;
+        QSignalSpy spyClicks(pButton, &OrloSimpleButton::ButtonClick);
+        QApplication::setActiveWindow(host.pWindow.get());
+        QVERIFY(QTest::qWaitForWindowActive(host.pWindow.get()));
+        const QImage imgPlain = Face(pButton);
+        const int intPaints = pButton->PaintCount();
+
+        // Tab reaches it; the dotted frame shows inside the border, and nothing else changes.
+        QTest::keyClick(host.pWindow.get(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), pButton);
+        QVERIFY(pButton->ShowsFocusFrame());
+        const QImage imgFocused = Face(pButton);
+        const QRect rctFrame = pButton->FocusFrame();
+        int intFramePixels = 0;
+        for (int y = 0; y < imgFocused.height(); ++y) {
+            for (int x = 0; x < imgFocused.width(); ++x) {
+                const bool blnOnFrame = rctFrame.contains(x, y) && !rctFrame.adjusted(1, 1, -1, -1).contains(x, y);
+                if (!blnOnFrame)
+                    QCOMPARE(imgFocused.pixel(x, y), imgPlain.pixel(x, y));
+                else if (imgFocused.pixel(x, y) == qRgb(0, 0, 0))
+                    ++intFramePixels;
+            }
+        }
+        // Dotted: about every third pixel of the outline is black.
+        const int intOutline = 2 * (rctFrame.width() + rctFrame.height()) - 4;
+        QVERIFY2(intFramePixels * 4 > intOutline && intFramePixels * 2 < intOutline,
+            qPrintable(QString::number(intFramePixels)));
+        QCOMPARE(pButton->PaintCount(), intPaints);
+
+        // Space: pressed while held, one click on release.
+        QTest::keyPress(pButton, Qt::Key_Space);
+        QCOMPARE(pButton->State(), int(OrloSimpleButton::StatePressed));
+        QCOMPARE(spyClicks.count(), 0);
+        QTest::keyRelease(pButton, Qt::Key_Space);
+        QCOMPARE(spyClicks.count(), 1);
+        QCOMPARE(pButton->State(), int(OrloSimpleButton::StateNormal));
+
+        // Enter and Return click at once; other keys do nothing.
+        QTest::keyClick(pButton, Qt::Key_Return);
+        QTest::keyClick(pButton, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(pButton, Qt::Key_A);
+        QCOMPARE(spyClicks.count(), 3);
+
+        // Losing the focus with Space held takes the press back without a click; the frame goes.
+        QTest::keyPress(pButton, Qt::Key_Space);
+        pButton->clearFocus();
+        QCOMPARE(pButton->State(), int(OrloSimpleButton::StateNormal));
+        QTest::keyRelease(pButton, Qt::Key_Space);
+        QCOMPARE(spyClicks.count(), 3);
+        QCOMPARE(Face(pButton), imgPlain);
+
+        // Disabled, the keys do nothing.
+        pButton->setFocus(Qt::TabFocusReason);
+        pButton->SetEnable(false);
+        QTest::keyClick(pButton, Qt::Key_Space);
+        QTest::keyClick(pButton, Qt::Key_Return);
+        QCOMPARE(spyClicks.count(), 3);
+        QCOMPARE(pButton->State(), int(OrloSimpleButton::StateDisabled));
     }
 
     void noDrawingWhileTheStateStaysTheSame()

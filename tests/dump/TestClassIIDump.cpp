@@ -35,11 +35,58 @@ struct DumpFixture : RunFixture
         Load(strCgi + QStringLiteral("../html/login.html"), QStringLiteral("Log in"));
     }
     QString Title() const { return QStringLiteral("Quorvane | www.quorvane.example - v1.3.3 - 07/12/2026 06:05:12"); }
+    // Two pages with text and one that fails.
+    void ListThreePages()
+    {
+        WriteList("A\r\nB\r\nC");
+        Answer(QStringLiteral("A"), QStringLiteral("line1\nline2"));
+        Answer(QStringLiteral("B"), QStringLiteral("x"));
+        Answer(QStringLiteral("C"), QStringLiteral("cc"));
+    }
+    // A dump's text after its title line, which carries the time.
+    static QString AfterTitle(const QString& strDump) { return strDump.mid(strDump.indexOf(QStringLiteral("\r\n"))); }
 
     QTemporaryDir dir;
     ClassIIDump dump;
 };
+// The endings of a run that leave its login behind: it never reached the log-out page.
+enum class Ending { DiagTimedOut, DiagNoRefresh, DiagError, HitLimit, NoPage };
+
+// A Go that logs in and then ends by ending.
+void EndAfterTheLogin(RunFixture& f, Ending ending)
+{
+    f.run.Go();
+    const QString strHtml = QStringLiteral("/cgi-bin/webcm?getpage=../html/");
+    f.Load(strHtml + QStringLiteral("login.html"), QStringLiteral("Log in"));
+    const QString strDiag = strHtml + QStringLiteral("tools/diagnostics.html");
+    switch (ending) {
+    case Ending::DiagTimedOut:
+        f.run.StartDiagnosticWait();
+        f.Load(strDiag, QStringLiteral("Testing..."));
+        f.host.dtNow = f.host.dtNow.addSecs(121);
+        f.Load(strDiag, QStringLiteral("Testing..."));
+        break;
+    case Ending::DiagNoRefresh:
+        f.run.StartDiagnosticWait();
+        f.Load(strDiag, QStringLiteral("Testing..."));
+        f.host.AdvanceTime(6 * DiagnosticRun::intDiagTimerMs);
+        break;
+    case Ending::DiagError:
+        f.run.StartDiagnosticWait();
+        f.Load(strDiag, QStringLiteral("errorText"));
+        break;
+    case Ending::HitLimit:
+        for (int i = 0; i < 11; ++i)
+            f.Load(strHtml + QStringLiteral("status/product.html"), QStringLiteral("Product Information"));
+        break;
+    case Ending::NoPage:
+        f.host.AdvanceTime(DiagnosticRun::intPageWatchdogMs);
+        break;
+    }
+}
 } // namespace
+
+Q_DECLARE_METATYPE(Ending)
 
 // The Class II data dump: login through the run, then the listed pages through the downloader.
 class TestClassIIDump : public QObject
@@ -62,8 +109,8 @@ private Q_SLOTS:
         QCOMPARE(f.host.strClipboard, strExpected);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
         QCOMPARE(outcome, RunOutcome::Finished);
-        QVERIFY(!f.run.blnDataDump);
-        QVERIFY(!f.run.blnLoggedIn);
+        QVERIFY(!f.run.State().blnDataDump);
+        QVERIFY(!f.run.State().blnLoggedIn);
         QCOMPARE(f.host.controlStates.first(), false);
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.strReportToolTip, QStringLiteral("Data dump"));
@@ -104,15 +151,109 @@ private Q_SLOTS:
     void abnormalEndingBeforeTheLoginClearsDumpMode()
     {
         DumpFixture f;
+        f.run.Go();
+        f.run.FinishReport();
         f.dump.Start();
-        QVERIFY(f.run.blnDataDump);
-        f.Browser().Load(
-            RunFixture::Base() + strCgi + QStringLiteral("../html/login.html"), QStringLiteral("DNS Error"));
-        QVERIFY(!f.run.blnDataDump);
+        QVERIFY(f.run.State().blnDataDump);
+        const QString strUrl = RunFixture::Base() + strCgi + QStringLiteral("../html/login.html");
+        f.Browser().Load(strUrl, QStringLiteral("DNS Error"));
+        QVERIFY(!f.run.State().blnDataDump);
+        // The report box shows the dump's title lines, not the report of the run before.
+        QCOMPARE(f.host.strReport,
+            QStringLiteral("Quorvane | www.quorvane.example - v1.3.3 - 07/12/2026 06:05:09\r\nClass II Dump\r\n\r\n"
+                           "Unable to login: ")
+                + strUrl);
         // A later Go is therefore a diagnostic run, not a dump.
         f.run.Go();
         f.Load(strCgi + QStringLiteral("../html/login.html"), QStringLiteral("Log in"));
-        QCOMPARE(f.run.intNextPage, 8);
+        QCOMPARE(f.run.State().intNextPage, RouterPage::ProductInfo);
+    }
+
+    void downloadThatNeverEndsStopsTheDumpAfterTheBound()
+    {
+        DumpFixture f;
+        f.ListThreePages();
+        f.host.downloader.hanging << RunFixture::Base() + strCgi + QStringLiteral("B");
+        RunOutcome outcome = RunOutcome::Finished;
+        QDateTime dtEnded;
+        f.run.SetRunEndedHandler([&](RunOutcome o) {
+            outcome = o;
+            dtEnded = f.host.dtNow;
+        });
+        QDateTime dtAsked;
+        f.host.onPause = [&] {
+            if (!dtAsked.isValid() && f.host.downloader.requests.size() == 2)
+                dtAsked = f.host.dtNow.addSecs(-1); // the first poll's second has passed
+        };
+        f.RunThroughLogin();
+        QCOMPARE(outcome, RunOutcome::Abnormal);
+        QCOMPARE(dtAsked.secsTo(dtEnded), DiagnosticRun::intPageWatchdogMs / 1000);
+        QVERIFY2(f.host.strReport.endsWith(
+                     QStringLiteral("\r\nA\r\nline1\r\nline2\r\n\r\nB\r\n") + DiagnosticRun::NoPageLine()),
+            qPrintable(f.host.strReport));
+        QCOMPARE(f.host.downloader.requests.size(), 2);
+        QCOMPARE(f.host.downloader.intCancels, 1);
+        QCOMPARE(f.host.intClipboardWrites, 0);
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
+        QCOMPARE(f.host.controlStates.last(), true);
+        QVERIFY(!f.run.RunActive());
+        QVERIFY(f.host.timers.isEmpty());
+    }
+
+    void everyCommandCompletesAfterAnEndingThatLeftTheLogin_data()
+    {
+        QTest::addColumn<Ending>("ending");
+        QTest::newRow("diagnostic page timed out") << Ending::DiagTimedOut;
+        QTest::newRow("diagnostic page without refresh") << Ending::DiagNoRefresh;
+        QTest::newRow("diagnostic page error") << Ending::DiagError;
+        QTest::newRow("page hit limit") << Ending::HitLimit;
+        QTest::newRow("no page for a minute") << Ending::NoPage;
+    }
+    void everyCommandCompletesAfterAnEndingThatLeftTheLogin()
+    {
+        QFETCH(Ending, ending);
+        // What a dump and a run give in a window that has done nothing before.
+        DumpFixture fresh;
+        fresh.ListThreePages();
+        fresh.RunThroughLogin();
+        const QString strFreshDump = fresh.host.strReport;
+        fresh.run.Go();
+        fresh.PlayClassIIRun();
+        const QString strFreshBody = fresh.run.State().strReportBody;
+        QVERIFY(strFreshBody.contains(QStringLiteral("Query DNS: PASS")));
+
+        DumpFixture f;
+        f.ListThreePages();
+        QList<RunOutcome> outcomes;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcomes << o; });
+        EndAfterTheLogin(f, ending);
+        QVERIFY(!f.run.RunActive());
+        QVERIFY(f.run.State().blnLoggedIn);
+        QCOMPARE(outcomes.size(), 1);
+
+        // The dump logs in afresh instead of taking its login page for a log-out.
+        f.dump.Start();
+        f.Load(strCgi + QStringLiteral("../html/login.html"), QStringLiteral("Log in"));
+        QCOMPARE(f.Browser().submittedForms, QStringList(QStringLiteral("uiPostForm")));
+        QCOMPARE(outcomes.last(), RunOutcome::Finished);
+        QCOMPARE(DumpFixture::AfterTitle(f.host.strReport), DumpFixture::AfterTitle(strFreshDump));
+        QCOMPARE(f.host.strClipboard, f.host.strReport);
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
+        QVERIFY(!f.run.RunActive());
+
+        // So does the next Go after the same ending: the whole report, not just its head.
+        EndAfterTheLogin(f, ending);
+        QVERIFY(f.run.State().blnLoggedIn);
+        const int intClipboardWrites = f.host.intClipboardWrites;
+        f.run.Go();
+        f.PlayClassIIRun();
+        QCOMPARE(outcomes.last(), RunOutcome::Finished);
+        QCOMPARE(outcomes.size(), 4);
+        QCOMPARE(f.run.State().strReportBody, strFreshBody);
+        QCOMPARE(f.host.strReport, f.run.State().strReportHead + strFreshBody);
+        QCOMPARE(f.host.intClipboardWrites, intClipboardWrites + 1);
+        QVERIFY(f.host.messages.back().strText.startsWith(QStringLiteral("A report has been created")));
+        QVERIFY(!f.run.RunActive());
     }
 };
 

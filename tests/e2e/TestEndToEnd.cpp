@@ -1,3 +1,4 @@
+#include "config/AppInfo.h"
 #include "e2e/EndToEnd.h"
 #include "support/TestRegistry.h"
 
@@ -21,6 +22,10 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     // The password of the test profiles never reaches the output.
     QVERIFY(!result.stdOut.contains("secret"));
     QVERIFY(!result.stdErr.contains("secret"));
+    // Nothing claims a clipboard that the command line never touches.
+    QVERIFY2(!result.stdErr.contains("clipboard"), result.stdErr.constData());
+    if (result.stdErr.contains("A report has been created"))
+        QVERIFY(result.stdErr.contains("A report has been created and written to standard output."));
     const QString strReport = QString::fromUtf8(result.stdOut);
     QVERIFY2(!strReport.isEmpty(), qPrintable(QString::fromUtf8(result.stdErr)));
     // Every line break of the report is CR LF.
@@ -76,6 +81,22 @@ private Q_SLOTS:
         RunCase(QString::fromLatin1(QTest::currentDataTag()), testCase, intExit, 90000);
     }
 
+    // Routers whose pages put their values on with scripts give the report of the same values
+    // served as plain markup.
+    void scriptedPagesGiveTheSameReport_data()
+    {
+        QTest::addColumn<QString>("strClass");
+        QTest::newRow("classI-normal") << QStringLiteral("I");
+        QTest::newRow("classII-normal") << QStringLiteral("II");
+        QTest::newRow("classV-normal") << QStringLiteral("V");
+    }
+    void scriptedPagesGiveTheSameReport()
+    {
+        QFETCH(QString, strClass);
+        RunCase(QString::fromLatin1(QTest::currentDataTag()),
+            EndToEndCase { strClass, QStringLiteral("scripted"), {}, {} }, 0, 90000);
+    }
+
     void traceFileNeverHoldsThePassword()
     {
         EndToEndRunner runner;
@@ -105,14 +126,90 @@ private Q_SLOTS:
         QVERIFY(result.stdErr.contains("--dump"));
     }
 
+    void usageErrorExitsWithTwo_data()
+    {
+        QTest::addColumn<QString>("strProgram");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("bytLine");
+        QTest::newRow("cli, unknown option")
+            << "quorvane-cli" << QStringList { QStringLiteral("--bogus") }
+            << QByteArray("quorvane-cli: Unknown option 'bogus'. See quorvane-cli --help.\n");
+        QTest::newRow("cli, port out of range")
+            << "quorvane-cli" << QStringList { QStringLiteral("--port"), QStringLiteral("65536") }
+            << QByteArray(
+                   "quorvane-cli: The port \"65536\" is not a number from 1 to 65535. See quorvane-cli --help.\n");
+        QTest::newRow("window, unknown option")
+            << "quorvane" << QStringList { QStringLiteral("--bogus") }
+            << QByteArray("quorvane: Unknown option 'bogus'. See quorvane --help.\n");
+        QTest::newRow("window, argument")
+            << "quorvane" << QStringList { QStringLiteral("ClassI.ini") }
+            << QByteArray("quorvane: Unexpected argument 'ClassI.ini'. See quorvane --help.\n");
+    }
     void usageErrorExitsWithTwo()
     {
-        const ProcessResult result = RunProgram(
-            EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")), { QStringLiteral("--bogus") }, 30000);
+        QFETCH(QString, strProgram);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, bytLine);
+        // The window reads its command line once its toolkit is up, which needs a screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(strProgram), arguments, 30000);
         QCOMPARE(result.intExitCode, 2);
         QVERIFY(result.stdOut.isEmpty());
-        QVERIFY(result.stdErr.contains("--bogus"));
-        QCOMPARE(result.stdErr.count('\n'), 1);
+        // One line of its own (the toolkit may have spoken before it).
+        QVERIFY2(result.stdErr.endsWith(bytLine) && result.stdErr.count(bytLine.left(bytLine.indexOf(':') + 1)) == 1,
+            result.stdErr.constData());
+    }
+
+    void helpAndVersionGoToStandardOutput_data()
+    {
+        QTest::addColumn<QString>("strProgram");
+        QTest::newRow("cli") << "quorvane-cli";
+        QTest::newRow("window") << "quorvane";
+    }
+    void helpAndVersionGoToStandardOutput()
+    {
+        QFETCH(QString, strProgram);
+        const ProcessResult help
+            = RunProgram(EndToEndRunner::ProgramPath(strProgram), { QStringLiteral("--help") }, 30000);
+        QCOMPARE(help.intExitCode, 0);
+        QVERIFY2(help.stdOut.startsWith("Usage: " + strProgram.toUtf8() + " [options]\n"), help.stdOut.constData());
+        QVERIFY(help.stdErr.isEmpty());
+        const ProcessResult version
+            = RunProgram(EndToEndRunner::ProgramPath(strProgram), { QStringLiteral("-v") }, 30000);
+        QCOMPARE(version.intExitCode, 0);
+        QCOMPARE(version.stdOut, (strProgram + QLatin1Char(' ') + AppInfo::VersionText() + QLatin1Char('\n')).toUtf8());
+    }
+
+    void passwordFromTheEnvironmentOverridesTheProfile()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { QStringLiteral("II"), QStringLiteral("normal"), {}, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        qputenv("QUORVANE_PASSWORD", "not-the-password");
+        const ProcessResult result = runner.RunCli(testCase, 90000);
+        qunsetenv("QUORVANE_PASSWORD");
+        QCOMPARE(result.intExitCode, 0);
+        QVERIFY2(result.stdOut.contains("Could not log in"), result.stdOut.constData());
+    }
+
+    void portOfTheProfileThatIsNotOneSendsNothing()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        // The test profiles name port 0; without --port that is what the run would use.
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")),
+            { QStringLiteral("--app-dir"), runner.AppFolder(), QStringLiteral("--class"), QStringLiteral("I"),
+                QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
+                QStringLiteral("127.0.0.1") },
+            30000);
+        QCOMPARE(result.intExitCode, 2);
+        QVERIFY(result.stdOut.isEmpty());
+        QVERIFY2(result.stdErr.startsWith("quorvane-cli: The port \"0\""), result.stdErr.constData());
+        // Not even the status of a first step.
+        QVERIFY(!result.stdErr.contains("status:"));
     }
 };
 

@@ -8,8 +8,8 @@
 
 namespace
 {
-// Words that make up log and status lines. None holds an exempt keyword, a line-replacing label or
-// a "|", so the lines built from them are sources of addresses.
+// Words that make up log and status lines. None holds an exempt keyword, a line-replacing label, a
+// version marker or a "|", so the lines built from them are sources of addresses.
 const QStringList& Words()
 {
     static const QStringList words { "WAN", "LAN", "IP", "peer", "remote", "local", "session", "assigned", "up", "down",
@@ -39,6 +39,16 @@ const QStringList& After()
     return after;
 }
 
+// One generated line and what censoring must make of it. An exempt line stays as it is unless a
+// source stands in it, which is worked out once every source of the body is known.
+struct GeneratedLine
+{
+    QString strText;
+    QString strExpected;
+    QString strVersion;
+    bool blnExempt = false;
+};
+
 class Generator
 {
 public:
@@ -49,13 +59,39 @@ public:
     int Between(int intLow, int intHigh) { return static_cast<int>(m_random.bounded(intLow, intHigh + 1)); }
     const QString& Pick(const QStringList& list) { return list.at(Between(0, static_cast<int>(list.size()) - 1)); }
 
+    // A fresh address, or one that shares all but one digit at its front or end with an address of
+    // this body, so that one is often the front or the end of another.
     QString Address()
     {
-        return QStringLiteral("%1.%2.%3.%4")
-            .arg(Between(0, 255))
-            .arg(Between(0, 255))
-            .arg(Between(0, 255))
-            .arg(Between(0, 255));
+        QString strAddress;
+        if (m_addresses.isEmpty() || Between(0, 2) == 0) {
+            strAddress = QStringLiteral("%1.%2.%3.%4")
+                             .arg(Between(0, 255))
+                             .arg(Between(0, 255))
+                             .arg(Between(0, 255))
+                             .arg(Between(0, 255));
+        } else {
+            strAddress = Pick(m_addresses);
+            const auto IsDigitAt = [&](qsizetype at) { return strAddress.at(at).isDigit(); };
+            switch (Between(0, 3)) {
+            case 0:
+                strAddress += QString::number(Between(0, 9));
+                break;
+            case 1:
+                strAddress.prepend(QString::number(Between(1, 9)));
+                break;
+            case 2:
+                if (IsDigitAt(1))
+                    strAddress.remove(0, 1);
+                break;
+            default:
+                if (IsDigitAt(strAddress.size() - 2))
+                    strAddress.chop(1);
+                break;
+            }
+        }
+        m_addresses << strAddress;
+        return strAddress;
     }
 
     QString Words(int intMax)
@@ -66,53 +102,134 @@ public:
         return words.join(QLatin1Char(' '));
     }
 
-    // A log or status line with one to three addresses in it.
-    QString SourceLine(QStringList& addresses)
+    // A hardware address in either notation and either case, now and then the all-zero one that
+    // stays; strMasked receives what censoring makes of it.
+    QString HardwareAddress(QString& strMasked)
     {
-        static const QStringList prefixes { "", "", "Jan  1 00:00:12 ", "12:00:01 | ", "[kernel] ", "09:15:59 PPP " };
-        QString strLine = Pick(prefixes) + Words(3);
-        for (int i = Between(1, 3); i > 0; --i) {
-            const QString strAddress = Address();
-            addresses << strAddress;
-            strLine += Pick(Before()) + strAddress;
-            if (i > 1 || Between(0, 3) > 0)
-                strLine += Pick(After()) + Words(2);
-        }
-        return strLine;
+        const QChar chSeparator = Between(0, 1) == 0 ? QLatin1Char(':') : QLatin1Char('-');
+        const bool blnZero = Between(0, 7) == 0;
+        QStringList pairs;
+        for (int i = 0; i < 6; ++i)
+            pairs << QStringLiteral("%1").arg(blnZero ? 0 : Between(0, 255), 2, 16, QLatin1Char('0'));
+        QString strAddress = pairs.join(chSeparator);
+        if (Between(0, 1) == 0)
+            strAddress = strAddress.toUpper();
+        const bool blnAllZero
+            = std::all_of(pairs.cbegin(), pairs.cend(), [](const QString& p) { return p == QLatin1String("00"); });
+        strMasked = blnAllZero ? strAddress : QStringLiteral("X-X-X-X-X-X");
+        return strAddress;
     }
 
-    QString ExemptLine(QStringList& addresses)
+    // A log or status line with one to three addresses in it, one of them now and then before a
+    // "|" or run together with the next address.
+    GeneratedLine SourceLine(QStringList& sources)
     {
-        const QString strAddress = Address();
-        addresses << strAddress;
-        return Words(2) + QLatin1Char(' ') + Pick(ExemptKeywords()) + Pick(Before()) + strAddress + Pick(After())
+        static const QStringList prefixes { "", "", "Jan  1 00:00:12 ", "12:00:01 | ", "[kernel] ", "09:15:59 PPP " };
+        GeneratedLine line;
+        if (Between(0, 5) == 0) {
+            const QString strAddress = Address();
+            sources << strAddress;
+            line.strText = strAddress + QStringLiteral(" | ");
+            line.strExpected = QStringLiteral("<censored> | ");
+        }
+        const QString strHead = Pick(prefixes) + Words(3);
+        line.strText += strHead;
+        line.strExpected += strHead;
+        for (int i = Between(1, 3); i > 0; --i) {
+            QString strNumber = Address();
+            if (Between(0, 7) == 0)
+                strNumber += QLatin1Char('.') + Address();
+            sources << strNumber;
+            const QString strBefore = Pick(Before());
+            line.strText += strBefore + strNumber;
+            line.strExpected += strBefore + QStringLiteral("<censored>");
+            if (i > 1 || Between(0, 3) > 0) {
+                const QString strAfter = Pick(After()) + Words(2);
+                line.strText += strAfter;
+                line.strExpected += strAfter;
+            }
+        }
+        if (Between(0, 3) == 0) {
+            QString strMasked;
+            const QString strAddress = HardwareAddress(strMasked);
+            line.strText += QStringLiteral(" hw ") + strAddress;
+            line.strExpected += QStringLiteral(" hw ") + strMasked;
+        }
+        return line;
+    }
+
+    GeneratedLine ExemptLine()
+    {
+        GeneratedLine line;
+        line.strText = Words(2) + QLatin1Char(' ') + Pick(ExemptKeywords()) + Pick(Before()) + Address() + Pick(After())
             + Words(2);
+        line.blnExempt = true;
+        return line;
+    }
+
+    // A line that names a version: its number (two to four dots) stays.
+    GeneratedLine VersionLine(QStringList& versions)
+    {
+        static const QStringList heads { "Firmware: ", "Firmware Version: ", "Hardware Version: ", "Modem 2 firmware ",
+            "sw version ", "F/W ", "Jan  1 00:00:04 | syslog | RS-2200 firmware ", "SoftwareVersion=" };
+        static const QStringList tails { "", " loaded", ", build 12", " (current)" };
+        QStringList parts;
+        for (int i = Between(3, 5); i > 0; --i)
+            parts << QString::number(Between(0, 99));
+        const QString strVersion = parts.join(QLatin1Char('.'));
+        versions << strVersion;
+        GeneratedLine line;
+        line.strText = Pick(heads) + strVersion + Pick(tails);
+        line.strExpected = line.strText;
+        line.strVersion = strVersion;
+        return line;
+    }
+
+    GeneratedLine HardwareAddressLine()
+    {
+        static const QStringList heads { "Jan  1 00:02:12 | dhcpd | lease offered to client ",
+            "Ethernet MAC:", "LAN physical address ", "arp: " };
+        const QString strHead = Pick(heads);
+        QString strMasked;
+        const QString strAddress = HardwareAddress(strMasked);
+        GeneratedLine line;
+        line.strText = strHead + strAddress + QStringLiteral(" ok");
+        line.strExpected = strHead + strMasked + QStringLiteral(" ok");
+        return line;
     }
 
     // A line with numbers that are no addresses (at most two dots in a row of digits).
-    QString PlainLine()
+    GeneratedLine PlainLine()
     {
         const QString a = QString::number(Between(0, 99));
         const QString b = QString::number(Between(0, 99));
         const QString c = QString::number(Between(0, 99));
-        switch (Between(0, 5)) {
+        GeneratedLine line;
+        switch (Between(0, 4)) {
         case 0:
-            return QStringLiteral("SNR Margin: %1.%2dB DOWN, %3.%1dB UP").arg(a, b, c);
+            line.strText = QStringLiteral("SNR Margin: %1.%2dB DOWN, %3.%1dB UP").arg(a, b, c);
+            break;
         case 1:
-            return QStringLiteral("Rate %1 kbps / %2 kbps").arg(a, b);
+            line.strText = QStringLiteral("Rate %1 kbps / %2 kbps").arg(a, b);
+            break;
         case 2:
-            return QStringLiteral("Uptime %1:%2:%3").arg(a, b, c);
+            line.strText = QStringLiteral("Uptime %1:%2:%3").arg(a, b, c);
+            break;
         case 3:
-            return QStringLiteral("Modulation G.%1.%2").arg(a, b);
-        case 4:
-            return QStringLiteral("Firmware %1.%2.%3").arg(a, b, c);
+            line.strText = QStringLiteral("Modulation G.%1.%2").arg(a, b);
+            break;
         default:
-            return QString();
+            break;
         }
+        line.strExpected = line.strText;
+        return line;
     }
+
+    void StartBody() { m_addresses.clear(); }
 
 private:
     QRandomGenerator m_random;
+    QStringList m_addresses;
 };
 } // namespace
 
@@ -128,52 +245,74 @@ private Q_SLOTS:
 void TestReportFilterProperty::noSourceAddressSurvives()
 {
     Generator random(20240611);
-    for (int intCase = 0; intCase < 400; ++intCase) {
-        QStringList lines;
+    for (int intCase = 0; intCase < 600; ++intCase) {
+        random.StartBody();
+        QList<GeneratedLine> lines;
         QStringList sources;
-        QStringList exempt;
-        QList<int> plainLines;
-        for (int i = random.Between(1, 12); i > 0; --i) {
-            switch (random.Between(0, 3)) {
+        QStringList versions;
+        for (int i = random.Between(1, 14); i > 0; --i) {
+            switch (random.Between(0, 6)) {
             case 0:
             case 1:
+            case 2:
                 lines << random.SourceLine(sources);
                 break;
-            case 2:
-                lines << random.ExemptLine(exempt);
+            case 3:
+                lines << random.ExemptLine();
+                break;
+            case 4:
+                lines << random.VersionLine(versions);
+                break;
+            case 5:
+                lines << random.HardwareAddressLine();
                 break;
             default:
-                plainLines << static_cast<int>(lines.size());
                 lines << random.PlainLine();
                 break;
             }
         }
         // Exempt lines often repeat an address that a source line names (a pinged gateway).
-        if (!sources.isEmpty() && random.Between(0, 1) == 1)
-            lines << QStringLiteral("Ping ") + random.Pick(sources) + QStringLiteral(" = PASS");
+        if (!sources.isEmpty() && random.Between(0, 1) == 1) {
+            GeneratedLine line;
+            line.strText = QStringLiteral("Ping ") + random.Pick(sources) + QStringLiteral(" = PASS");
+            line.blnExempt = true;
+            lines << line;
+        }
 
-        const QString strBody = lines.join(QStringLiteral("\r\n"));
+        QStringList body;
+        QStringList expected;
+        for (GeneratedLine& line : lines) {
+            if (line.blnExempt) {
+                const bool blnHit = std::any_of(sources.cbegin(), sources.cend(),
+                    [&](const QString& strSource) { return line.strText.contains(strSource); });
+                line.strExpected = blnHit ? QString() : line.strText;
+            }
+            // A version that is itself an address named elsewhere is hidden as that address.
+            if (!line.strVersion.isEmpty() && sources.contains(line.strVersion))
+                line.strExpected.replace(line.strVersion, QStringLiteral("<censored>"));
+            body << line.strText;
+            expected << line.strExpected;
+        }
+        const QString strBody = body.join(QStringLiteral("\r\n"));
         const QString strFiltered = FilterReport(strBody, 1);
         const QString strContext = QStringLiteral("case %1:\n%2\n=>\n%3").arg(intCase).arg(strBody, strFiltered);
 
-        for (const QString& strAddress : std::as_const(sources))
+        for (const QString& strSource : std::as_const(sources))
             QVERIFY2(
-                !strFiltered.contains(strAddress), qPrintable(strAddress + QStringLiteral(" left in ") + strContext));
-
-        // An exempt address stays unless a censored address is part of it.
-        for (const QString& strAddress : std::as_const(exempt)) {
-            const bool blnHit = std::any_of(sources.cbegin(), sources.cend(),
-                [&](const QString& strSource) { return strAddress.contains(strSource); });
-            if (!blnHit)
-                QVERIFY2(strFiltered.contains(strAddress),
-                    qPrintable(strAddress + QStringLiteral(" lost in ") + strContext));
+                !strFiltered.contains(strSource), qPrintable(strSource + QStringLiteral(" left in ") + strContext));
+        for (const QString& strVersion : std::as_const(versions)) {
+            if (!sources.contains(strVersion))
+                QVERIFY2(strFiltered.contains(strVersion),
+                    qPrintable(strVersion + QStringLiteral(" lost in ") + strContext));
         }
-
-        // Censoring never adds or removes lines, and lines without addresses stay as they were.
+        // Sources hidden whole on their own lines, versions, hardware addresses and every other line
+        // as described: nothing else changes.
         const QStringList filteredLines = strFiltered.split(QStringLiteral("\r\n"));
-        QCOMPARE(filteredLines.size(), lines.size());
-        for (const int intLine : std::as_const(plainLines))
-            QCOMPARE(filteredLines.at(intLine), lines.at(intLine));
+        QCOMPARE(filteredLines.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(expected.at(i).isNull() || filteredLines.at(i) == expected.at(i),
+                qPrintable(QStringLiteral("line %1 should read ").arg(i + 1) + expected.at(i) + QStringLiteral(" in ")
+                    + strContext));
     }
 }
 
@@ -182,9 +321,10 @@ void TestReportFilterProperty::censorOffNeverChangesABody()
     Generator random(7);
     for (int intCase = 0; intCase < 100; ++intCase) {
         QStringList addresses;
-        const QString strBody = random.SourceLine(addresses)
-            + QStringLiteral("\r\nPhysical Address. : 00-0C-29-AA-BB-CC\r\n") + random.ExemptLine(addresses)
-            + QStringLiteral("\r\nSSID=x\r\n");
+        const QString strBody = random.SourceLine(addresses).strText
+            + QStringLiteral("\r\nPhysical Address. : 00-0C-29-AA-BB-CC\r\n") + random.ExemptLine().strText
+            + QStringLiteral("\r\nSSID=x\r\n") + random.VersionLine(addresses).strText + QStringLiteral("\r\n")
+            + random.HardwareAddressLine().strText;
         QCOMPARE(FilterReport(strBody, 0), strBody);
     }
 }

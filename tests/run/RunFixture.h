@@ -61,6 +61,7 @@ struct RunFixture
         host.checks[RunCheck::Censor] = 0;
         host.passingAddresses << QStringLiteral("127.0.0.1");
         host.strIpConfigCapture = QStringLiteral("   Default Gateway . . . . . . . . . : 127.0.0.1\r\r\n");
+        host.onTimer = [this](RunTimer timer) { run.OnTimer(timer); };
     }
 
     ScriptedBrowser& Browser() const { return host.Browser(); }
@@ -68,6 +69,27 @@ struct RunFixture
     void Load(const QString& strPath, const QString& strText, const QString& strHtml = QString())
     {
         Browser().Load(Base() + strPath, strText, strHtml);
+    }
+    // Delivers every page of a complete Class II run after its Go, from the login page to the
+    // log-out page, as a router without surprises shows them.
+    void PlayClassIIRun()
+    {
+        const QString strCgi = QStringLiteral("/cgi-bin/webcm?getpage=../html/");
+        Load(strCgi + QStringLiteral("login.html"), QStringLiteral("Log in"));
+        Load(strCgi + QStringLiteral("status/product.html"), QStringLiteral("Product Information\r\nModel: QV-100"));
+        Load(strCgi + QStringLiteral("status/modem.html"), QStringLiteral("Modem Status\r\nLine: up"));
+        Load(strCgi + QStringLiteral("home.html"), QStringLiteral("Home"),
+            QStringLiteral("<TR><TD>Firmware version</TD><TD><B>3.7.1</B></TD></TR><TR><TD>System Uptime"));
+        Load(strCgi + QStringLiteral("status/syslog.html"), QStringLiteral("System Log\r\nJan 1 00:00:13 link up"));
+        Load(strCgi + QStringLiteral("setup/connections.html"), QStringLiteral("Connections"),
+            QStringLiteral("<!-- Connections --><A href=\"../cgi-bin/webcm?getpage=../html/setup/pppoa.html\">"));
+        Browser().elementValues = { { QStringLiteral("uiPostEncapsType"), QStringLiteral("PPPoA") },
+            { QStringLiteral("uiPostPppMRU"), QStringLiteral("1500") } };
+        Load(strCgi + QStringLiteral("setup/pppoa.html"), QStringLiteral("PPP"));
+        Load(strCgi + QStringLiteral("status/adsl.html"), QStringLiteral("ADSL"),
+            QStringLiteral("<TR><TD>Description</TD><TD>Margin</TD></TR><TR><TD>Value</TD><TD>12</TD></TR>"));
+        Load(strCgi + QStringLiteral("tools/diagnostics.html"), QStringLiteral("Query DNS: PASS"));
+        Load(strCgi + QStringLiteral("logout.html"), QStringLiteral("Logged out"));
     }
     QString Header() const
     {

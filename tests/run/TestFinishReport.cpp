@@ -38,13 +38,13 @@ private Q_SLOTS:
         RunFixture f(1);
         f.host.checks[RunCheck::Censor] = 1;
         f.run.Go();
-        f.run.strReportBody = QStringLiteral("WAN IP 81.2.3.4 connected\r\nPing 81.2.3.4 = PASS");
+        f.Load(QStringLiteral("/doc/syslog.htm"), QStringLiteral("WAN IP 81.2.3.4 connected"));
         f.run.FinishReport();
         QCOMPARE(f.host.strClipboard, f.host.strReport);
         QVERIFY(!f.host.strReport.contains(QStringLiteral("81.2.3.4")));
-        QVERIFY(f.host.strReport.startsWith(f.run.strReportHead));
+        QVERIFY(f.host.strReport.startsWith(f.run.State().strReportHead));
         // The body itself stays uncensored; each showing censors it afresh.
-        QVERIFY(f.run.strReportBody.contains(QStringLiteral("81.2.3.4")));
+        QVERIFY(f.run.State().strReportBody.contains(QStringLiteral("81.2.3.4")));
     }
 
     void secondFinishOnlyResetsTheExpectedPage()
@@ -53,9 +53,11 @@ private Q_SLOTS:
         f.run.Go();
         f.run.FinishReport();
         const size_t intMessages = f.host.messages.size();
-        f.run.intNextPage = 6;
+        // A late page is handled and expects the next one.
+        f.Load(QStringLiteral("/doc/syslog.htm"), QStringLiteral("System Log"));
+        QCOMPARE(f.run.State().intNextPage, RouterPage::Ppp);
         f.run.FinishReport();
-        QCOMPARE(f.run.intNextPage, 0);
+        QCOMPARE(f.run.State().intNextPage, RouterPage::None);
         QCOMPARE(f.host.messages.size(), intMessages);
         QCOMPARE(f.host.intClipboardWrites, 1);
     }
@@ -67,7 +69,7 @@ private Q_SLOTS:
         f.run.FinishReport();
         f.Load(QStringLiteral("/cgi-bin/webcm?getpage=../html/logout.html"), QStringLiteral("bye"));
         QCOMPARE(f.host.intClipboardWrites, 1);
-        QCOMPARE(f.run.intNextPage, 0);
+        QCOMPARE(f.run.State().intNextPage, RouterPage::None);
     }
 
     void clipboardFailureIsToldAndTheReportStaysShown()
@@ -76,7 +78,7 @@ private Q_SLOTS:
         f.host.blnClipboardWorks = false;
         f.run.Go();
         f.run.FinishReport();
-        QCOMPARE(f.host.strReport, f.run.strReportHead);
+        QCOMPARE(f.host.strReport, f.run.State().strReportHead);
         QVERIFY(f.host.statuses.last().contains(QStringLiteral("clipboard")));
         QVERIFY(f.host.messages.back().strText.startsWith(
             QStringLiteral("A report has been created but could not be copied into the clipboard.")));

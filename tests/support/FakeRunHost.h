@@ -5,10 +5,12 @@
 
 #include <QMap>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 // A downloader whose answers are set by the test. The first flag read after BeginDownload still
-// finds the download running, so the caller's poll loop is exercised; the next one ends it.
+// finds the download running, so the caller's poll loop is exercised; the next one ends it. A URL
+// in hanging runs for an hour of polling and then fails.
 class FakeDownloader : public FileDownload
 {
 public:
@@ -19,24 +21,36 @@ public:
         m_blnError = false;
         m_blnComplete = false;
         m_intPolls = 0;
+        m_blnHanging = hanging.contains(strURL);
         m_strPending = answers.value(strURL);
+    }
+    void CancelDownload() override
+    {
+        ++intCancels;
+        m_blnComplete = true;
+        m_blnError = true;
+        m_strContents.clear();
     }
     bool DownloadComplete() const override { return Poll() && !m_blnError; }
     bool DownloadError() const override { return Poll() && m_blnError; }
     QString FileContents() const override { return m_strContents; }
 
     QMap<QString, QString> answers;
+    QStringList hanging;
     QStringList requests;
+    int intCancels = 0;
 
 private:
+    // Each poll of the caller reads both flags once a second.
+    static constexpr int intHangingPolls = 2 * 3600;
     bool Poll() const
     {
         if (m_blnComplete)
             return true;
-        if (++m_intPolls < 2)
+        if (++m_intPolls < (m_blnHanging ? intHangingPolls : 2))
             return false;
         m_blnComplete = true;
-        if (m_strPending.size() < 2)
+        if (m_blnHanging || m_strPending.size() < 2)
             m_blnError = true;
         else
             m_strContents = m_strPending;
@@ -46,11 +60,13 @@ private:
     mutable bool m_blnError = false;
     mutable bool m_blnComplete = false;
     mutable int m_intPolls = 0;
+    bool m_blnHanging = false;
     QString m_strPending;
 };
 
 // A run host that records what the run shows and does, with a clock and timers that only move
-// when the test moves them.
+// when the test moves them: setting dtNow moves the clock alone, AdvanceTime (and every Pause)
+// also fires the timers that fall due on the way, at their due time, through onTimer.
 class FakeRunHost : public RunHost
 {
 public:
@@ -108,7 +124,7 @@ public:
     void Pause(int intMilliseconds) override
     {
         pauses << intMilliseconds;
-        dtNow = dtNow.addMSecs(intMilliseconds);
+        AdvanceTime(intMilliseconds);
         if (onPause)
             onPause();
     }
@@ -116,8 +132,13 @@ public:
     {
         timers[timer] = intMilliseconds;
         timerRepeats[timer] = blnRepeat;
+        timerDue[timer] = dtNow.addMSecs(intMilliseconds);
     }
-    void StopTimer(RunTimer timer) override { timers.remove(timer); }
+    void StopTimer(RunTimer timer) override
+    {
+        timers.remove(timer);
+        timerDue.remove(timer);
+    }
     bool TimerActive(RunTimer timer) const override { return timers.contains(timer); }
 
     QString CaptureIpConfig() override
@@ -134,6 +155,25 @@ public:
     QString PingHostByName(const QString& strHost) override
     {
         return QStringLiteral("Ping ") + strHost + QStringLiteral(" (127.0.0.1) = ip success");
+    }
+
+    void AdvanceTime(qint64 lngMilliseconds)
+    {
+        const QDateTime dtEnd = dtNow.addMSecs(lngMilliseconds);
+        for (;;) {
+            auto due = std::min_element(timerDue.begin(), timerDue.end());
+            if (due == timerDue.end() || *due > dtEnd)
+                break;
+            const RunTimer timer = due.key();
+            dtNow = *due;
+            if (timerRepeats.value(timer))
+                *due = dtNow.addMSecs(timers.value(timer));
+            else
+                StopTimer(timer);
+            if (onTimer)
+                onTimer(timer);
+        }
+        dtNow = dtEnd;
     }
 
     QMap<RunField, QString> fields;
@@ -156,6 +196,8 @@ public:
     QList<int> pauses;
     QMap<RunTimer, int> timers;
     QMap<RunTimer, bool> timerRepeats;
+    QMap<RunTimer, QDateTime> timerDue;
+    std::function<void(RunTimer)> onTimer;
     int intCaptures = 0;
     QString strIpConfigCapture;
     QStringList pings;

@@ -99,8 +99,28 @@ std::string ClassIIProductPage()
 )html");
 }
 
-std::string ClassIIModemPage()
+std::string ClassIIModemPage(bool blnScripted)
 {
+    if (blnScripted) {
+        return ClassIIPage("Modem Status", R"html(<script type="text/javascript">
+var modem = ["Showtime", "PPPoA VC-MUX on 0/38", "Connected", "8128 kbps", "448 kbps", "203.0.113.45", "203.0.113.1",
+  "198.51.100.53", "0 days, 00:13:24"];
+</script>
+)html",
+            R"html(<h3>Modem Status</h3>
+<table class="status" width="520">
+<tr><td><b>DSL Line:</b> <script>document.write(modem[0])</script></td></tr>
+<tr><td><b>Connection:</b> <script>document.write(modem[1])</script></td></tr>
+<tr><td><b>Internet:</b> <script>document.write(modem[2])</script></td></tr>
+<tr><td><b>Downstream Rate:</b> <script>document.write(modem[3])</script></td></tr>
+<tr><td><b>Upstream Rate:</b> <script>document.write(modem[4])</script></td></tr>
+<tr><td><b>WAN IP Address:</b> <script>document.write(modem[5])</script></td></tr>
+<tr><td><b>Default Gateway:</b> <script>document.write(modem[6])</script></td></tr>
+<tr><td><b>Primary DNS:</b> <script>document.write(modem[7])</script></td></tr>
+<tr><td><b>Connected For:</b> <script>document.write(modem[8])</script></td></tr>
+</table>
+)html");
+    }
     return ClassIIPage("Modem Status", "", R"html(<h3>Modem Status</h3>
 <table class="status" width="520">
 <tr><td><b>DSL Line:</b> Showtime</td></tr>
@@ -116,21 +136,50 @@ std::string ClassIIModemPage()
 )html");
 }
 
-std::string ClassIISyslogPage(bool blnReloadItself)
-{
-    return ClassIIPage("System Log", blnReloadItself ? RefreshMeta(0) : std::string(), R"html(<h3>System Log</h3>
-<p>Current Time: Jan  1 00:14:05</p>
-<table class="status" width="640">
-<tr><td>Jan  1 00:00:04 | syslog | RS-2200 firmware 3.7.1 started</td></tr>
+const char* const strClassIILogRows = R"html(<tr><td>Jan  1 00:00:04 | syslog | RS-2200 firmware 3.7.1 started</td></tr>
 <tr><td>Jan  1 00:00:09 | wlan | SSID=RS2200-7E01 started on channel 6</td></tr>
 <tr><td>Jan  1 00:00:36 | dsl | ADSL2+ showtime, 8128 kbps down, 448 kbps up</td></tr>
 <tr><td>Jan  1 00:00:39 | ppp | PPPoA VC-MUX link up on 0/38</td></tr>
 <tr><td>Jan  1 00:00:40 | ppp | PPP IP 203.0.113.45 assigned, gateway 203.0.113.1</td></tr>
 <tr><td>Jan  1 00:00:40 | ppp | DNS 198.51.100.53 and 198.51.100.54 received</td></tr>
 <tr><td>Jan  1 00:02:12 | dhcpd | lease offered to client 02:1A:3F:00:11:22</td></tr>
-</table>
+)html";
+
+// In the scripted scenario the page asks the router for its log lines with a request and puts
+// them into the table.
+std::string ClassIISyslogPage(bool blnReloadItself, bool blnScripted)
+{
+    const std::string strHead = blnReloadItself ? RefreshMeta(0) : std::string();
+    const std::string strRows = blnScripted ? std::string() : std::string(strClassIILogRows);
+    const std::string strScript = blnScripted ? R"html(<script type="text/javascript">
+var request = new XMLHttpRequest();
+request.open("GET", "/cgi-bin/syslog.cgi", true);
+request.onreadystatechange = function () {
+  if (request.readyState != 4 || request.status != 200) return;
+  var lines = request.responseText.split("\n"), table = document.getElementById("log");
+  for (var i = 0; i < lines.length; i++)
+    if (lines[i] != "") table.insertRow(-1).insertCell(-1).innerHTML = lines[i];
+};
+request.send(null);
+</script>
+)html"
+                                              : "";
+    return ClassIIPage("System Log", strHead,
+        R"html(<h3>System Log</h3>
+<p>Current Time: Jan  1 00:14:05</p>
+<table id="log" class="status" width="640">
+)html" + strRows
+            + R"html(</table>
 <p>If you would like to keep this log, save the page.</p>
-)html");
+)html" + strScript);
+}
+
+std::string ClassIILogText()
+{
+    std::string strText;
+    for (const std::string& strLine : RowTexts(strClassIILogRows))
+        strText += strLine + "\n";
+    return strText;
 }
 
 std::string ClassIIConnectionsPage(bool blnWithConnection)
@@ -168,8 +217,26 @@ std::string ClassIIPppoaPage()
 
 // The ADSL status as one table: the row holding "Description" names the values, the row after it
 // holds them. The title row comes first so that nothing before the table runs into the names.
-std::string ClassIIAdslPage()
+std::string ClassIIAdslPage(bool blnScripted)
 {
+    if (blnScripted) {
+        // The values are filled into their cells once the page has loaded.
+        return ClassIIPage("ADSL Status", R"html(<script type="text/javascript">
+var adsl = ["Showtime", "ADSL2+ Annex A", 8128, 448, "9.5", "12.0", "28.5", "15.0"];
+function showAdsl() {
+  for (var i = 0; i < adsl.length; i++) document.getElementById("adsl" + i).innerHTML = adsl[i];
+}
+window.onload = showAdsl;
+</script>
+)html",
+            R"html(<h3>ADSL</h3>
+<table class="status" width="720">
+<tr><td class="title" colspan="9">ADSL Line Status</td></tr>
+<tr><td>Description</td><td>Line State</td><td>Modulation</td><td>Down Rate (kbps)</td><td>Up Rate (kbps)</td><td>Down SNR Margin (dB)</td><td>Up SNR Margin (dB)</td><td>Down Attenuation (dB)</td><td>Up Attenuation (dB)</td></tr>
+<tr><td>Current</td><td id="adsl0"></td><td id="adsl1"></td><td id="adsl2"></td><td id="adsl3"></td><td id="adsl4"></td><td id="adsl5"></td><td id="adsl6"></td><td id="adsl7"></td></tr>
+</table>
+)html");
+    }
     return ClassIIPage("ADSL Status", "", R"html(<h3>ADSL</h3>
 <table class="status" width="720">
 <tr><td class="title" colspan="9">ADSL Line Status</td></tr>
@@ -179,7 +246,7 @@ std::string ClassIIAdslPage()
 )html");
 }
 
-std::string ClassIIDiagnosticsPage(DiagOutcome outcome, int intRefreshSeconds)
+std::string ClassIIDiagnosticsPage(DiagOutcome outcome, int intRefreshSeconds, bool blnScripted)
 {
     if (outcome == DiagOutcome::Running) {
         return ClassIIPage("Diagnostics", RefreshMeta(intRefreshSeconds), R"html(<h3>Diagnostics</h3>
@@ -191,7 +258,7 @@ std::string ClassIIDiagnosticsPage(DiagOutcome outcome, int intRefreshSeconds)
 <p class="err">errorText: diagnostics are not available while the line is training</p>
 )html");
     }
-    const std::string strRows = DiagnosticResultRows();
+    const std::string strRows = blnScripted ? ScriptWritesRows(DiagnosticResultLines()) : DiagnosticResultRows();
     return ClassIIPage("Diagnostics", "",
         "<h3>Diagnostics Test Results</h3>\n<table class=\"status\" width=\"420\">\n" + strRows + "</table>\n");
 }
@@ -297,11 +364,17 @@ void RouterSimulator::InstallClassII()
         }
 
         const Scenario& scenario = m_options.scenario;
+        if (strName == strModemName) {
+            SendHtml(res, ClassIIModemPage(scenario.blnScripted));
+            return;
+        }
+        if (strName == strAdslName) {
+            SendHtml(res, ClassIIAdslPage(scenario.blnScripted));
+            return;
+        }
         static const std::map<std::string, std::string (*)()> fixedPages {
             { strHomeName, &ClassIIHomePage },
             { strProductName, &ClassIIProductPage },
-            { strModemName, &ClassIIModemPage },
-            { strAdslName, &ClassIIAdslPage },
             { strPppoaName, &ClassIIPppoaPage },
             { "../html/status/lan.html", &ClassIILanPage },
             { "../html/status/wlan.html", &ClassIIWlanPage },
@@ -311,7 +384,7 @@ void RouterSimulator::InstallClassII()
         if (fixed != fixedPages.end()) {
             SendHtml(res, fixed->second());
         } else if (strName == strSyslogName) {
-            SendHtml(res, ClassIISyslogPage(scenario.blnReloadForever));
+            SendHtml(res, ClassIISyslogPage(scenario.blnReloadForever, scenario.blnScripted));
         } else if (strName == strConnectionsName) {
             // In the reload-forever scenario the router keeps sending its visitor back to the
             // system log, so the log is loaded again and again.
@@ -321,7 +394,9 @@ void RouterSimulator::InstallClassII()
                 SendHtml(res, ClassIIConnectionsPage(!scenario.blnNoPppLink));
         } else if (strName == strDiagnosticsName && !scenario.blnProcDiag) {
             const int intLoad = m_sessions.CountDiagnosticLoad(strToken);
-            SendHtml(res, ClassIIDiagnosticsPage(DiagnosticOutcome(intLoad, scenario), m_options.intRefreshSeconds));
+            SendHtml(res,
+                ClassIIDiagnosticsPage(
+                    DiagnosticOutcome(intLoad, scenario), m_options.intRefreshSeconds, scenario.blnScripted));
         } else {
             SendHtml(res, ClassIIUnknownPage(strName));
         }
@@ -329,6 +404,13 @@ void RouterSimulator::InstallClassII()
 
     m_server.Get("/", [](const httplib::Request&, httplib::Response& res) {
         res.set_redirect("/cgi-bin/webcm?getpage=" + strLoginName);
+    });
+    // The log lines for the scripted log page, to a logged-in session only.
+    m_server.Get("/cgi-bin/syslog.cgi", [this](const httplib::Request& req, httplib::Response& res) {
+        if (SessionOf(req, strSessionCookie).empty())
+            res.status = 403;
+        else
+            SendPlainText(res, ClassIILogText());
     });
     m_server.Get("/cgi-bin/webcm", [servePage](const httplib::Request& req, httplib::Response& res) {
         servePage(req.has_param("getpage") ? req.get_param_value("getpage") : strHomeName, req, res);

@@ -40,12 +40,7 @@ std::string ClassIIndexPage()
 )html");
 }
 
-std::string ClassISyslogPage(bool blnReloadItself)
-{
-    return ClassIPage("System Log", blnReloadItself ? RefreshMeta(0) : std::string(), R"html(<h3>System Log</h3>
-<p>Current Time: Jan  1 00:12:40</p>
-<table class="grid" width="640">
-<tr><td>Jan  1 00:00:03 | kernel | RS-1100 firmware 2.41 starting</td></tr>
+const char* const strClassILogRows = R"html(<tr><td>Jan  1 00:00:03 | kernel | RS-1100 firmware 2.41 starting</td></tr>
 <tr><td>Jan  1 00:00:05 | dsl | ADSL line training started</td></tr>
 <tr><td>Jan  1 00:00:38 | dsl | ADSL line up, 8128 kbps down, 448 kbps up</td></tr>
 <tr><td>Jan  1 00:00:40 | ppp | PPPoA session started on PVC 0/38</td></tr>
@@ -53,13 +48,44 @@ std::string ClassISyslogPage(bool blnReloadItself)
 <tr><td>Jan  1 00:00:41 | ppp | PPP IP 203.0.113.45 assigned, peer 203.0.113.1</td></tr>
 <tr><td>Jan  1 00:00:41 | ppp | DNS servers 198.51.100.53 and 198.51.100.54</td></tr>
 <tr><td>Jan  1 00:04:17 | firewall | blocked 198.51.100.77 port 4451 to port 23</td></tr>
-</table>
+)html";
+
+std::string ClassISyslogPage(bool blnReloadItself, bool blnScripted)
+{
+    const std::string strRows = blnScripted ? ScriptWritesRows(RowTexts(strClassILogRows)) : strClassILogRows;
+    return ClassIPage("System Log", blnReloadItself ? RefreshMeta(0) : std::string(),
+        R"html(<h3>System Log</h3>
+<p>Current Time: Jan  1 00:12:40</p>
+<table class="grid" width="640">
+)html" + strRows
+            + R"html(</table>
 <p>If you would like to clear the log, restart the modem.</p>
 )html");
 }
 
-std::string ClassIAdslPage()
+// In the scripted scenario the values come from script variables, each written into its cell.
+std::string ClassIAdslPage(bool blnScripted)
 {
+    if (blnScripted) {
+        return ClassIPage("ADSL Status", R"html(<script language="JavaScript">
+var adsl = { state: "Showtime", mode: "G.992.5 (ADSL2+) Annex A", snrDown: "12.5", snrUp: "11.0", attDown: 31, attUp: 17,
+  rateDown: 8128, rateUp: 448 };
+</script>
+)html",
+            R"html(<h3>ADSL Status</h3>
+<p>Line state: <script>document.write(adsl.state)</script></p>
+<p>Modulation: <script>document.write(adsl.mode)</script></p>
+<table class="grid" width="400">
+<tr><td></td><td>Downstream</td><td>Upstream</td><td></td></tr>
+<tr><td>SNR Margin</td><td><script>document.write(adsl.snrDown)</script></td><td><script>document.write(adsl.snrUp)</script></td><td>dB</td></tr>
+<tr><td>Line Attenuation</td><td><script>document.write(adsl.attDown)</script></td><td><script>document.write(adsl.attUp)</script></td><td>dB</td></tr>
+</table>
+<p>Data rate: <script>document.write(adsl.rateDown + " kbps down, " + adsl.rateUp + " kbps up")</script></p>
+<form method="post" action="/doc/adsl.htm">
+<button type="submit" name="action" value="restart">Restart</button> <button type="submit" name="action" value="stop">Stop</button>
+</form>
+)html");
+    }
     return ClassIPage("ADSL Status", "", R"html(<h3>ADSL Status</h3>
 <p>Line state: Showtime</p>
 <p>Modulation: G.992.5 (ADSL2+) Annex A</p>
@@ -95,7 +121,7 @@ std::string ClassIPppPage()
 )html");
 }
 
-std::string ClassIDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
+std::string ClassIDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds, bool blnScripted)
 {
     if (outcome == DiagOutcome::Running) {
         return ClassIPage("Diagnostic Test", RefreshMeta(intRefreshSeconds), R"html(<h3>Diagnostic Test</h3>
@@ -106,6 +132,10 @@ std::string ClassIDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
         return ClassIPage("Diagnostic Test", "", R"html(<h3>Diagnostic Test</h3>
 <p>errorText: the test could not be started (ADSL line not ready)</p>
 )html");
+    }
+    if (blnScripted) {
+        return ClassIPage("Diagnostic Test", ScriptFillsTableOnLoad("results", DiagnosticResultLines()),
+            "<h3>Diagnostic Test Results</h3>\n<table id=\"results\" class=\"grid\" width=\"400\">\n</table>\n");
     }
     const std::string strRows = DiagnosticResultRows();
     return ClassIPage("Diagnostic Test", "",
@@ -159,13 +189,13 @@ void RouterSimulator::InstallClassI()
     });
     m_server.Get("/doc/syslog.htm", [this](const httplib::Request& req, httplib::Response& res) {
         if (AuthoriseClassI(req, res))
-            SendHtml(res, ClassISyslogPage(m_options.scenario.blnReloadForever));
+            SendHtml(res, ClassISyslogPage(m_options.scenario.blnReloadForever, m_options.scenario.blnScripted));
     });
     // The buttons of the ADSL page and the settings form post back to their page; the simulated
     // modem keeps its line and settings as they are and shows the page again.
     auto adslPage = [this](const httplib::Request& req, httplib::Response& res) {
         if (AuthoriseClassI(req, res))
-            SendHtml(res, ClassIAdslPage());
+            SendHtml(res, ClassIAdslPage(m_options.scenario.blnScripted));
     };
     m_server.Get("/doc/adsl.htm", adslPage);
     m_server.Post("/doc/adsl.htm", adslPage);
@@ -185,7 +215,8 @@ void RouterSimulator::InstallClassI()
         if (!AuthoriseClassI(req, res))
             return;
         const int intLoad = m_sessions.CountDiagnosticLoad(ClassIVisitor(req, res));
-        SendHtml(
-            res, ClassIDiagnosticPage(DiagnosticOutcome(intLoad, m_options.scenario), m_options.intRefreshSeconds));
+        SendHtml(res,
+            ClassIDiagnosticPage(DiagnosticOutcome(intLoad, m_options.scenario), m_options.intRefreshSeconds,
+                m_options.scenario.blnScripted));
     });
 }

@@ -119,12 +119,7 @@ std::string ClassVHomePage()
 )html");
 }
 
-std::string ClassVSyslogPage(bool blnReloadItself)
-{
-    return ClassVPage(
-        "System Log", blnReloadItself ? RefreshMeta(0) : std::string(), R"html(<table class="box" width="640">
-<tr><td class="head">System Log</td></tr>
-<tr><td>Current Time: Jan  1 00:09:51</td></tr>
+const char* const strClassVLogRows = R"html(<tr><td>Current Time: Jan  1 00:09:51</td></tr>
 <tr><td>Jan  1 00:00:02 | system | RS-5500 firmware 5.2.04 up</td></tr>
 <tr><td>Jan  1 00:00:07 | wireless | SSID=RS5500-HOME broadcasting on channel 11</td></tr>
 <tr><td>Jan  1 00:00:31 | adsl | line up, downstream 6144 kbps, upstream 640 kbps</td></tr>
@@ -132,8 +127,13 @@ std::string ClassVSyslogPage(bool blnReloadItself)
 <tr><td>Jan  1 00:00:35 | pppoe | PPP IP 198.51.100.23 assigned</td></tr>
 <tr><td>Jan  1 00:00:35 | pppoe | DNS 198.51.100.53 198.51.100.54</td></tr>
 <tr><td>Jan  1 00:06:02 | ntp | clock synchronised</td></tr>
-</table>
-)html");
+)html";
+
+std::string ClassVSyslogPage(bool blnReloadItself, bool blnScripted)
+{
+    const std::string strRows = blnScripted ? ScriptWritesRows(RowTexts(strClassVLogRows)) : strClassVLogRows;
+    return ClassVPage("System Log", blnReloadItself ? RefreshMeta(0) : std::string(),
+        "<table class=\"box\" width=\"640\">\n<tr><td class=\"head\">System Log</td></tr>\n" + strRows + "</table>\n");
 }
 
 // Same layout rules as the Class I settings page: the encapsulation list on one line, the size
@@ -154,8 +154,23 @@ std::string ClassVPppPage()
 )html");
 }
 
-std::string ClassVAdslPage()
+std::string ClassVAdslPage(bool blnScripted)
 {
+    if (blnScripted) {
+        return ClassVPage("ADSL", R"html(<script>
+var line = "Showtime", snr = [6.8, "12.0"], attenuation = ["42.5", "24.0"];
+</script>
+)html",
+            R"html(<table class="box" width="420">
+<tr><td class="head" colspan="4">ADSL Status</td></tr>
+<tr><td>Line status: <script>document.write(line)</script></td><td></td><td></td><td></td></tr>
+<tr><td></td><td>Downstream</td><td>Upstream</td><td></td></tr>
+<tr><td>SNR Margin</td><td><script>document.write(snr[0])</script></td><td><script>document.write(snr[1])</script></td><td>dB</td></tr>
+<tr><td>Line Attenuation</td><td><script>document.write(attenuation[0])</script></td><td><script>document.write(attenuation[1])</script></td><td>dB</td></tr>
+<tr><td colspan="4"><form method="post" action="/status/adsl.htm"><button type="submit" name="act" value="restart">Restart</button> <button type="submit" name="act" value="stop">Stop</button></form></td></tr>
+</table>
+)html");
+    }
     return ClassVPage("ADSL", "", R"html(<table class="box" width="420">
 <tr><td class="head" colspan="4">ADSL Status</td></tr>
 <tr><td>Line status: Showtime</td><td></td><td></td><td></td></tr>
@@ -167,7 +182,7 @@ std::string ClassVAdslPage()
 )html");
 }
 
-std::string ClassVDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
+std::string ClassVDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds, bool blnScripted)
 {
     if (outcome == DiagOutcome::Running) {
         return ClassVPage("Diagnostics", RefreshMeta(intRefreshSeconds), R"html(<table class="box" width="420">
@@ -182,6 +197,11 @@ std::string ClassVDiagnosticPage(DiagOutcome outcome, int intRefreshSeconds)
 <tr><td>errorText: test aborted, no ADSL connection</td></tr>
 </table>
 )html");
+    }
+    if (blnScripted) {
+        return ClassVPage("Diagnostics", ScriptFillsTableOnLoad("results", DiagnosticResultLines()),
+            "<table id=\"results\" class=\"box\" width=\"420\">\n<tr><td class=\"head\">Test Results</td></tr>\n"
+            "</table>\n");
     }
     const std::string strRows = DiagnosticResultRows();
     return ClassVPage("Diagnostics", "",
@@ -239,7 +259,7 @@ void RouterSimulator::InstallClassV()
     }));
     m_server.Get(
         "/status/syslog.htm", guarded([this](const std::string&, const httplib::Request&, httplib::Response& res) {
-            SendHtml(res, ClassVSyslogPage(m_options.scenario.blnReloadForever));
+            SendHtml(res, ClassVSyslogPage(m_options.scenario.blnReloadForever, m_options.scenario.blnScripted));
         }));
     // The settings form and the ADSL buttons post back to their page, which is shown again unchanged.
     const auto pppPage = guarded([this](const std::string&, const httplib::Request&, httplib::Response& res) {
@@ -252,14 +272,16 @@ void RouterSimulator::InstallClassV()
     });
     m_server.Get("/setup/ppp.htm", pppPage);
     m_server.Post("/setup/ppp.htm", pppPage);
-    const auto adslPage = guarded(
-        [](const std::string&, const httplib::Request&, httplib::Response& res) { SendHtml(res, ClassVAdslPage()); });
+    const auto adslPage = guarded([this](const std::string&, const httplib::Request&, httplib::Response& res) {
+        SendHtml(res, ClassVAdslPage(m_options.scenario.blnScripted));
+    });
     m_server.Get("/status/adsl.htm", adslPage);
     m_server.Post("/status/adsl.htm", adslPage);
     m_server.Get("/diag/diagtest.htm",
         guarded([this](const std::string& strToken, const httplib::Request&, httplib::Response& res) {
             const int intLoad = m_sessions.CountDiagnosticLoad(strToken);
-            SendHtml(
-                res, ClassVDiagnosticPage(DiagnosticOutcome(intLoad, m_options.scenario), m_options.intRefreshSeconds));
+            SendHtml(res,
+                ClassVDiagnosticPage(DiagnosticOutcome(intLoad, m_options.scenario), m_options.intRefreshSeconds,
+                    m_options.scenario.blnScripted));
         }));
 }

@@ -94,3 +94,61 @@ std::string FillPageFrame(
 {
     return ReplaceAll(ReplaceAll(ReplaceAll(strFrame, "{TITLE}", strTitle), "{HEAD}", strHead), "{BODY}", strBody);
 }
+
+std::string ScriptString(const std::string& strText)
+{
+    std::string strOut = "\"";
+    for (const char ch : strText) {
+        if (ch == '"' || ch == '\\')
+            strOut += '\\';
+        if (ch == '\n') {
+            strOut += "\\n";
+            continue;
+        }
+        // A closing tag inside a script's text would end the script.
+        if (ch == '/' && !strOut.empty() && strOut.back() == '<')
+            strOut += '\\';
+        strOut += ch;
+    }
+    return strOut + "\"";
+}
+
+std::string ScriptArray(const std::vector<std::string>& texts)
+{
+    std::string strOut = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        strOut += (i ? ", " : "") + ScriptString(texts[i]);
+    return strOut + "]";
+}
+
+std::string ScriptFillsTableOnLoad(const std::string& strTableId, const std::vector<std::string>& texts)
+{
+    return "<script type=\"text/javascript\">\nvar results = " + ScriptArray(texts)
+        + ";\nwindow.onload = function () {\n  var table = document.getElementById(" + ScriptString(strTableId)
+        + ");\n  for (var i = 0; i < results.length; i++)\n    table.insertRow(-1).insertCell(-1).innerHTML = "
+          "results[i];\n};\n"
+          "</script>\n";
+}
+
+std::vector<std::string> RowTexts(const std::string& strRows)
+{
+    std::vector<std::string> texts;
+    const std::string strOpen = "<tr><td>";
+    const std::string strClose = "</td></tr>";
+    std::string::size_type intPos = 0;
+    while ((intPos = strRows.find(strOpen, intPos)) != std::string::npos) {
+        const auto intEnd = strRows.find(strClose, intPos);
+        if (intEnd == std::string::npos)
+            break;
+        texts.push_back(strRows.substr(intPos + strOpen.size(), intEnd - intPos - strOpen.size()));
+        intPos = intEnd + strClose.size();
+    }
+    return texts;
+}
+
+std::string ScriptWritesRows(const std::vector<std::string>& texts)
+{
+    return "<script language=\"JavaScript\">\nvar rows = " + ScriptArray(texts)
+        + ";\nfor (var i = 0; i < rows.length; i++)\n  document.write(\"<tr><td>\" + rows[i] + "
+          "\"</td></tr>\");\n</script>\n";
+}

@@ -41,6 +41,19 @@ const std::vector<std::string>& DiagnosticResultLines();
 // The same lines as table rows, one "<tr><td>...</td></tr>" each.
 std::string DiagnosticResultRows();
 
+// The text as a string literal of the pages' scripts (double quotes).
+std::string ScriptString(const std::string& strText);
+// The texts as an array literal of the pages' scripts.
+std::string ScriptArray(const std::vector<std::string>& texts);
+// A script in the page's head that fills a table (by id) with one row of one cell per text once
+// the page has loaded, the way routers' status pages build their result tables.
+std::string ScriptFillsTableOnLoad(const std::string& strTableId, const std::vector<std::string>& texts);
+
+// The texts of rows of one cell ("<tr><td>text</td></tr>", one a line), in order.
+std::vector<std::string> RowTexts(const std::string& strRows);
+// Rows of one cell written by a script with a loop over the texts, in place of the rows.
+std::string ScriptWritesRows(const std::vector<std::string>& texts);
+
 // A class's page frame with its {TITLE}, {HEAD} and {BODY} places filled in.
 std::string FillPageFrame(
     const std::string& strFrame, const std::string& strTitle, const std::string& strHead, const std::string& strBody);

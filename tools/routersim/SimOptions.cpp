@@ -96,6 +96,8 @@ std::string ParseScenario(const std::string& strText, RouterClass routerClass, S
             scenario.blnProcDiag = true;
         } else if (strName == "digest") {
             scenario.blnDigest = true;
+        } else if (strName == "scripted") {
+            scenario.blnScripted = true;
         } else {
             return "unknown scenario \"" + strName + "\"";
         }
@@ -188,7 +190,8 @@ std::string SimUsage()
            "\n"
            "  --port N             port to listen on; 0 (the default) picks a free one\n"
            "  --scenario NAME      normal (default), login-refused, diag-never, diag-error,\n"
-           "                       reload-forever, no-ppp-link (II), proc-diag (II), digest (I)\n"
+           "                       reload-forever, no-ppp-link (II), proc-diag (II), digest (I),\n"
+           "                       scripted\n"
            "  --user, --password   the credentials the router accepts (admin / secret)\n"
            "  --refresh-seconds S  reload delay of the diagnostic test page (default 1)\n"
            "  --verbose            one line per request on standard error\n";

@@ -19,6 +19,7 @@ struct Scenario
     bool blnNoPppLink = false; // Class II: the connections page lists no connection
     bool blnProcDiag = false; // Class II: statistics under /proc/ instead of a diagnostics page
     bool blnDigest = false; // Class I: Digest instead of Basic authentication
+    bool blnScripted = false; // status, log and diagnostic values are put on the pages by scripts
 };
 
 struct SimOptions

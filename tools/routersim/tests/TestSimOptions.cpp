@@ -114,6 +114,10 @@ private Q_SLOTS:
         QCOMPARE(
             Parse({ "--class", "II", "--scenario", "no-ppp-link,proc-diag,reload-forever" }, options), std::string());
         QVERIFY(options.scenario.blnNoPppLink && options.scenario.blnProcDiag && options.scenario.blnReloadForever);
+        QVERIFY(!options.scenario.blnScripted);
+
+        QCOMPARE(Parse({ "--class", "V", "--scenario", "scripted,diag-error" }, options), std::string());
+        QVERIFY(options.scenario.blnScripted && options.scenario.blnDiagError);
     }
 
     void ScenarioIsCheckedAgainstTheClassGivenLater()

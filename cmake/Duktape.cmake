@@ -1,0 +1,54 @@
+# The script interpreter of the browser engine: Duktape, built from the amalgamated source that
+# Debian's duktape-dev ships (/usr/share/duktape), with our own configuration. Debian's shared
+# library is built without the executor interrupt, so a script like while(1){} could not be
+# stopped with it; built here, the interpreter
+# - asks QuorvaneScriptTimedOut() every so many bytecode instructions whether to stop the script
+#   (the time bound),
+# - throws C++ exceptions instead of jumping with longjmp, so that an error raised while one of our
+#   native functions is on the stack unwinds it properly, and a heap that outgrows its budget can
+#   be abandoned (the heap bound, see ScriptEngine.cpp),
+# - gives up a regular expression after 10^7 backtracking steps instead of 10^9, which would take
+#   several seconds.
+# The library's headers stay inside src/browser/ScriptEngine.cpp.
+set(QUORVANE_DUKTAPE_SOURCE_DIR /usr/share/duktape CACHE PATH "Folder with duktape.c, duktape.h and duk_config.h")
+if(NOT EXISTS ${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.c)
+  message(FATAL_ERROR "duktape.c not found in ${QUORVANE_DUKTAPE_SOURCE_DIR} (Debian: apt-get install duktape-dev)")
+endif()
+
+set(duk_dir ${CMAKE_BINARY_DIR}/duktape)
+file(READ ${QUORVANE_DUKTAPE_SOURCE_DIR}/duk_config.h duk_config)
+foreach(option DUK_USE_INTERRUPT_COUNTER DUK_USE_CPP_EXCEPTIONS)
+  string(REPLACE "#undef ${option}\n" "#define ${option}\n" duk_config "${duk_config}")
+endforeach()
+string(REPLACE "#undef DUK_USE_EXEC_TIMEOUT_CHECK\n"
+               "#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) QuorvaneScriptTimedOut(udata)\n" duk_config "${duk_config}")
+string(REPLACE "#endif  /* DUK_CONFIG_H_INCLUDED */"
+               "DUK_EXTERNAL_DECL duk_bool_t QuorvaneScriptTimedOut(void *udata);\n#endif  /* DUK_CONFIG_H_INCLUDED */"
+               duk_config "${duk_config}")
+foreach(expected "#define DUK_USE_INTERRUPT_COUNTER\n" "#define DUK_USE_CPP_EXCEPTIONS\n"
+                 "#define DUK_USE_EXEC_TIMEOUT_CHECK(" "QuorvaneScriptTimedOut(void")
+  string(FIND "${duk_config}" "${expected}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "duk_config.h in ${QUORVANE_DUKTAPE_SOURCE_DIR} is not of the expected form")
+  endif()
+endforeach()
+# Written through a copy so that an unchanged configuration does not rebuild the interpreter.
+file(WRITE ${duk_dir}/duk_config.h.new "${duk_config}")
+configure_file(${duk_dir}/duk_config.h.new ${duk_dir}/duk_config.h COPYONLY)
+
+file(READ ${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.c duk_source)
+string(REPLACE "#define DUK_RE_EXECUTE_STEPS_LIMIT 1000000000L" "#define DUK_RE_EXECUTE_STEPS_LIMIT 10000000L"
+               duk_source "${duk_source}")
+string(FIND "${duk_source}" "#define DUK_RE_EXECUTE_STEPS_LIMIT 10000000L" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "duktape.c in ${QUORVANE_DUKTAPE_SOURCE_DIR} is not of the expected form")
+endif()
+file(WRITE ${duk_dir}/duktape.cpp.new "${duk_source}")
+configure_file(${duk_dir}/duktape.cpp.new ${duk_dir}/duktape.cpp COPYONLY)
+configure_file(${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.h ${duk_dir}/duktape.h COPYONLY)
+
+add_library(quorvane_duktape STATIC ${duk_dir}/duktape.cpp)
+target_include_directories(quorvane_duktape SYSTEM PUBLIC ${duk_dir})
+# Third-party code: built without our warning flags, and without the sanitizers' instrumentation.
+target_compile_options(quorvane_duktape PRIVATE -w -fexceptions)
+set_target_properties(quorvane_duktape PROPERTIES POSITION_INDEPENDENT_CODE ON CXX_CLANG_TIDY "")

@@ -1,0 +1,1 @@
+quorvane_add_fuzzer(scripts quorvane_browser)

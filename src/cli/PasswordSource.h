@@ -1,0 +1,26 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+
+#include <QString>
+#include <optional>
+
+// Where the run's password comes from. A password on the command line is readable by every user
+// of the computer in the process list, so there are two quieter ways, and a prompt.
+
+// The password that the command line or the environment gives, first found wins: --password,
+// the first line of --password-file ("-" reads standard input), the environment variable
+// QUORVANE_PASSWORD. nullopt when none of them gives one, and also when the file cannot be read,
+// in which case strError says why.
+std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& strError);
+
+// The first line of strFile without its line end, read as UTF-8.
+std::optional<QString> ReadPasswordFile(const QString& strFile, QString& strError);
+
+// Whether descriptor intInput is a terminal that can be asked.
+bool IsTerminal(int intInput);
+
+// Writes "Password: " to descriptor intOutput, reads one line from the terminal intInput with its
+// echo off, restores the terminal and ends the prompt's line. nullopt when intInput is no terminal
+// or the input ends before a line.
+std::optional<QString> PromptPassword(int intInput, int intOutput);

@@ -1,0 +1,118 @@
+#include "cli/PasswordSource.h"
+#include "support/TestRegistry.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <future>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace
+{
+// Sets QUORVANE_PASSWORD (or removes it) for as long as the object lives.
+class PasswordVariable
+{
+public:
+    explicit PasswordVariable(const char* strValue)
+    {
+        if (strValue)
+            qputenv("QUORVANE_PASSWORD", strValue);
+        else
+            qunsetenv("QUORVANE_PASSWORD");
+    }
+    ~PasswordVariable() { qunsetenv("QUORVANE_PASSWORD"); }
+    PasswordVariable(const PasswordVariable&) = delete;
+    PasswordVariable& operator=(const PasswordVariable&) = delete;
+};
+
+// Everything that arrives at the terminal's master side within intWaitMs.
+QByteArray ReadMaster(int intMaster, int intWaitMs)
+{
+    QByteArray bytRead;
+    pollfd watched { intMaster, POLLIN, 0 };
+    while (::poll(&watched, 1, intWaitMs) > 0) {
+        char buffer[256];
+        const ssize_t lngRead = ::read(intMaster, buffer, sizeof buffer);
+        if (lngRead <= 0)
+            break;
+        bytRead.append(buffer, lngRead);
+        intWaitMs = 100;
+    }
+    return bytRead;
+}
+} // namespace
+
+// Where the command line's password comes from, and the prompt that does not show it.
+class TestPasswordSource : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstSourceFoundWins()
+    {
+        QTemporaryDir dir;
+        const QString strFile = dir.filePath(QStringLiteral("pw"));
+        QFile file(strFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("s\xE2\x82\xAC"
+                   "cret\r\nsecond line\n");
+        file.close();
+        QString strError;
+        CliOptions options;
+        {
+            PasswordVariable variable(nullptr);
+            QVERIFY(!PasswordFromOptions(options, strError));
+        }
+        // An empty password given on purpose is a password: nobody is asked for another.
+        PasswordVariable variable("");
+        QCOMPARE(PasswordFromOptions(options, strError).value_or(QStringLiteral("unset")), QString());
+        options.strPasswordFile = strFile;
+        // The first line only, without CR LF, read as UTF-8.
+        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("s\u20ACcret"));
+        options.strPassword = QStringLiteral("from-option");
+        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-option"));
+        QVERIFY(strError.isEmpty());
+
+        options.strPassword.reset();
+        options.strPasswordFile = dir.filePath(QStringLiteral("missing"));
+        QVERIFY(!PasswordFromOptions(options, strError));
+        QVERIFY2(strError.contains(*options.strPasswordFile), qPrintable(strError));
+    }
+
+    void promptReadsWithoutEcho()
+    {
+        int intMaster = -1;
+        int intSlave = -1;
+        QVERIFY(::openpty(&intMaster, &intSlave, nullptr, nullptr, nullptr) == 0);
+        auto typed = std::async(std::launch::async, [intSlave] { return PromptPassword(intSlave, intSlave); });
+        // The prompt shows once echo is off; what is typed after it must not come back.
+        QByteArray bytShown = ReadMaster(intMaster, 5000);
+        QVERIFY2(bytShown.startsWith("Password: "), bytShown.constData());
+        const QByteArray bytTyped = "s\xE2\x82\xAC"
+                                    "cret\n";
+        QCOMPARE(::write(intMaster, bytTyped.constData(), static_cast<size_t>(bytTyped.size())),
+            static_cast<ssize_t>(bytTyped.size()));
+        QVERIFY(typed.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+        QCOMPARE(typed.get().value_or(QString()), QStringLiteral("s\u20ACcret"));
+        bytShown += ReadMaster(intMaster, 200);
+        QVERIFY2(!bytShown.contains("cret"), bytShown.constData());
+        // The terminal echoes again afterwards.
+        termios terminal {};
+        QVERIFY(::tcgetattr(intSlave, &terminal) == 0);
+        QVERIFY(terminal.c_lflag & ECHO);
+        ::close(intSlave);
+        ::close(intMaster);
+
+        // Nothing that is not a terminal is asked.
+        int pipeEnds[2];
+        QVERIFY(::pipe(pipeEnds) == 0);
+        QVERIFY(!PromptPassword(pipeEnds[0], pipeEnds[1]));
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestPasswordSource)
+#include "TestPasswordSource.moc"

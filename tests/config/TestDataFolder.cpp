@@ -1,0 +1,131 @@
+#include "config/DataFolder.h"
+#include "support/TestRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+bool WriteFile(const QString& strPath, const QByteArray& bytContent, QFileDevice::Permissions permissions)
+{
+    QFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytContent) != bytContent.size())
+        return false;
+    file.close();
+    return file.setPermissions(permissions);
+}
+
+QByteArray ReadFile(const QString& strPath)
+{
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An installed program's folder: every shipped file, read-only, the script executable.
+struct InstalledFolder
+{
+    InstalledFolder()
+    {
+        const auto readOnly
+            = QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        for (const QString& strName : ShippedFileNames()) {
+            const bool blnScript = strName.startsWith(QLatin1String("NetworkInfo"));
+            blnReady &= WriteFile(dirApp.filePath(strName), "shipped " + strName.toLatin1(),
+                blnScript ? readOnly | QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeOther : readOnly);
+        }
+        blnReady &= WriteFile(dirApp.filePath(QStringLiteral("Settings.ini")), "not shipped", readOnly);
+    }
+
+    QString App() const { return dirApp.path(); }
+    QString User() const { return dirHome.filePath(QStringLiteral("share/Quorvane")); }
+
+    QTemporaryDir dirApp;
+    QTemporaryDir dirHome;
+    bool blnReady = dirApp.isValid() && dirHome.isValid();
+};
+} // namespace
+
+// The folder a program reads and writes: its own when it may write there, else the user's own,
+// seeded with the shipped files.
+class TestDataFolder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writableProgramFolderIsUsedAsItIs()
+    {
+        InstalledFolder installed;
+        QVERIFY(installed.blnReady);
+        const DataFolder folder = ChooseDataFolder(installed.App(), installed.User());
+        QCOMPARE(folder.strFolder, installed.App() + QLatin1Char('/'));
+        QVERIFY(!folder.blnPerUser);
+        QVERIFY(folder.blnWritable);
+        QVERIFY(folder.WarningText().isEmpty());
+        // Nothing is made or copied for the user.
+        QVERIFY(!QFileInfo::exists(installed.User()));
+    }
+
+    void userFolderIsSeededWithTheShippedFiles()
+    {
+        InstalledFolder installed;
+        QVERIFY(installed.blnReady);
+        const QString strApp = installed.App() + QLatin1Char('/');
+        const auto onlyUser
+            = [strApp](const QString& strFolder) { return strFolder != strApp && FolderWritable(strFolder); };
+        // A profile the user already has is kept as it is.
+        QVERIFY(QDir().mkpath(installed.User()));
+        const QString strOwnProfile = installed.User() + QStringLiteral("/ClassII.ini");
+        QVERIFY(WriteFile(strOwnProfile, "the user's own", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+        const DataFolder folder = ChooseDataFolder(installed.App(), installed.User(), onlyUser);
+        QCOMPARE(folder.strFolder, installed.User() + QLatin1Char('/'));
+        QVERIFY(folder.blnPerUser);
+        QVERIFY(folder.blnWritable);
+        for (const QString& strName : ShippedFileNames()) {
+            const QString strCopy = folder.strFolder + strName;
+            if (strName == QLatin1String("ClassII.ini")) {
+                QCOMPARE(ReadFile(strCopy), QByteArray("the user's own"));
+                continue;
+            }
+            QCOMPARE(ReadFile(strCopy), "shipped " + strName.toLatin1());
+            // The user may change the copies, and the script still runs.
+            QVERIFY2(QFile::permissions(strCopy).testFlag(QFileDevice::WriteOwner), qPrintable(strName));
+            if (strName.startsWith(QLatin1String("NetworkInfo")))
+                QVERIFY(QFile::permissions(strCopy).testFlag(QFileDevice::ExeOwner));
+        }
+        // Only shipped files are copied: the settings are the user's to make.
+        QVERIFY(!QFileInfo::exists(folder.strFolder + QStringLiteral("Settings.ini")));
+    }
+
+    void neitherWritableIsSaidOnce_data()
+    {
+        QTest::addColumn<bool>("blnUserSettings");
+        QTest::newRow("first start") << false;
+        QTest::newRow("user folder of an earlier start") << true;
+    }
+    void neitherWritableIsSaidOnce()
+    {
+        QFETCH(bool, blnUserSettings);
+        InstalledFolder installed;
+        QVERIFY(installed.blnReady);
+        if (blnUserSettings) {
+            QVERIFY(QDir().mkpath(installed.User()));
+            QVERIFY(WriteFile(installed.User() + QStringLiteral("/Settings.ini"), "[Options]\r\n",
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        }
+        const DataFolder folder
+            = ChooseDataFolder(installed.App(), installed.User(), [](const QString&) { return false; });
+        QVERIFY(!folder.blnWritable);
+        QCOMPARE(folder.blnPerUser, blnUserSettings);
+        QCOMPARE(folder.strFolder, (blnUserSettings ? installed.User() : installed.App()) + QLatin1Char('/'));
+        // The notice names both folders.
+        QVERIFY(folder.WarningText().contains(QDir::toNativeSeparators(installed.App())));
+        QVERIFY(folder.WarningText().contains(QDir::toNativeSeparators(installed.User())));
+        QVERIFY(!QFileInfo::exists(installed.User() + QStringLiteral("/ClassI.ini")));
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestDataFolder)
+#include "TestDataFolder.moc"

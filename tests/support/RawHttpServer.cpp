@@ -2,17 +2,79 @@
 
 #include <QHash>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+#endif
+
+namespace
+{
+// The few socket calls that differ between Windows and the rest.
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket kNoSocket = INVALID_SOCKET;
+constexpr int kShutWrite = SD_SEND;
+constexpr int kShutBoth = SD_BOTH;
+constexpr int kSendFlags = 0;
+using PollEntry = WSAPOLLFD;
+
+int PollSockets(PollEntry* entry, int intMs)
+{
+    return WSAPoll(entry, 1, intMs);
+}
+
+void CloseSocket(Socket socket)
+{
+    closesocket(socket);
+}
+
+void StartSockets()
+{
+    static const bool blnStarted = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    (void)blnStarted;
+}
+#else
+using Socket = int;
+constexpr Socket kNoSocket = -1;
+constexpr int kShutWrite = SHUT_WR;
+constexpr int kShutBoth = SHUT_RDWR;
+constexpr int kSendFlags = MSG_NOSIGNAL; // a closed peer is an error, not a signal
+using PollEntry = pollfd;
+
+int PollSockets(PollEntry* entry, int intMs)
+{
+    return ::poll(entry, 1, intMs);
+}
+
+void CloseSocket(Socket socket)
+{
+    ::close(socket);
+}
+
+void StartSockets() { }
+#endif
+
+template <typename T> int SetOption(Socket socket, int intLevel, int intName, const T& value)
+{
+    return ::setsockopt(socket, intLevel, intName, reinterpret_cast<const char*>(&value), sizeof(value));
+}
+} // namespace
 
 RawScript& RawScript::Send(const QByteArray& bytes, qint64 lngRepeat)
 {
@@ -50,7 +112,7 @@ RawScript& RawScript::Hold()
 
 struct RawHttpServer::Private
 {
-    int intListen = -1;
+    Socket intListen = kNoSocket;
     quint16 intPort = 0;
     std::thread acceptThread;
     std::atomic<bool> blnStopping { false };
@@ -59,7 +121,7 @@ struct RawHttpServer::Private
     QHash<QByteArray, RawScript> routes;
     QHash<QByteArray, int> requestCounts;
     std::vector<std::thread> connections;
-    std::vector<int> sockets;
+    std::vector<Socket> sockets;
 
     // Waits up to intMs; false when the server stops meanwhile.
     bool Wait(int intMs)
@@ -68,12 +130,12 @@ struct RawHttpServer::Private
         return !stopped.wait_for(lock, std::chrono::milliseconds(intMs), [this] { return blnStopping.load(); });
     }
 
-    bool SendAll(int intSocket, const QByteArray& bytes)
+    bool SendAll(Socket intSocket, const QByteArray& bytes)
     {
         qsizetype lngSent = 0;
         while (lngSent < bytes.size()) {
-            const ssize_t lngWritten = ::send(
-                intSocket, bytes.constData() + lngSent, static_cast<size_t>(bytes.size() - lngSent), MSG_NOSIGNAL);
+            const auto lngWritten = ::send(intSocket, bytes.constData() + lngSent,
+                static_cast<int>(std::min<qsizetype>(bytes.size() - lngSent, 1 << 20)), kSendFlags);
             if (lngWritten <= 0 || blnStopping)
                 return false;
             lngSent += lngWritten;
@@ -82,13 +144,13 @@ struct RawHttpServer::Private
     }
 
     // The path of the request read from the socket (its head and any body); empty on failure.
-    QByteArray ReadRequest(int intSocket)
+    QByteArray ReadRequest(Socket intSocket)
     {
         QByteArray received;
         char buffer[4096];
         qsizetype lngHeadEnd = -1;
         while ((lngHeadEnd = received.indexOf("\r\n\r\n")) < 0) {
-            const ssize_t lngRead = ::recv(intSocket, buffer, sizeof(buffer), 0);
+            const auto lngRead = ::recv(intSocket, buffer, static_cast<int>(sizeof(buffer)), 0);
             if (lngRead <= 0 || received.size() > 65536)
                 return QByteArray();
             received.append(buffer, lngRead);
@@ -101,7 +163,7 @@ struct RawHttpServer::Private
         }
         qint64 lngHave = received.size() - lngHeadEnd - 4;
         while (lngHave < lngBody) {
-            const ssize_t lngRead = ::recv(intSocket, buffer, sizeof(buffer), 0);
+            const auto lngRead = ::recv(intSocket, buffer, static_cast<int>(sizeof(buffer)), 0);
             if (lngRead <= 0)
                 return QByteArray();
             lngHave += lngRead;
@@ -114,18 +176,18 @@ struct RawHttpServer::Private
         return lngQuery < 0 ? target : target.left(lngQuery);
     }
 
-    void Serve(int intSocket)
+    void Serve(Socket intSocket)
     {
         Answer(intSocket);
         std::lock_guard<std::mutex> lock(mutex);
         sockets.erase(std::remove(sockets.begin(), sockets.end(), intSocket), sockets.end());
-        ::close(intSocket);
+        CloseSocket(intSocket);
     }
 
-    void Answer(int intSocket)
+    void Answer(Socket intSocket)
     {
         const int intOn = 1;
-        ::setsockopt(intSocket, IPPROTO_TCP, TCP_NODELAY, &intOn, sizeof(intOn));
+        SetOption(intSocket, IPPROTO_TCP, TCP_NODELAY, intOn);
         const QByteArray path = ReadRequest(intSocket);
         RawScript script;
         bool blnRouted = false;
@@ -138,7 +200,7 @@ struct RawHttpServer::Private
                 script = routes.value(path);
         }
         if (path.isEmpty()) {
-            ::shutdown(intSocket, SHUT_RDWR);
+            ::shutdown(intSocket, kShutBoth);
             return;
         }
         if (!blnRouted)
@@ -158,7 +220,7 @@ struct RawHttpServer::Private
             case RawScript::Step::Kind::Reset: {
                 // A zero linger time makes the close send a reset.
                 const linger reset { 1, 0 };
-                ::setsockopt(intSocket, SOL_SOCKET, SO_LINGER, &reset, sizeof(reset));
+                SetOption(intSocket, SOL_SOCKET, SO_LINGER, reset);
                 return;
             }
             case RawScript::Step::Kind::Hold: {
@@ -168,12 +230,15 @@ struct RawHttpServer::Private
             }
             }
         }
-        ::shutdown(intSocket, SHUT_WR);
+        ::shutdown(intSocket, kShutWrite);
         // Let the client read to the end before the socket goes away.
         char buffer[1024];
-        pollfd wait { intSocket, POLLIN, 0 };
-        while (!blnStopping && ::poll(&wait, 1, 100) >= 0) {
-            if ((wait.revents & (POLLIN | POLLHUP | POLLERR)) && ::recv(intSocket, buffer, sizeof(buffer), 0) <= 0)
+        PollEntry wait {};
+        wait.fd = intSocket;
+        wait.events = POLLIN;
+        while (!blnStopping && PollSockets(&wait, 100) >= 0) {
+            if ((wait.revents & (POLLIN | POLLHUP | POLLERR))
+                && ::recv(intSocket, buffer, static_cast<int>(sizeof(buffer)), 0) <= 0)
                 return;
         }
     }
@@ -181,11 +246,13 @@ struct RawHttpServer::Private
     void AcceptLoop()
     {
         while (!blnStopping) {
-            pollfd wait { intListen, POLLIN, 0 };
-            if (::poll(&wait, 1, 50) <= 0)
+            PollEntry wait {};
+            wait.fd = intListen;
+            wait.events = POLLIN;
+            if (PollSockets(&wait, 50) <= 0)
                 continue;
-            const int intSocket = ::accept(intListen, nullptr, nullptr);
-            if (intSocket < 0)
+            const Socket intSocket = ::accept(intListen, nullptr, nullptr);
+            if (intSocket == kNoSocket)
                 continue;
             std::lock_guard<std::mutex> lock(mutex);
             sockets.push_back(intSocket);
@@ -211,10 +278,11 @@ void RawHttpServer::Route(const QByteArray& path, const RawScript& script)
 
 bool RawHttpServer::Start()
 {
-    if (d->intListen >= 0)
+    if (d->intListen != kNoSocket)
         return true;
+    StartSockets();
     d->intListen = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (d->intListen < 0)
+    if (d->intListen == kNoSocket)
         return false;
     sockaddr_in address {};
     address.sin_family = AF_INET;
@@ -224,8 +292,8 @@ bool RawHttpServer::Start()
     if (::bind(d->intListen, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
         || ::listen(d->intListen, 64) != 0
         || ::getsockname(d->intListen, reinterpret_cast<sockaddr*>(&address), &lngLength) != 0) {
-        ::close(d->intListen);
-        d->intListen = -1;
+        CloseSocket(d->intListen);
+        d->intListen = kNoSocket;
         return false;
     }
     d->intPort = ntohs(address.sin_port);
@@ -235,7 +303,7 @@ bool RawHttpServer::Start()
 
 void RawHttpServer::Stop()
 {
-    if (d->intListen < 0)
+    if (d->intListen == kNoSocket)
         return;
     {
         std::lock_guard<std::mutex> lock(d->mutex);
@@ -246,14 +314,14 @@ void RawHttpServer::Stop()
     std::vector<std::thread> connections;
     {
         std::lock_guard<std::mutex> lock(d->mutex);
-        for (int intSocket : d->sockets)
-            ::shutdown(intSocket, SHUT_RDWR);
+        for (Socket intSocket : d->sockets)
+            ::shutdown(intSocket, kShutBoth);
         connections.swap(d->connections);
     }
     for (std::thread& connection : connections)
         connection.join();
-    ::close(d->intListen);
-    d->intListen = -1;
+    CloseSocket(d->intListen);
+    d->intListen = kNoSocket;
 }
 
 quint16 RawHttpServer::Port() const

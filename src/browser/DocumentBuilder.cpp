@@ -30,6 +30,19 @@ constexpr size_t kParserBudgetBytes = size_t(160) << 20;
 // a header of one alignment unit, large ones a header that also links them.
 constexpr size_t kUnit = alignof(std::max_align_t);
 constexpr size_t kLargestSmall = 256;
+// Under AddressSanitizer every block is a block of its own, so that the sanitizer sees the
+// parser's reads and writes past a block's end.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+#else
+constexpr bool kPooled = true;
+#endif
 constexpr size_t kChunkBytes = 64 * 1024;
 
 struct alignas(std::max_align_t) SmallHeader
@@ -99,7 +112,7 @@ public:
         auto* memory = static_cast<ParserMemory*>(userdata);
         if (lngSize > memory->m_lngBudget - memory->m_lngLive)
             std::longjmp(memory->m_overBudget, 1);
-        return lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize) : memory->AllocateLarge(lngSize);
+        return kPooled && lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize) : memory->AllocateLarge(lngSize);
     }
 
     static void Deallocate(void* userdata, void* pointer)
@@ -109,7 +122,7 @@ public:
         auto* memory = static_cast<ParserMemory*>(userdata);
         const size_t lngSize = SizeOf(pointer);
         memory->m_lngLive -= lngSize;
-        if (lngSize <= kLargestSmall) {
+        if (kPooled && lngSize <= kLargestSmall) {
             auto* block = static_cast<FreeBlock*>(pointer);
             block->next = memory->m_free[lngSize / kUnit];
             memory->m_free[lngSize / kUnit] = block;

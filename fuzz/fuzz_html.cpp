@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QByteArray contentType(size > 0 ? kContentTypes[data[0] % std::size(kContentTypes)] : "");
     const QByteArray charset = ChoosePageCharset(bytes, contentType);
-    HtmlDocument document = BuildHtmlDocument(DecodePage(bytes, charset));
+    HtmlDocument document;
+    BuildHtmlDocument(DecodePageToUtf8(bytes, charset), &document);
 
     const QString strText = LayOutBodyText(document);
     CheckLineBreaks(strText);

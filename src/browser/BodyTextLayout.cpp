@@ -12,7 +12,10 @@ enum TagFlag : quint8 {
     kSilent = 1, // shows no text of its own
     kBlock = 2, // starts and ends a line
     kPreformatted = 4, // keeps its blanks and line breaks
-    kTableStructure = 8 // table, row groups and rows: blanks inside are layout, not text
+    kTableStructure = 8, // table, row groups and rows: blanks inside are layout, not text
+    kCell = 16, // td and th
+    kLineBreak = 32, // br
+    kInput = 64 // input
 };
 
 quint8 TagFlags(const QString& strTag)
@@ -32,38 +35,30 @@ quint8 TagFlags(const QString& strTag)
             table[QLatin1String(strTag)] |= kPreformatted;
         for (const char* strTag : { "table", "tbody", "thead", "tfoot", "tr", "colgroup" })
             table[QLatin1String(strTag)] |= kTableStructure;
+        table[QStringLiteral("td")] |= kCell;
+        table[QStringLiteral("th")] |= kCell;
+        table[QStringLiteral("br")] |= kLineBreak;
+        table[QStringLiteral("input")] |= kInput;
         return table;
     }();
     return flags.value(strTag, 0);
 }
 
-bool IsSilentElement(const QString& strTag)
-{
-    return TagFlags(strTag) & kSilent;
-}
+constexpr char16_t kNoBreakSpace = 0x00A0;
 
-bool IsBlockElement(const QString& strTag)
+bool IsCollapsibleSpace(char16_t code)
 {
-    return TagFlags(strTag) & kBlock;
-}
-
-bool IsPreformatted(const QString& strTag)
-{
-    return TagFlags(strTag) & kPreformatted;
-}
-
-bool IsTableStructure(const QString& strTag)
-{
-    return TagFlags(strTag) & kTableStructure;
-}
-
-bool IsCollapsibleSpace(QChar chr)
-{
-    const char16_t code = chr.unicode();
     return code == u' ' || code == u'\t' || code == u'\n' || code == u'\r' || code == u'\f';
 }
 
-constexpr char16_t kNoBreakSpace = 0x00A0;
+bool IsBlank(const QString& strText)
+{
+    for (const QChar chr : strText) {
+        if (!IsCollapsibleSpace(chr.unicode()))
+            return false;
+    }
+    return true;
+}
 
 class TextWriter
 {
@@ -71,19 +66,29 @@ public:
     // Text that the layout collapses: blank runs become one blank between words.
     void WriteFlowText(const QString& strText)
     {
-        for (const QChar chr : strText) {
-            if (IsCollapsibleSpace(chr)) {
+        const QChar* data = strText.constData();
+        const qsizetype lngSize = strText.size();
+        qsizetype lngAt = 0;
+        while (lngAt < lngSize) {
+            const char16_t code = data[lngAt].unicode();
+            if (IsCollapsibleSpace(code)) {
                 if (!m_strLine.isEmpty() && !m_blnCellStart)
                     m_blnPendingBlank = true;
+                ++lngAt;
                 continue;
             }
-            if (chr.unicode() == kNoBreakSpace) {
-                if (m_blnCellStart)
-                    continue;
-                WriteCharacter(QLatin1Char(' '));
+            if (code == kNoBreakSpace) {
+                if (!m_blnCellStart)
+                    WriteRun(&kBlank, 1);
+                ++lngAt;
                 continue;
             }
-            WriteCharacter(chr);
+            qsizetype lngEnd = lngAt + 1;
+            while (lngEnd < lngSize && !IsCollapsibleSpace(data[lngEnd].unicode())
+                && data[lngEnd].unicode() != kNoBreakSpace)
+                ++lngEnd;
+            WriteRun(data + lngAt, lngEnd - lngAt);
+            lngAt = lngEnd;
         }
     }
 
@@ -94,7 +99,8 @@ public:
             if (chr == QLatin1Char('\n')) {
                 EndLine(true);
             } else if (chr != QLatin1Char('\r')) {
-                WriteCharacter(chr.unicode() == kNoBreakSpace ? QChar(QLatin1Char(' ')) : chr);
+                const QChar written = chr.unicode() == kNoBreakSpace ? kBlank : chr;
+                WriteRun(&written, 1);
             }
         }
     }
@@ -107,9 +113,13 @@ public:
             && (m_strLine.at(lngLength - 1) == QLatin1Char(' ') || m_strLine.at(lngLength - 1) == QLatin1Char('\t')))
             --lngLength;
         m_strLine.truncate(lngLength);
-        if (blnForced || !m_strLine.isEmpty())
-            m_lines.append(m_strLine);
-        m_strLine.clear();
+        if (blnForced || !m_strLine.isEmpty()) {
+            if (m_blnAnyLine)
+                m_strText += QLatin1String("\r\n");
+            m_strText += m_strLine;
+            m_blnAnyLine = true;
+        }
+        m_strLine.truncate(0); // keeps its room for the next line
         m_blnPendingBlank = false;
         m_lngCellStart = 0;
     }
@@ -132,20 +142,23 @@ public:
     QString Finish()
     {
         EndLine(false);
-        return m_lines.join(QStringLiteral("\r\n"));
+        return m_strText;
     }
 
 private:
-    void WriteCharacter(QChar chr)
+    static constexpr QChar kBlank = QLatin1Char(' ');
+
+    void WriteRun(const QChar* data, qsizetype lngLength)
     {
         if (m_blnPendingBlank)
-            m_strLine += QLatin1Char(' ');
+            m_strLine += kBlank;
         m_blnPendingBlank = false;
         m_blnCellStart = false;
-        m_strLine += chr;
+        m_strLine.append(data, lngLength);
     }
 
-    QStringList m_lines;
+    QString m_strText; // the lines done, separated by CR LF
+    bool m_blnAnyLine = false;
     QString m_strLine;
     bool m_blnPendingBlank = false;
     bool m_blnCellStart = false;
@@ -182,50 +195,51 @@ QString LayOutText(const HtmlDocument& document, int intNode)
                 writer.WritePreformattedText(node.strText);
             } else {
                 // Blanks between the cells and rows of a table are layout, not text.
-                const bool blnTableGap = node.intParent >= 0
+                const bool blnTableGap = IsBlank(node.strText) && node.intParent >= 0
                     && document.Node(node.intParent).kind == HtmlNodeKind::Element
-                    && IsTableStructure(document.Node(node.intParent).strTag) && node.strText.trimmed().isEmpty();
+                    && (TagFlags(document.Node(node.intParent).strTag) & kTableStructure);
                 if (!blnTableGap)
                     writer.WriteFlowText(node.strText);
             }
             continue;
         }
-        if (node.kind == HtmlNodeKind::Comment)
+        if (node.kind != HtmlNodeKind::Element) {
+            if (node.kind == HtmlNodeKind::Document) {
+                for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
+                    pending.emplace_back(*it, false);
+            }
             continue;
+        }
 
-        const QString& strTag = node.strTag;
-        const bool blnElement = node.kind == HtmlNodeKind::Element;
+        const quint8 intFlags = TagFlags(node.strTag);
         if (blnLeaving) {
-            if (strTag == QLatin1String("td") || strTag == QLatin1String("th"))
+            if (intFlags & kCell)
                 writer.EndCell();
-            if (IsPreformatted(strTag))
+            if (intFlags & kPreformatted)
                 --intPreformatted;
-            if (IsBlockElement(strTag))
+            if (intFlags & kBlock)
                 writer.EndLine(false);
             continue;
         }
-
-        if (blnElement) {
-            if (IsSilentElement(strTag))
-                continue;
-            if (strTag == QLatin1String("br")) {
-                writer.EndLine(true);
-                continue;
-            }
-            if (strTag == QLatin1String("input")) {
-                const QString strType = document.InputType(intCurrent);
-                if (strType == QLatin1String("button") || strType == QLatin1String("submit")
-                    || strType == QLatin1String("reset"))
-                    writer.WriteFlowText(ButtonCaption(document, intCurrent));
-                continue;
-            }
-            if (IsBlockElement(strTag))
-                writer.EndLine(false);
-            if (IsPreformatted(strTag))
-                ++intPreformatted;
-            if (strTag == QLatin1String("td") || strTag == QLatin1String("th"))
-                writer.StartCell();
+        if (intFlags & kSilent)
+            continue;
+        if (intFlags & kLineBreak) {
+            writer.EndLine(true);
+            continue;
         }
+        if (intFlags & kInput) {
+            const QString strType = document.InputType(intCurrent);
+            if (strType == QLatin1String("button") || strType == QLatin1String("submit")
+                || strType == QLatin1String("reset"))
+                writer.WriteFlowText(ButtonCaption(document, intCurrent));
+            continue;
+        }
+        if (intFlags & kBlock)
+            writer.EndLine(false);
+        if (intFlags & kPreformatted)
+            ++intPreformatted;
+        if (intFlags & kCell)
+            writer.StartCell();
         pending.emplace_back(intCurrent, true);
         for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
             pending.emplace_back(*it, false);

@@ -2,6 +2,7 @@
 
 #include "browser/BodyTextLayout.h"
 #include "browser/DocumentBuilder.h"
+#include "browser/FetchSession.h"
 #include "browser/FormSubmission.h"
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlSerializer.h"
@@ -57,19 +58,23 @@ BrowserEngine::BrowserEngine(QNetworkAccessManager* manager, QObject* parent)
     : QObject(parent)
     , m_manager(manager)
     , m_blnOwnsManager(manager == nullptr)
-    , m_credentials(std::make_shared<CredentialStore>())
 {
     if (m_blnOwnsManager) {
         m_manager = new QNetworkAccessManager(this);
         // The router sits on the local network: no proxy may stand in between.
         m_manager->setProxy(QNetworkProxy::NoProxy);
     }
+    // Shared with the downloader through the manager.
+    m_credentials = FetchSession::Of(m_manager)->Credentials();
     m_refreshTimer.setSingleShot(true);
+    // Never early: the minimum delay is a floor.
+    m_refreshTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_refreshTimer, &QTimer::timeout, this, [this] {
         const QUrl target = m_refreshTarget;
         CancelActivity();
         FetchRequest request;
         request.url = target;
+        m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
         StartTopLoad(request, ShownUrl(target));
     });
 }
@@ -105,6 +110,18 @@ void BrowserEngine::CancelActivity()
         fetch->deleteLater();
     }
     m_scriptFetches.clear();
+    for (const std::shared_ptr<Prefetch>& prefetch : m_prefetches) {
+        if (!prefetch->fetch)
+            continue;
+        prefetch->fetch->disconnect(this);
+        prefetch->fetch->Abort();
+        prefetch->fetch->deleteLater();
+        prefetch->fetch = nullptr;
+    }
+    m_prefetches.clear();
+    m_waitingPrefetches.clear();
+    m_intActivePrefetches = 0;
+    m_awaited.reset();
     if (m_fetch) {
         m_fetch->disconnect(this);
         m_fetch->Abort();
@@ -133,6 +150,7 @@ void BrowserEngine::Navigate(const QString& strUrl)
     m_credentials->Remember(split.url, split.credentials);
     FetchRequest request;
     request.url = split.url;
+    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     StartTopLoad(request, split.strShown);
 }
 
@@ -178,6 +196,8 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
             return;
         auto* fetch = new PageFetch(m_manager, m_limits, m_credentials);
         m_scriptFetches.push_back(fetch);
+        FetchRequest bounded = request;
+        bounded.deadline = m_deadline;
         connect(fetch, &PageFetch::Finished, this, [this, fetch, lngGeneration, done](const FetchResult& result) {
             m_scriptFetches.erase(
                 std::remove(m_scriptFetches.begin(), m_scriptFetches.end(), fetch), m_scriptFetches.end());
@@ -185,7 +205,7 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
             if (lngGeneration == m_lngGeneration)
                 done(result);
         });
-        fetch->Start(request);
+        fetch->Start(bounded);
     };
     host.navigate = [this, lngGeneration](ScriptedDocument* document, const FetchRequest& request) {
         // Taken up once the document's scripts have run (FollowScriptNavigation); the first one counts.
@@ -281,15 +301,68 @@ void BrowserEngine::StartFrameFetch(const FetchRequest& request, const FrameSlot
     StartFetch(request);
     connect(
         m_fetch, &PageFetch::Finished, this, [this, lngGeneration, strReportedUrl, slot](const FetchResult& result) {
-            if (lngGeneration == m_lngGeneration)
-                OnFrameFetched(result, strReportedUrl, slot);
+            if (lngGeneration != m_lngGeneration)
+                return;
+            m_fetch->deleteLater();
+            m_fetch = nullptr;
+            OnFrameFetched(result, strReportedUrl, slot);
         });
 }
 
 void BrowserEngine::StartFetch(const FetchRequest& request)
 {
+    FetchRequest bounded = request;
+    bounded.deadline = m_deadline;
     m_fetch = new PageFetch(m_manager, m_limits, m_credentials);
-    m_fetch->Start(request);
+    m_fetch->Start(bounded);
+}
+
+void BrowserEngine::StartPrefetches()
+{
+    while (!m_waitingPrefetches.empty() && m_intActivePrefetches < std::max(1, m_limits.intMaxParallelLoads)) {
+        const std::shared_ptr<Prefetch> prefetch = m_waitingPrefetches.front();
+        m_waitingPrefetches.pop_front();
+        ++m_intActivePrefetches;
+        prefetch->request.deadline = m_deadline;
+        prefetch->fetch = new PageFetch(m_manager, m_limits, m_credentials);
+        const quint64 lngGeneration = m_lngGeneration;
+        const std::weak_ptr<Prefetch> weak = prefetch;
+        connect(prefetch->fetch, &PageFetch::Finished, this, [this, lngGeneration, weak](const FetchResult& result) {
+            const std::shared_ptr<Prefetch> done = weak.lock();
+            if (lngGeneration != m_lngGeneration || !done)
+                return;
+            done->fetch->deleteLater();
+            done->fetch = nullptr;
+            done->result = result;
+            done->blnDone = true;
+            --m_intActivePrefetches;
+            StartPrefetches();
+            if (m_awaited == done) {
+                m_awaited.reset();
+                OnFrameFetched(done->result, done->strReportedUrl, m_awaitedSlot);
+            }
+        });
+        prefetch->fetch->Start(prefetch->request);
+    }
+}
+
+// The frame to be handled next: at once (from the event loop) when it has arrived, else when it
+// arrives.
+void BrowserEngine::AwaitFrame(const std::shared_ptr<Prefetch>& prefetch, const FrameSlot& slot)
+{
+    if (!prefetch->blnDone) {
+        m_awaited = prefetch;
+        m_awaitedSlot = slot;
+        return;
+    }
+    const quint64 lngGeneration = m_lngGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, lngGeneration, prefetch, slot] {
+            if (lngGeneration == m_lngGeneration)
+                OnFrameFetched(prefetch->result, prefetch->strReportedUrl, slot);
+        },
+        Qt::QueuedConnection);
 }
 
 BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, const QString& strReportedUrl) const
@@ -308,18 +381,27 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     page.strUrl = ShownUrl(result.url);
     page.charset = ChoosePageCharset(result.body, result.contentType);
     page.refresh = result.refresh;
-    QString strSource = DecodePage(result.body, page.charset);
+    QByteArray source = DecodePageToUtf8(result.body, page.charset);
     // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
     // parser drops, hence the one added).
     const bool blnPlainText = result.contentType.split(';').constFirst().trimmed().toLower() == "text/plain";
     if (blnPlainText)
-        strSource = QStringLiteral("<html><head></head><body><pre>\n") + strSource.toHtmlEscaped()
-            + QStringLiteral("</pre></body></html>");
-    QByteArray utf8 = strSource.toUtf8();
-    page.document = std::make_shared<HtmlDocument>(BuildHtmlDocumentFromUtf8(&utf8));
+        source = "<html><head></head><body><pre>\n" + QString::fromUtf8(source).toHtmlEscaped().toUtf8()
+            + "</pre></body></html>";
+    auto document = std::make_shared<HtmlDocument>();
+    QByteArray parsed;
+    if (!BuildHtmlDocument(source, document.get(), &parsed)) {
+        // A page beyond what the parser may spend on it cannot be shown: it fails as a whole
+        // rather than showing as an empty page.
+        page.charset = QByteArrayLiteral("UTF-8");
+        page.refresh.clear();
+        page.document = ParsePage(ErrorPageHtml(false, QStringLiteral("the page is too large to show")));
+        return page;
+    }
+    page.document = std::move(document);
     // The bytes are kept only for a page whose scripts are to run on them.
     if (!blnPlainText && ScriptedDocument::HasScripts(*page.document))
-        page.parsedSource = std::move(utf8);
+        page.parsedSource = std::move(parsed);
     return page;
 }
 
@@ -351,6 +433,25 @@ void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame, int intFrameInPa
     level.page = std::move(page);
     level.intTopFrame = intTopFrame;
     m_levels.push_back(std::move(level));
+
+    // The frames that will load are fetched at once, side by side; they are handled in order.
+    FrameLevel& pushed = m_levels.back();
+    pushed.prefetches.resize(pushed.frameUrls.size());
+    for (size_t lngFrame = 0; lngFrame < pushed.frameUrls.size(); ++lngFrame) {
+        const QUrl& url = pushed.frameUrls[lngFrame];
+        // A frame that would load a page holding it is not loaded again.
+        if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
+            continue;
+        ++m_intFramesLoaded;
+        auto prefetch = std::make_shared<Prefetch>();
+        prefetch->request.url = url;
+        prefetch->request.referrer = pushed.page.url;
+        prefetch->strReportedUrl = ShownUrl(url);
+        pushed.prefetches[lngFrame] = prefetch;
+        m_prefetches.push_back(prefetch);
+        m_waitingPrefetches.push_back(prefetch);
+    }
+    StartPrefetches();
 }
 
 bool BrowserEngine::IsAncestorUrl(const QUrl& url) const
@@ -369,21 +470,17 @@ void BrowserEngine::ContinueFrames()
         FrameLevel& level = m_levels.back();
         while (level.lngNextFrame < level.frameUrls.size()) {
             const size_t lngFrame = level.lngNextFrame++;
-            const QUrl url = level.frameUrls[lngFrame];
-            // A frame that would load a page holding it is not loaded again.
-            if (!url.isValid() || IsAncestorUrl(url) || m_intFramesLoaded >= m_limits.intMaxFramesPerPage)
+            const std::shared_ptr<Prefetch> prefetch
+                = lngFrame < level.prefetches.size() ? level.prefetches[lngFrame] : nullptr;
+            if (!prefetch)
                 continue;
-            ++m_intFramesLoaded;
             FrameSlot slot;
             slot.intTopFrame = m_levels.size() == 1 ? static_cast<int>(lngFrame) : -1;
             slot.intFrameInParent = static_cast<int>(lngFrame);
             const std::vector<int> frameElements = level.page.document->FrameElements();
             if (lngFrame < frameElements.size())
                 slot.strName = level.page.document->AttributeValue(frameElements[lngFrame], QStringLiteral("name"));
-            FetchRequest request;
-            request.url = url;
-            request.referrer = level.page.url;
-            StartFrameFetch(request, slot);
+            AwaitFrame(prefetch, slot);
             return;
         }
         // Its frames have loaded: now its load handlers, timers and replies.
@@ -428,8 +525,6 @@ void BrowserEngine::ContinueFrames()
 
 void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot)
 {
-    m_fetch->deleteLater();
-    m_fetch = nullptr;
     LoadedPage page = BuildPage(result, strReportedUrl);
     RunPageScripts(std::move(page), &slot, [this, slot](LoadedPage loaded) {
         if (slot.intTopFrame >= 0 && slot.intTopFrame < static_cast<int>(m_frames.size())) {
@@ -486,7 +581,7 @@ void BrowserEngine::ScheduleRefresh()
     if (!IsWebUrl(target))
         return;
     m_refreshTarget = target;
-    m_refreshTimer.start(directive.intDelaySeconds * 1000);
+    m_refreshTimer.start(std::max(directive.intDelaySeconds * 1000, m_limits.intMinRefreshDelayMs));
 }
 
 bool BrowserEngine::Submit(const LoadedPage& page, int intForm)
@@ -505,6 +600,7 @@ bool BrowserEngine::Submit(const LoadedPage& page, int intForm)
     request.contentType = form.contentType;
     request.referrer = page.url;
     CancelActivity();
+    m_deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     StartTopLoad(request, split.strShown);
     return true;
 }

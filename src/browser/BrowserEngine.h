@@ -5,10 +5,12 @@
 #include "run/RouterBrowser.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -21,17 +23,21 @@ class ScriptedDocument;
 class QNetworkAccessManager;
 struct FetchResult;
 
-// The headless browser that a run drives: HTTP/1.1 through Qt Network (redirects, cookies, Basic
+// The headless browser that a run drives: HTTP/1.1 through libcurl (redirects, cookies, Basic
 // and Digest authentication), pages parsed into our own small tree, the pages' own scripts run
 // within fixed bounds (ScriptedDocument.h): a document completes after its scripts, its load
 // handlers and its timers have run, so its text and HTML are those that the scripts left.
 //
 // One instance serves one run. Navigate() returns at once; every document that finishes loading
 // - the frames of a frameset first, each after its own frames, then the top-level document - is
-// reported once through the document-complete handler, always from the event loop. A failed
-// navigation completes with an error document under the address that failed, whose text holds
-// "Action canceled" (or "DNS Error" when the name does not resolve). A new navigation cancels
-// the load in flight and any pending refresh; nothing is ever retried.
+// reported once through the document-complete handler, always from the event loop. A document's
+// frames are fetched side by side (a few connections at a time) as soon as it is known which
+// they are, and are then handled - scripts and all - one after the other in document order, as
+// before. A navigation, with its redirects, frames and the navigations its scripts make,
+// completes within one total bound. A failed navigation completes with an error document under
+// the address that failed, whose text holds "Action canceled" (or "DNS Error" when the name does
+// not resolve). A new navigation cancels the load in flight and any pending refresh; nothing is
+// ever retried.
 class BrowserEngine : public QObject, public RouterBrowser
 {
     Q_OBJECT
@@ -87,11 +93,22 @@ private:
         QString strName;
     };
 
-    // A document whose frames are being loaded one after the other.
+    // A frame fetched ahead, while the documents before it are still being handled.
+    struct Prefetch
+    {
+        FetchRequest request;
+        QString strReportedUrl;
+        PageFetch* fetch = nullptr;
+        bool blnDone = false;
+        FetchResult result;
+    };
+
+    // A document whose frames are being handled one after the other.
     struct FrameLevel
     {
         LoadedPage page;
         std::vector<QUrl> frameUrls; // invalid: nothing to load for that frame
+        std::vector<std::shared_ptr<Prefetch>> prefetches; // by frame; none for a frame not loaded
         size_t lngNextFrame = 0;
         int intTopFrame = -1; // its number among the top-level document's frames, -1 for the top
         int intFrameInParent = 0;
@@ -105,6 +122,8 @@ private:
     void OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot);
     void PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent = 0, const QString& strFrameName = {});
     void StartFrameFetch(const FetchRequest& request, const FrameSlot& slot);
+    void StartPrefetches();
+    void AwaitFrame(const std::shared_ptr<Prefetch>& prefetch, const FrameSlot& slot);
     // Runs the page's scripts while it is parsed (when it has any), then continues with the page.
     // slot: the frame the page loads into, nullptr for the top-level page.
     void RunPageScripts(LoadedPage page, const FrameSlot* slot, std::function<void(LoadedPage page)> continuation);
@@ -133,6 +152,12 @@ private:
     int m_intFramesLoaded = 0;
 
     PageFetch* m_fetch = nullptr;
+    std::vector<std::shared_ptr<Prefetch>> m_prefetches; // of the navigation under way
+    std::deque<std::shared_ptr<Prefetch>> m_waitingPrefetches; // for a free connection
+    int m_intActivePrefetches = 0;
+    std::shared_ptr<Prefetch> m_awaited; // the frame to be handled next, not yet arrived
+    FrameSlot m_awaitedSlot;
+    QDeadlineTimer m_deadline; // the whole navigation: redirects, frames, script navigations
     std::vector<PageFetch*> m_scriptFetches; // external scripts and requests of the pages' scripts
     std::shared_ptr<ScriptEngine> m_scripts; // the script heap of the current top-level page
     std::vector<std::shared_ptr<ScriptedDocument>> m_scriptedPages; // its documents with a window

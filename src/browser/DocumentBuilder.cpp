@@ -7,23 +7,79 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <gumbo.h>
 #include <utility>
 #include <vector>
 
 namespace
 {
-// Every block the parser allocates is linked into one list, so that the whole output is freed in
-// one pass after the conversion (the parser's own clean-up would recurse once per tree level)
-// and so that a page whose parse outgrows the memory budget can be abandoned half-way: the
-// allocation jumps back to the parse call and the list frees whatever the parser had built.
-// The parser is C code, so no destructor is skipped by the jump.
-struct alignas(std::max_align_t) BlockHeader
+// What the parser may allocate for one page, whatever the page: the guard's node budget keeps
+// ordinary and hostile pages well below it; it stops the cases the guard's model misses.
+constexpr size_t kParserBudgetBytes = size_t(160) << 20;
+
+// The parser's memory for one page. The parser makes many small blocks (nodes, short strings,
+// vectors): they are cut from large chunks, by size class, and a freed one is kept for the next
+// block of its class. Larger blocks come from the system, linked into a list. Everything is
+// freed in one pass after the conversion (the parser's own clean-up would visit every node),
+// and a page whose parse outgrows the memory budget can be abandoned half-way: the allocation
+// jumps back to the parse call and the chunks and the list free whatever the parser had built.
+// The parser is C code, so no destructor is skipped by the jump; nothing here throws.
+//
+// Every block is preceded by its size, right before the address handed out: small blocks have
+// a header of one alignment unit, large ones a header that also links them.
+constexpr size_t kUnit = alignof(std::max_align_t);
+constexpr size_t kLargestSmall = 256;
+// Under AddressSanitizer every block is a block of its own, so that the sanitizer sees the
+// parser's reads and writes past a block's end.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+#else
+constexpr bool kPooled = true;
+#endif
+constexpr size_t kChunkBytes = 64 * 1024;
+
+struct alignas(std::max_align_t) SmallHeader
 {
-    BlockHeader* previous;
-    BlockHeader* next;
+    size_t lngUnused;
+    size_t lngSize; // the size class's size
+};
+
+struct alignas(std::max_align_t) LargeHeader
+{
+    LargeHeader* previous;
+    LargeHeader* next;
+    size_t lngUnused;
     size_t lngSize;
 };
+
+struct FreeBlock
+{
+    FreeBlock* next;
+};
+
+struct Chunk
+{
+    Chunk* next;
+};
+
+static_assert(sizeof(SmallHeader) == kUnit && sizeof(LargeHeader) % kUnit == 0, "headers keep blocks aligned");
+static_assert(offsetof(SmallHeader, lngSize) + sizeof(size_t) == sizeof(SmallHeader)
+        && offsetof(LargeHeader, lngSize) + sizeof(size_t) == sizeof(LargeHeader),
+    "the size is right before the block");
+
+size_t SizeOf(void* pointer)
+{
+    size_t lngSize = 0;
+    std::memcpy(&lngSize, static_cast<char*>(pointer) - sizeof(size_t), sizeof(size_t));
+    return lngSize;
+}
 
 class ParserMemory
 {
@@ -31,17 +87,21 @@ public:
     explicit ParserMemory(size_t lngBudget)
         : m_lngBudget(lngBudget)
     {
-        m_list.previous = &m_list;
-        m_list.next = &m_list;
-        m_list.lngSize = 0;
+        m_large.previous = &m_large;
+        m_large.next = &m_large;
+        m_large.lngSize = 0;
     }
     ~ParserMemory()
     {
-        BlockHeader* block = m_list.next;
-        while (block != &m_list) {
-            BlockHeader* next = block->next;
+        for (LargeHeader* block = m_large.next; block != &m_large;) {
+            LargeHeader* next = block->next;
             std::free(block);
             block = next;
+        }
+        for (Chunk* chunk = m_chunks; chunk;) {
+            Chunk* next = chunk->next;
+            std::free(chunk);
+            chunk = next;
         }
     }
     ParserMemory(const ParserMemory&) = delete;
@@ -52,16 +112,7 @@ public:
         auto* memory = static_cast<ParserMemory*>(userdata);
         if (lngSize > memory->m_lngBudget - memory->m_lngLive)
             std::longjmp(memory->m_overBudget, 1);
-        auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + lngSize));
-        if (!block)
-            std::longjmp(memory->m_overBudget, 1);
-        block->lngSize = lngSize;
-        block->previous = &memory->m_list;
-        block->next = memory->m_list.next;
-        memory->m_list.next->previous = block;
-        memory->m_list.next = block;
-        memory->m_lngLive += lngSize;
-        return block + 1;
+        return kPooled && lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize) : memory->AllocateLarge(lngSize);
     }
 
     static void Deallocate(void* userdata, void* pointer)
@@ -69,17 +120,68 @@ public:
         if (!pointer)
             return;
         auto* memory = static_cast<ParserMemory*>(userdata);
-        BlockHeader* block = static_cast<BlockHeader*>(pointer) - 1;
-        block->previous->next = block->next;
-        block->next->previous = block->previous;
-        memory->m_lngLive -= block->lngSize;
-        std::free(block);
+        const size_t lngSize = SizeOf(pointer);
+        memory->m_lngLive -= lngSize;
+        if (kPooled && lngSize <= kLargestSmall) {
+            auto* block = static_cast<FreeBlock*>(pointer);
+            block->next = memory->m_free[lngSize / kUnit];
+            memory->m_free[lngSize / kUnit] = block;
+            return;
+        }
+        LargeHeader* header = static_cast<LargeHeader*>(pointer) - 1;
+        header->previous->next = header->next;
+        header->next->previous = header->previous;
+        std::free(header);
     }
 
     std::jmp_buf m_overBudget;
 
 private:
-    BlockHeader m_list;
+    void* AllocateSmall(size_t lngSize)
+    {
+        const size_t lngClass = std::max<size_t>(1, (lngSize + kUnit - 1) / kUnit);
+        const size_t lngBlock = lngClass * kUnit;
+        m_lngLive += lngBlock;
+        if (FreeBlock* block = m_free[lngClass]) {
+            m_free[lngClass] = block->next;
+            return block;
+        }
+        const size_t lngNeeded = sizeof(SmallHeader) + lngBlock;
+        if (m_lngChunkLeft < lngNeeded) {
+            auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
+            if (!chunk)
+                std::longjmp(m_overBudget, 1);
+            chunk->next = m_chunks;
+            m_chunks = chunk;
+            m_chunkNext = reinterpret_cast<char*>(chunk) + kUnit;
+            m_lngChunkLeft = kChunkBytes - kUnit;
+        }
+        auto* header = reinterpret_cast<SmallHeader*>(m_chunkNext);
+        header->lngSize = lngBlock;
+        m_chunkNext += lngNeeded;
+        m_lngChunkLeft -= lngNeeded;
+        return header + 1;
+    }
+
+    void* AllocateLarge(size_t lngSize)
+    {
+        auto* header = static_cast<LargeHeader*>(std::malloc(sizeof(LargeHeader) + lngSize));
+        if (!header)
+            std::longjmp(m_overBudget, 1);
+        header->lngSize = lngSize;
+        header->previous = &m_large;
+        header->next = m_large.next;
+        m_large.next->previous = header;
+        m_large.next = header;
+        m_lngLive += lngSize;
+        return header + 1;
+    }
+
+    LargeHeader m_large;
+    Chunk* m_chunks = nullptr;
+    char* m_chunkNext = nullptr;
+    size_t m_lngChunkLeft = 0;
+    FreeBlock* m_free[kLargestSmall / kUnit + 1] = {};
     size_t m_lngLive = 0;
     size_t m_lngBudget;
 };
@@ -137,15 +239,11 @@ HtmlNode ConvertElement(const GumboNode* gumboNode)
         node.intSourceOffset = static_cast<int>(element.start_pos.offset);
     node.intParseOffset = static_cast<int>(element.start_pos.offset);
     node.attributes.reserve(element.attributes.length);
+    node.children.reserve(element.children.length);
     for (unsigned int intAttr = 0; intAttr < element.attributes.length; ++intAttr) {
         const auto* gumboAttribute = static_cast<const GumboAttribute*>(element.attributes.data[intAttr]);
         HtmlAttribute attribute;
         attribute.strName = QString::fromUtf8(gumboAttribute->name);
-        // The name as the page wrote it, when the parser's record of it is that name (for names
-        // the parser had to repair, the record can span other characters).
-        attribute.strSourceName = FromPiece(gumboAttribute->original_name.data, gumboAttribute->original_name.length);
-        if (attribute.strSourceName.compare(attribute.strName, Qt::CaseInsensitive) != 0)
-            attribute.strSourceName = attribute.strName;
         attribute.strValue = QString::fromUtf8(gumboAttribute->value);
         node.attributes.push_back(std::move(attribute));
     }
@@ -165,8 +263,27 @@ const GumboVector* ChildrenOf(const GumboNode* gumboNode)
     }
 }
 
+// The nodes below the document, so that the tree is allocated once at its final size.
+size_t CountNodes(const GumboNode* gumboDocument)
+{
+    size_t lngCount = 0;
+    std::vector<const GumboNode*> pending { gumboDocument };
+    while (!pending.empty()) {
+        const GumboNode* gumboNode = pending.back();
+        pending.pop_back();
+        const GumboVector* children = ChildrenOf(gumboNode);
+        if (!children)
+            continue;
+        lngCount += children->length;
+        for (unsigned int intChild = 0; intChild < children->length; ++intChild)
+            pending.push_back(static_cast<const GumboNode*>(children->data[intChild]));
+    }
+    return lngCount;
+}
+
 void ConvertTree(const GumboNode* gumboDocument, HtmlDocument* document)
 {
+    document->ReserveNodes(static_cast<int>(CountNodes(gumboDocument)) + 1);
     // Pre-order walk with an explicit stack; children are pushed last-first so that they are
     // numbered in document order.
     std::vector<std::pair<const GumboNode*, int>> pending;
@@ -222,13 +339,10 @@ HtmlDocument EmptyPage()
     return document;
 }
 
-// Parses bytes that the guard has already been over (or that need no guard: fragments).
+// Parses bytes that the guard has already been over.
 bool ParseInto(const QByteArray& bytes, GumboTag fragmentContext, HtmlDocument* document)
 {
-    // An ordinary page needs a few times its size while it is parsed; the budget leaves plenty
-    // of room for that and stops markup that makes the parser clone elements without end.
-    const size_t lngBudget = std::max<size_t>(size_t(64) << 20, static_cast<size_t>(bytes.size()) * 32);
-    ParserMemory memory(lngBudget);
+    ParserMemory memory(kParserBudgetBytes);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParserMemory::Allocate;
     options.deallocator = &ParserMemory::Deallocate;
@@ -246,16 +360,25 @@ bool ParseInto(const QByteArray& bytes, GumboTag fragmentContext, HtmlDocument* 
 }
 } // namespace
 
+bool BuildHtmlDocument(const QByteArray& utf8, HtmlDocument* document, QByteArray* parsed)
+{
+    GuardedMarkup guarded = GuardMarkup(utf8);
+    *document = HtmlDocument();
+    if (guarded.blnOverBudget || !ParseInto(guarded.bytes, GUMBO_TAG_LAST, document)) {
+        *document = EmptyPage();
+        return false;
+    }
+    document->SetFormEndOffsets(guarded.formEndOffsets);
+    if (parsed)
+        *parsed = std::move(guarded.bytes);
+    return true;
+}
+
 HtmlDocument BuildHtmlDocumentFromUtf8(QByteArray* utf8)
 {
-    GuardedMarkup guarded = GuardMarkup(*utf8);
-    *utf8 = std::move(guarded.bytes);
     HtmlDocument document;
-    if (!ParseInto(*utf8, GUMBO_TAG_LAST, &document)) {
+    if (!BuildHtmlDocument(*utf8, &document, utf8))
         qWarning("page markup too costly to parse; shown as an empty page");
-        return EmptyPage();
-    }
-    document.SetFormEndOffsets(guarded.formEndOffsets);
     return document;
 }
 
@@ -273,7 +396,7 @@ HtmlDocument BuildHtmlFragment(const QString& strHtml, const QString& strContext
         context = GUMBO_TAG_DIV;
     const GuardedMarkup guarded = GuardMarkup(strHtml.toUtf8());
     HtmlDocument document;
-    if (!ParseInto(guarded.bytes, context, &document))
+    if (guarded.blnOverBudget || !ParseInto(guarded.bytes, context, &document))
         return HtmlDocument();
     return document;
 }

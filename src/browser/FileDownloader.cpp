@@ -1,5 +1,6 @@
 #include "browser/FileDownloader.h"
 
+#include "browser/FetchSession.h"
 #include "browser/PageFetch.h"
 #include "browser/UrlCredentials.h"
 
@@ -60,13 +61,15 @@ void FileDownloader::BeginDownload(const QString& strURL, const QString& strFile
         }
         m_manager = m_ownManager;
     }
-    auto credentials = std::make_shared<CredentialStore>();
+    // The browser's login goes along: its credentials are the manager's.
+    const std::shared_ptr<CredentialStore> credentials = FetchSession::Of(m_manager)->Credentials();
     credentials->Remember(split.url, split.credentials);
     m_fetch = new PageFetch(m_manager, m_limits, credentials);
     m_fetch->SetBypassCache(true);
     connect(m_fetch, &PageFetch::Finished, this, &FileDownloader::OnFinished);
     FetchRequest request;
     request.url = split.url;
+    request.deadline = QDeadlineTimer(m_limits.intNavigationTimeoutMs);
     m_fetch->Start(request);
 }
 

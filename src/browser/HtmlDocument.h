@@ -18,8 +18,7 @@ enum class HtmlNodeKind : quint8 { Document, Element, Text, Comment };
 
 struct HtmlAttribute
 {
-    QString strName; // lower case, used for lookups
-    QString strSourceName; // as the page wrote it, used when serializing
+    QString strName; // lower case
     QString strValue;
 };
 
@@ -51,6 +50,8 @@ public:
 
     // Appends a node under intParent (-1 only for the document node) and returns its number.
     int AppendNode(HtmlNode node, int intParent);
+    // Makes room for intCount nodes in all (the builder knows the size of the tree up front).
+    void ReserveNodes(int intCount) { m_nodes.reserve(static_cast<size_t>(intCount)); }
 
     int NodeCount() const { return static_cast<int>(m_nodes.size()); }
     // The end of the tree: nodes from here on are detached ones.

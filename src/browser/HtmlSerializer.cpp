@@ -52,51 +52,85 @@ bool IsBooleanAttribute(const QString& strName)
     return names.contains(strName);
 }
 
+// Appends text with every line break written CR LF (a lone CR is dropped, as before).
 void AppendWithCrLf(QString* strOut, const QString& strText)
 {
-    for (const QChar chr : strText) {
-        if (chr == QLatin1Char('\n'))
+    const QChar* data = strText.constData();
+    const qsizetype lngSize = strText.size();
+    qsizetype lngRun = 0;
+    for (qsizetype lngAt = 0; lngAt < lngSize; ++lngAt) {
+        const char16_t code = data[lngAt].unicode();
+        if (code != u'\n' && code != u'\r')
+            continue;
+        strOut->append(data + lngRun, lngAt - lngRun);
+        if (code == u'\n')
             strOut->append(QLatin1String("\r\n"));
-        else if (chr != QLatin1Char('\r'))
-            strOut->append(chr);
+        lngRun = lngAt + 1;
     }
+    strOut->append(data + lngRun, lngSize - lngRun);
 }
 
 void AppendEscapedText(QString* strOut, const QString& strText)
 {
-    for (const QChar chr : strText) {
-        switch (chr.unicode()) {
+    const QChar* data = strText.constData();
+    const qsizetype lngSize = strText.size();
+    qsizetype lngRun = 0; // the start of the characters written as they are
+    for (qsizetype lngAt = 0; lngAt < lngSize; ++lngAt) {
+        QLatin1String replacement;
+        switch (data[lngAt].unicode()) {
         case u'&':
-            strOut->append(QLatin1String("&amp;"));
+            replacement = QLatin1String("&amp;");
             break;
         case u'<':
-            strOut->append(QLatin1String("&lt;"));
+            replacement = QLatin1String("&lt;");
             break;
         case u'>':
-            strOut->append(QLatin1String("&gt;"));
+            replacement = QLatin1String("&gt;");
             break;
         case 0x00A0:
-            strOut->append(QLatin1String("&nbsp;"));
+            replacement = QLatin1String("&nbsp;");
             break;
         case u'\n':
-            strOut->append(QLatin1String("\r\n"));
+            replacement = QLatin1String("\r\n");
             break;
         case u'\r':
+            replacement = QLatin1String("");
             break;
         default:
-            strOut->append(chr);
+            continue;
         }
+        strOut->append(data + lngRun, lngAt - lngRun);
+        strOut->append(replacement);
+        lngRun = lngAt + 1;
+    }
+    strOut->append(data + lngRun, lngSize - lngRun);
+}
+
+// Tag names are written in upper case, without making an upper-case copy first.
+void AppendUpperCase(QString* strOut, const QString& strName)
+{
+    const qsizetype lngStart = strOut->size();
+    strOut->append(strName);
+    QChar* data = strOut->data() + lngStart;
+    for (qsizetype lngAt = 0; lngAt < strName.size(); ++lngAt) {
+        const char16_t code = data[lngAt].unicode();
+        if (code >= u'a' && code <= u'z')
+            data[lngAt] = QChar(static_cast<char16_t>(code - u'a' + u'A'));
+        else if (code > 0x7F)
+            data[lngAt] = data[lngAt].toUpper();
     }
 }
 
+// A value is written bare only when it is made of letters, digits, '.', '-' and '_' alone.
 bool NeedsQuotes(const QString& strValue)
 {
     if (strValue.isEmpty())
         return true;
     for (const QChar chr : strValue) {
         const char16_t code = chr.unicode();
-        if (code == u' ' || code == u'\t' || code == u'\n' || code == u'\r' || code == u'\f' || code == u'"'
-            || code == u'\'' || code == u'<' || code == u'>' || code == u'=')
+        const bool blnBare = (code >= u'a' && code <= u'z') || (code >= u'A' && code <= u'Z')
+            || (code >= u'0' && code <= u'9') || code == u'.' || code == u'-' || code == u'_';
+        if (!blnBare)
             return true;
     }
     return false;
@@ -105,10 +139,10 @@ bool NeedsQuotes(const QString& strValue)
 void AppendStartTag(QString* strOut, const HtmlNode& node)
 {
     strOut->append(QLatin1Char('<'));
-    strOut->append(node.strTag.toUpper());
+    AppendUpperCase(strOut, node.strTag);
     for (const HtmlAttribute& attribute : node.attributes) {
         strOut->append(QLatin1Char(' '));
-        strOut->append(attribute.strSourceName);
+        strOut->append(attribute.strName);
         if (IsBooleanAttribute(attribute.strName))
             continue;
         strOut->append(QLatin1Char('='));
@@ -161,7 +195,7 @@ void Serialize(const HtmlDocument& document, int intNode, bool blnChildrenOnly, 
         case HtmlNodeKind::Element:
             if (blnLeaving) {
                 strOut->append(QLatin1String("</"));
-                strOut->append(node.strTag.toUpper());
+                AppendUpperCase(strOut, node.strTag);
                 strOut->append(QLatin1Char('>'));
                 break;
             }

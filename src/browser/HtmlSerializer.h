@@ -7,14 +7,15 @@
 // Markup written back the way the classic control wrote it, which the PPP reader's
 // case-sensitive markers depend on:
 // - tag names in upper case; every element but the void ones gets its end tag;
-// - attribute names as the page wrote them and in the page's order; values without quotes
-//   unless they hold a blank, a quote, '<', '>' or '=' or are empty (then in double quotes,
-//   a double quote inside written &quot;); boolean attributes (selected, checked, ...) bare;
+// - attribute names in lower case and in the page's order; a value without quotes when it is
+//   made of letters, digits, '.', '-' and '_' only, otherwise in double quotes (a double quote
+//   inside written &quot;); boolean attributes (selected, checked, ...) bare;
 // - text as in the page, with &, < and > written as entities and no-break spaces as &nbsp;;
 //   the content of script and style as it is; comments as they are;
 // - every line break written CR LF.
 // So <option value="1" selected>PPPoA VC-Mux</option> is written
-// <OPTION value=1 selected>PPPoA VC-Mux</OPTION>.
+// <OPTION value=1 selected>PPPoA VC-Mux</OPTION>, and <A HREF=../x.htm> is written
+// <A href="../x.htm">.
 
 // The children of the body element (its inner HTML); for a frameset page, those of the frameset.
 QString SerializeBodyHtml(const HtmlDocument& document);

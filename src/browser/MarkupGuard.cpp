@@ -200,6 +200,57 @@ bool IsScopeBoundary(Tag tag)
     return tag == Tag::Html || tag == Tag::Table || tag == Tag::Button || InRange(tag, Tag::Td, Tag::Template);
 }
 
+// The name of a formatting element, for the end tags the guard writes.
+const char* FormattingName(Tag tag)
+{
+    static const char* const kNames[]
+        = { "a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong", "tt", "u" };
+    return kNames[static_cast<int>(tag) - static_cast<int>(Tag::A)];
+}
+
+// Start tags before which the parser re-opens the pending formatting elements that are no
+// longer open (inline content; block elements only close an open paragraph).
+bool ReconstructsFormatting(Tag tag)
+{
+    if (ClosesParagraph(tag) && tag != Tag::Xmp)
+        return false;
+    switch (tag) {
+    case Tag::Html:
+    case Tag::Head:
+    case Tag::Body:
+    case Tag::Script:
+    case Tag::Style:
+    case Tag::Title:
+    case Tag::Textarea:
+    case Tag::Iframe:
+    case Tag::Noembed:
+    case Tag::Noframes:
+    case Tag::Noscript:
+    case Tag::Meta:
+    case Tag::Link:
+    case Tag::Base:
+    case Tag::Basefont:
+    case Tag::Bgsound:
+    case Tag::Frame:
+    case Tag::Template:
+    case Tag::Td:
+    case Tag::Th:
+    case Tag::Tr:
+    case Tag::Tbody:
+    case Tag::Thead:
+    case Tag::Tfoot:
+    case Tag::Caption:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool IsTableContext(Tag tag)
+{
+    return tag == Tag::Table || tag == Tag::Tbody || tag == Tag::Thead || tag == Tag::Tfoot || tag == Tag::Tr;
+}
+
 // A cheap model of the parser's stack of open elements and list of pending formatting elements.
 class NestingModel
 {
@@ -210,13 +261,19 @@ public:
         m_openCount.fill(0);
     }
 
-    // Applies a start tag; false when the tag must be left out (the model is then unchanged).
-    bool StartTag(const MarkupToken& token, const QByteArray& signature)
+    // Elements the parser made of its own: re-opened formatting elements.
+    qint64 ImpliedElements() const { return m_lngImplied; }
+
+    // Applies a start tag; false when the tag must be left out (the model is then unchanged but
+    // for what was written into prefix: end tags that keep re-opened formatting elements from
+    // piling up, to be put before the tag whether it is kept or not).
+    bool StartTag(const MarkupToken& token, Tag tag, const QByteArray& signature, QByteArray* prefix)
     {
-        const Tag tag = TagOf(token.strName);
         if (tag == Tag::Html || tag == Tag::Head || tag == Tag::Body)
             return true;
         const bool blnForeign = !m_stack.empty() && m_stack.back().blnForeign;
+        if (!blnForeign && ReconstructsFormatting(tag))
+            Reconstruct(prefix);
         if (blnForeign ? token.blnSelfClosing : (IsVoidElement(tag) || IsTextOnlyElement(tag)))
             return true;
         if (tag == Tag::Form && m_blnFormOpen)
@@ -255,24 +312,39 @@ public:
         element.tag = tag;
         if (tag == Tag::Other)
             element.strName = token.strName;
-        element.intFormattingMark = IsFormattingMarker(tag) ? static_cast<int>(m_formatting.size()) : -1;
         element.blnForeign = blnForeign || tag == Tag::Svg || tag == Tag::Math;
+        if (!blnForeign && IsFormattingMarker(tag)) {
+            element.blnMarker = true;
+            m_markers.push_back(static_cast<int>(m_formatting.size()));
+        }
+        if (blnFormatting) {
+            element.intPendingId = m_intNextId++;
+            m_formatting.push_back({ tag, signature, element.intPendingId, true });
+        }
         m_stack.push_back(std::move(element));
         ++m_openCount[static_cast<size_t>(tag)];
-        if (blnFormatting)
-            m_formatting.push_back({ tag, signature });
         return true;
     }
 
-    void EndTag(const MarkupToken& token)
+    void EndTag(const MarkupToken& token, Tag tag)
     {
-        const Tag tag = TagOf(token.strName);
         if (tag == Tag::Html || tag == Tag::Head || tag == Tag::Body)
             return;
         if (tag == Tag::Form)
             m_blnFormOpen = false;
-        if (IsFormattingElement(tag))
-            RemoveFormatting(tag);
+        if (IsFormattingElement(tag)) {
+            // The latest pending element of that kind: one no longer open only leaves the list,
+            // an open one is closed with what was opened after it.
+            for (int intAt = static_cast<int>(m_formatting.size()) - 1; intAt >= LastMarker(); --intAt) {
+                const Pending pending = m_formatting[static_cast<size_t>(intAt)];
+                if (pending.tag != tag)
+                    continue;
+                m_formatting.erase(m_formatting.begin() + intAt);
+                if (pending.blnOpen)
+                    PopTo(StackIndexOf(pending.intId));
+                return;
+            }
+        }
         if (tag != Tag::Other && m_openCount[static_cast<size_t>(tag)] == 0)
             return;
         for (int intAt = static_cast<int>(m_stack.size()) - 1; intAt >= 0; --intAt) {
@@ -284,14 +356,79 @@ public:
         }
     }
 
+    void Text(const MarkupToken& token, bool blnOnlyBlanks, QByteArray* prefix)
+    {
+        if (token.blnRawText || (!m_stack.empty() && m_stack.back().blnForeign))
+            return;
+        // Blanks in a table are kept in place; anything else is content and re-opens formatting.
+        if (blnOnlyBlanks && !m_stack.empty() && IsTableContext(m_stack.back().tag))
+            return;
+        Reconstruct(prefix);
+    }
+
 private:
     struct OpenElement
     {
         Tag tag = Tag::Other;
         QByteArray strName; // Other elements only
-        int intFormattingMark = -1;
+        bool blnMarker = false;
         bool blnForeign = false;
+        int intPendingId = 0; // formatting elements: their entry among the pending ones
     };
+
+    struct Pending
+    {
+        Tag tag;
+        QByteArray signature; // the start tag's text: equal signatures are the same element
+        int intId;
+        bool blnOpen;
+    };
+
+    int LastMarker() const { return m_markers.empty() ? 0 : m_markers.back(); }
+
+    int StackIndexOf(int intPendingId) const
+    {
+        for (int intAt = static_cast<int>(m_stack.size()) - 1; intAt >= 0; --intAt) {
+            if (m_stack[static_cast<size_t>(intAt)].intPendingId == intPendingId)
+                return intAt;
+        }
+        return -1;
+    }
+
+    // The parser re-opens the pending formatting elements that end the list and are no longer
+    // open, each inside the one before. When that would nest them beyond the depth limit, end
+    // tags written before the token take them off the list instead: an end tag for a pending
+    // element that is not open only removes it.
+    void Reconstruct(QByteArray* prefix)
+    {
+        const int intMarker = LastMarker();
+        int intFirst = static_cast<int>(m_formatting.size());
+        while (intFirst > intMarker && !m_formatting[static_cast<size_t>(intFirst - 1)].blnOpen)
+            --intFirst;
+        const int intCount = static_cast<int>(m_formatting.size()) - intFirst;
+        if (intCount == 0)
+            return;
+        if (static_cast<int>(m_stack.size()) + intCount > m_limits.intMaxDepth) {
+            for (int intAt = static_cast<int>(m_formatting.size()) - 1; intAt >= intFirst; --intAt) {
+                prefix->append("</");
+                prefix->append(FormattingName(m_formatting[static_cast<size_t>(intAt)].tag));
+                prefix->append('>');
+            }
+            m_formatting.resize(static_cast<size_t>(intFirst));
+            return;
+        }
+        for (int intAt = intFirst; intAt < static_cast<int>(m_formatting.size()); ++intAt) {
+            Pending& pending = m_formatting[static_cast<size_t>(intAt)];
+            pending.intId = m_intNextId++;
+            pending.blnOpen = true;
+            OpenElement element;
+            element.tag = pending.tag;
+            element.intPendingId = pending.intId;
+            m_stack.push_back(std::move(element));
+            ++m_openCount[static_cast<size_t>(pending.tag)];
+        }
+        m_lngImplied += intCount;
+    }
 
     // Where the end tags that the parser implies before this start tag would pop the stack to
     // (the index of the first element popped); -1 when nothing is popped.
@@ -386,8 +523,16 @@ private:
             return;
         while (static_cast<int>(m_stack.size()) > intAt) {
             const OpenElement& top = m_stack.back();
-            if (top.intFormattingMark >= 0 && static_cast<int>(m_formatting.size()) > top.intFormattingMark)
-                m_formatting.resize(static_cast<size_t>(top.intFormattingMark));
+            if (top.blnMarker) {
+                // The pending elements opened inside a cell, caption or object end with it.
+                m_formatting.resize(std::min(m_formatting.size(), static_cast<size_t>(m_markers.back())));
+                m_markers.pop_back();
+            } else if (top.intPendingId != 0) {
+                for (Pending& pending : m_formatting) {
+                    if (pending.intId == top.intPendingId)
+                        pending.blnOpen = false;
+                }
+            }
             --m_openCount[static_cast<size_t>(top.tag)];
             m_stack.pop_back();
         }
@@ -426,40 +571,102 @@ private:
 
     const MarkupLimits& m_limits;
     std::vector<OpenElement> m_stack;
-    struct Pending
-    {
-        Tag tag;
-        QByteArray signature; // the start tag's text: equal signatures are the same element
-    };
     std::vector<Pending> m_formatting;
+    std::vector<int> m_markers; // for each open marker: the size of m_formatting when it opened
     std::array<int, static_cast<size_t>(Tag::Count)> m_openCount;
     bool m_blnFormOpen = false;
+    int m_intNextId = 1;
+    qint64 m_lngImplied = 0;
 };
+
+bool OnlyBlanks(const char* data, qsizetype lngSize)
+{
+    for (qsizetype lngAt = 0; lngAt < lngSize; ++lngAt) {
+        const char chr = data[lngAt];
+        if (chr != ' ' && chr != '\t' && chr != '\n' && chr != '\r' && chr != '\f')
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 GuardedMarkup GuardMarkup(const QByteArray& utf8, const MarkupLimits& limits)
 {
     GuardedMarkup guarded;
-    guarded.bytes.reserve(utf8.size());
     NestingModel model(limits);
-    MarkupScanner scanner(utf8);
+    MarkupScanner scanner(utf8, false, limits.intMaxAttributes);
     MarkupToken token;
+    // The page is copied only from its first change on; an ordinary page is passed on as it is.
+    bool blnChanged = false;
+    auto change = [&](qsizetype lngAt) {
+        if (blnChanged)
+            return;
+        blnChanged = true;
+        guarded.bytes.reserve(utf8.size());
+        guarded.bytes.append(utf8.constData(), lngAt);
+    };
+    qint64 lngNodes = 0;
+    QByteArray prefix;
     while (scanner.Next(&token)) {
+        if (!prefix.isEmpty())
+            prefix.clear();
+        const char* tokenData = utf8.constData() + token.lngBegin;
+        const qsizetype lngTokenSize = token.lngEnd - token.lngBegin;
         bool blnKeep = true;
-        if (token.kind == MarkupToken::Kind::StartTag) {
+        qsizetype lngCut = -1; // keep only the bytes before this offset of the tag, then close it
+        switch (token.kind) {
+        case MarkupToken::Kind::StartTag: {
+            const Tag tag = TagOf(token.strName);
             QByteArray signature;
-            if (IsFormattingElement(TagOf(token.strName)))
-                signature = utf8.mid(token.lngBegin, token.lngEnd - token.lngBegin).toLower();
-            blnKeep = model.StartTag(token, signature);
-        } else if (token.kind == MarkupToken::Kind::EndTag) {
-            if (token.strName == "form")
-                guarded.formEndOffsets.push_back(static_cast<int>(guarded.bytes.size()));
-            model.EndTag(token);
+            if (IsFormattingElement(tag))
+                signature = QByteArray(tokenData, lngTokenSize).toLower();
+            blnKeep = model.StartTag(token, tag, signature, &prefix);
+            if (blnKeep) {
+                lngNodes += 1 + std::min(token.intAttributes, limits.intMaxAttributes);
+                lngCut = token.lngLimitEnd;
+            }
+            break;
         }
-        if (blnKeep)
-            guarded.bytes.append(utf8.constData() + token.lngBegin, token.lngEnd - token.lngBegin);
-        else
+        case MarkupToken::Kind::EndTag:
+            if (token.strName.size() == 4 && token.strName == "form")
+                guarded.formEndOffsets.push_back(
+                    static_cast<int>((blnChanged ? guarded.bytes.size() : token.lngBegin) + prefix.size()));
+            model.EndTag(token, TagOf(token.strName));
+            // An end tag's attributes mean nothing; too many of them are dropped.
+            if (token.lngLimitEnd >= 0)
+                lngCut = token.lngBegin + 2 + token.strName.size();
+            break;
+        case MarkupToken::Kind::Text:
+            model.Text(token, OnlyBlanks(tokenData, lngTokenSize), &prefix);
+            ++lngNodes;
+            break;
+        case MarkupToken::Kind::Comment:
+            ++lngNodes;
+            break;
+        case MarkupToken::Kind::Declaration:
+            break;
+        }
+        if (lngNodes + model.ImpliedElements() > limits.lngMaxNodes) {
+            guarded.blnOverBudget = true;
+            break;
+        }
+        if (!prefix.isEmpty()) {
+            change(token.lngBegin);
+            guarded.bytes.append(prefix);
+        }
+        if (!blnKeep) {
+            change(token.lngBegin);
             ++guarded.intDroppedTags;
+        } else if (lngCut >= 0) {
+            change(token.lngBegin);
+            guarded.bytes.append(tokenData, lngCut - token.lngBegin);
+            guarded.bytes.append(token.blnSelfClosing ? "/>" : ">");
+        } else if (blnChanged) {
+            guarded.bytes.append(tokenData, lngTokenSize);
+        }
     }
+    guarded.lngNodes = lngNodes + model.ImpliedElements();
+    if (!blnChanged)
+        guarded.bytes = utf8;
     return guarded;
 }

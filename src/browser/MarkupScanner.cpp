@@ -22,19 +22,30 @@ char LowerAscii(char chr)
 // Elements whose content the tokenizer reads as text up to their own end tag.
 bool IsRawTextElement(const QByteArray& strName)
 {
-    static const char* const kNames[]
-        = { "script", "style", "xmp", "iframe", "noembed", "noframes", "noscript", "textarea", "title" };
-    for (const char* strRaw : kNames) {
-        if (strName == strRaw)
-            return true;
+    const auto is = [&strName](const char* strRaw, qsizetype lngLength) {
+        return std::memcmp(strName.constData(), strRaw, static_cast<size_t>(lngLength)) == 0;
+    };
+    switch (strName.size()) {
+    case 3:
+        return is("xmp", 3);
+    case 5:
+        return is("style", 5) || is("title", 5);
+    case 6:
+        return is("script", 6) || is("iframe", 6);
+    case 7:
+        return is("noembed", 7);
+    case 8:
+        return is("noframes", 8) || is("noscript", 8) || is("textarea", 8);
+    default:
+        return false;
     }
-    return false;
 }
 } // namespace
 
-MarkupScanner::MarkupScanner(const QByteArray& bytes, bool blnWithAttributes)
+MarkupScanner::MarkupScanner(const QByteArray& bytes, bool blnWithAttributes, int intAttributeLimit)
     : m_bytes(bytes)
     , m_blnWithAttributes(blnWithAttributes)
+    , m_intAttributeLimit(intAttributeLimit)
 { }
 
 bool MarkupScanner::Next(MarkupToken* token)
@@ -43,14 +54,18 @@ bool MarkupScanner::Next(MarkupToken* token)
     if (m_lngPos >= lngSize)
         return false;
     token->attributes.clear();
-    token->strName.clear();
+    token->strName.resize(0); // keeps its room for the next name
     token->blnSelfClosing = false;
+    token->blnRawText = false;
+    token->intAttributes = 0;
+    token->lngLimitEnd = -1;
     token->lngBegin = m_lngPos;
 
     if (!m_strRawTextEnd.isEmpty()) {
         ReadRawText(token);
         if (token->lngEnd > token->lngBegin)
             return true;
+        token->blnRawText = false;
         token->lngBegin = m_lngPos;
     }
 
@@ -174,6 +189,9 @@ void MarkupScanner::ReadTag(MarkupToken* token)
                 lngValueEnd = lngAt;
             }
         }
+        ++token->intAttributes;
+        if (token->intAttributes == m_intAttributeLimit)
+            token->lngLimitEnd = lngAt;
         if (m_blnWithAttributes && token->kind == MarkupToken::Kind::StartTag) {
             QByteArray strAttrName = m_bytes.mid(lngAttrStart, lngAttrEnd - lngAttrStart).toLower();
             token->attributes.emplace_back(
@@ -182,9 +200,11 @@ void MarkupScanner::ReadTag(MarkupToken* token)
     }
     m_lngPos = lngAt;
     token->lngEnd = lngAt;
+    if (token->intAttributes <= m_intAttributeLimit)
+        token->lngLimitEnd = -1;
     if (token->kind == MarkupToken::Kind::StartTag && IsRawTextElement(token->strName))
         m_strRawTextEnd = token->strName;
-    else if (token->kind == MarkupToken::Kind::StartTag && token->strName == "plaintext")
+    else if (token->kind == MarkupToken::Kind::StartTag && token->strName.size() == 9 && token->strName == "plaintext")
         m_strRawTextEnd = QByteArrayLiteral("\n"); // no end tag can follow: the rest is text
 }
 
@@ -217,6 +237,7 @@ qsizetype MarkupScanner::FindRawTextEnd(qsizetype lngFrom) const
 void MarkupScanner::ReadRawText(MarkupToken* token)
 {
     token->kind = MarkupToken::Kind::Text;
+    token->blnRawText = true;
     m_lngPos = FindRawTextEnd(m_lngPos);
     token->lngEnd = m_lngPos;
     m_strRawTextEnd.clear();

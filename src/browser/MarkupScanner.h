@@ -26,13 +26,19 @@ struct MarkupToken
     qsizetype lngEnd = 0;
     QByteArray strName; // tags: lower-case name
     bool blnSelfClosing = false;
+    bool blnRawText = false; // text: the content of script, style, textarea and the like
     std::vector<std::pair<QByteArray, QByteArray>> attributes; // only when asked for; names lower case
+    int intAttributes = 0; // tags: how many attributes the tag carries
+    // Tags with more attributes than the scanner's limit: where the last attribute within the
+    // limit ends.
+    qsizetype lngLimitEnd = -1;
 };
 
 class MarkupScanner
 {
 public:
-    explicit MarkupScanner(const QByteArray& bytes, bool blnWithAttributes = false);
+    // intAttributeLimit > 0: tags with more attributes get lngLimitEnd set.
+    explicit MarkupScanner(const QByteArray& bytes, bool blnWithAttributes = false, int intAttributeLimit = 0);
 
     // Reads the next token; false at the end of the bytes.
     bool Next(MarkupToken* token);
@@ -44,6 +50,7 @@ private:
 
     const QByteArray& m_bytes;
     bool m_blnWithAttributes;
+    int m_intAttributeLimit;
     qsizetype m_lngPos = 0;
     QByteArray m_strRawTextEnd; // set after the start tag of a raw-text element
 };

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "browser/BrowserLimits.h"
+#include "browser/ResponseHead.h"
 #include "browser/UrlCredentials.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <map>
 #include <memory>
 
-class QAuthenticator;
+class ContentDecoder;
 class QNetworkAccessManager;
-class QNetworkReply;
+class QSocketNotifier;
 
 struct FetchRequest
 {
@@ -21,28 +24,40 @@ struct FetchRequest
     QByteArray body;
     QByteArray contentType;
     QUrl referrer;
+    // The fetch fails when it has not finished by then (a navigation's total bound), whatever
+    // its own time-outs would still allow.
+    QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever);
 };
 
 struct FetchResult
 {
     enum class Outcome {
         Response, // the server answered (any status)
-        Canceled, // refused, reset, timed out, too many redirects, too large, bad address
+        Canceled, // refused, reset, broken off, timed out, too many redirects, too large, bad address
         NameNotResolved // the host name does not resolve
     };
 
     Outcome outcome = Outcome::Canceled;
     QUrl url; // the address that answered, after redirects
     int intStatus = 0;
-    QByteArray body;
+    QByteArray body; // with its Content-Encoding undone
     QByteArray contentType;
     QByteArray refresh; // the Refresh header, if any
     QString strReason; // why the fetch was canceled
 };
 
 // One HTTP request with the redirects it leads to, bounded by BrowserLimits: a connect and a
-// response time-out, a size cap and a redirect cap. Redirects are followed here (so they can be
-// counted and kept to http and https); a challenge is answered from the credential store once.
+// response time-out, the request's deadline, a size cap and a redirect cap. Redirects are
+// followed here (so they can be counted and kept to http and https); a Basic or Digest
+// challenge is answered once with the credentials kept for the server. Cookies go to and come
+// from the manager's cookie jar; names are looked up through the manager's FetchSession.
+//
+// The transfer runs on the event loop through libcurl, which reads HTTP strictly: only a
+// complete answer is a Response, and a transfer that breaks off (a reset, a body shorter than
+// its Content-Length, a cut or malformed chunk) fails like a refused connection. The body is
+// taken in as it arrives, its content encoding undone on the way, and the size cap holds for
+// the decoded body before more of it is read.
+//
 // Finished is emitted exactly once, always from the event loop; the receiver may deleteLater()
 // the fetch but must not delete it inside the signal.
 class PageFetch : public QObject
@@ -66,23 +81,41 @@ Q_SIGNALS:
     void Finished(const FetchResult& result);
 
 private:
+    struct SocketWatch;
+    friend struct CurlGlue; // libcurl's callbacks
+
     void SendRequest();
-    void OnMetaDataChanged();
-    void OnReadyRead();
-    void OnReplyFinished();
-    void OnChallenge(QNetworkReply* reply, QAuthenticator* authenticator);
+    void Drive(qintptr intSocket, int intEvents);
+    void CollectResults();
+    void OnTransferDone(int intCode);
+    void StartResponse();
+    bool HeadersComplete();
+    bool TakeBodyPiece(const char* data, qint64 lngSize);
+    void WatchSocket(qintptr intSocket, int intWhat);
+    void ArmTimeout(int intMs);
     void Fail(FetchResult::Outcome outcome, const QString& strReason);
     void Finish(FetchResult result);
-    void DropReply();
+    void DropTransfer();
 
-    QNetworkAccessManager* m_manager;
+    QPointer<QNetworkAccessManager> m_manager;
     BrowserLimits m_limits;
     std::shared_ptr<CredentialStore> m_credentials;
     bool m_blnBypassCache = false;
     FetchRequest m_request;
-    QPointer<QNetworkReply> m_reply;
-    QByteArray m_body;
-    QTimer m_timeout;
     int m_intRedirects = 0;
     bool m_blnDone = false;
+
+    void* m_multi = nullptr;
+    void* m_easy = nullptr;
+    struct curl_slist* m_headers = nullptr;
+    struct curl_slist* m_resolveList = nullptr; // "host:port:address" when the session looked the name up
+    std::map<qintptr, std::unique_ptr<SocketWatch>> m_sockets;
+    QTimer m_curlTimer;
+    QTimer m_timeout;
+
+    // The answer being read (an interim or refused answer is replaced by the next one).
+    ResponseHead m_head;
+    std::unique_ptr<ContentDecoder> m_decoder;
+    qint64 m_lngRawBytes = 0;
+    QString m_strBodyError; // why the body was refused while it arrived
 };

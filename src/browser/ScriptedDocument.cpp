@@ -346,8 +346,14 @@ void ScriptedDocument::FinishParsing()
 {
     if (m_blnStale)
         Reparse();
-    MergeUpTo(std::numeric_limits<int>::max());
-    m_document->SetFormEndOffsets(m_parsed.FormEndOffsets());
+    if (m_intMerged == 0 && m_document->NodeCount() == 1) {
+        // No script has looked at the tree or made a node of its own while the page was parsed:
+        // the tree is the parse as it stands, taken whole instead of node by node.
+        *m_document = std::move(m_parsed);
+    } else {
+        MergeUpTo(std::numeric_limits<int>::max());
+        m_document->SetFormEndOffsets(m_parsed.FormEndOffsets());
+    }
     m_document->Renumber();
     m_blnInParse = false;
     m_source = QByteArray();
@@ -567,7 +573,6 @@ void ScriptedDocument::SetAttribute(int intNode, const QString& strName, const Q
     }
     HtmlAttribute attribute;
     attribute.strName = strName;
-    attribute.strSourceName = strName;
     attribute.strValue = strValue;
     node.attributes.push_back(std::move(attribute));
 }

@@ -1,18 +1,8 @@
 #include "browser/UrlCredentials.h"
 
-#include <QAuthenticator>
-#include <QNetworkReply>
 #include <QStringDecoder>
 
-namespace
-{
-const char* const kAnsweredProperty = "quorvaneChallengeAnswered";
-
-// The network layer sends the user name and password of a challenge answer as Latin-1 bytes.
-// Routers expect the desktop's ANSI code page, windows-1252, as the form posts already send it:
-// the text is turned into those bytes here and handed over as the Latin-1 text of the same bytes.
-// A character that windows-1252 cannot express is sent as "?", as the desktop's conversion does.
-QString AsAnsiBytes(const QString& strText)
+QByteArray AnsiBytes(const QString& strText)
 {
     // windows-1252 is Latin-1 but for the bytes 0x80 to 0x9F, which carry other characters.
     static const QString strHighBytes = [] {
@@ -36,9 +26,8 @@ QString AsAnsiBytes(const QString& strText)
         if (QChar::isHighSurrogate(chr) && lngAt + 1 < strText.size() && strText.at(lngAt + 1).isLowSurrogate())
             ++lngAt;
     }
-    return QString::fromLatin1(bytes);
+    return bytes;
 }
-} // namespace
 
 SplitUrl SplitUserInfo(const QString& strUrl)
 {
@@ -116,18 +105,5 @@ bool CredentialStore::Lookup(const QUrl& url, UrlCredentials* credentials) const
     if (it == m_credentials.constEnd())
         return false;
     *credentials = *it;
-    return true;
-}
-
-bool CredentialStore::AnswerChallenge(QNetworkReply* reply, QAuthenticator* authenticator) const
-{
-    if (!reply || reply->property(kAnsweredProperty).toBool())
-        return false;
-    UrlCredentials credentials;
-    if (!Lookup(reply->url(), &credentials))
-        return false;
-    reply->setProperty(kAnsweredProperty, true);
-    authenticator->setUser(AsAnsiBytes(credentials.strUser));
-    authenticator->setPassword(AsAnsiBytes(credentials.strPassword));
     return true;
 }

@@ -2,15 +2,18 @@
 
 #include "browser/BrowserLimits.h"
 #include "browser/DocumentBuilder.h"
+#include "browser/FetchSession.h"
 #include "browser/HtmlDocument.h"
+#include "support/RawHttpServer.h"
 
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
+#include <zlib.h>
 
 // How long a test waits for a load, and time-outs short enough that failures end quickly.
 inline constexpr int kWaitMs = 10000;
@@ -20,6 +23,7 @@ inline BrowserLimits ShortLimits()
     BrowserLimits limits;
     limits.intConnectTimeoutMs = 3000;
     limits.intResponseTimeoutMs = 3000;
+    limits.intMinRefreshDelayMs = 10;
     return limits;
 }
 
@@ -31,40 +35,94 @@ inline QString Crlf(const QString& strText)
     return strOut;
 }
 
+// data compressed with zlib: intWindowBits 15 + 16 for gzip, 15 for the zlib wrapping, -15 for
+// raw deflate.
+inline QByteArray Compressed(const QByteArray& data, int intWindowBits)
+{
+    z_stream stream {};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, intWindowBits, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))) + 64, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.truncate(static_cast<qsizetype>(stream.total_out));
+    deflateEnd(&stream);
+    return out;
+}
+
+inline QByteArray Gzip(const QByteArray& data)
+{
+    return Compressed(data, 15 + 16);
+}
+
+// The cap that the transfer rows below are fetched with.
+inline constexpr qint64 kTransferCapBytes = 256 * 1024;
+
+// Answers, whole and broken, for the browser and the downloader alike: "expected" is the body
+// that arrives, or null when the transfer must fail.
+inline void AddTransferRows()
+{
+    QTest::addColumn<RawScript>("script");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray whole = "whole page";
+    auto head
+        = [](const QByteArray& lines) { return RawHttpServer::Head(200, "Content-Type: text/plain\r\n" + lines); };
+    auto sized = [](const QByteArray& body) { return "Content-Length: " + QByteArray::number(body.size()) + "\r\n"; };
+    auto answer = [&](const QByteArray& encoding, const QByteArray& body) {
+        return RawScript().Send(head("Content-Encoding: " + encoding + "\r\n" + sized(body)) + body);
+    };
+    const QByteArray nothing;
+
+    QTest::newRow("length") << RawScript().Send(head(sized(whole)) + whole) << whole;
+    QTest::newRow("ends with the connection") << RawScript().Send(head("") + whole) << whole;
+    QTest::newRow("chunked") << RawScript().Send(
+        head("Transfer-Encoding: chunked\r\n") + "6\r\nwhole \r\n4;x=y\r\npage\r\n0\r\n\r\n")
+                             << whole;
+    QTest::newRow("reset in the body") << RawScript().Send(head("Content-Length: 1000\r\n") + "half").Pause(50).Reset()
+                                       << nothing;
+    QTest::newRow("reset, no length") << RawScript().Send(head("") + "half").Pause(50).Reset() << nothing;
+    QTest::newRow("shorter than its length") << RawScript().Send(head("Content-Length: 1000\r\n") + "half") << nothing;
+    QTest::newRow("error status, cut") << RawScript().Send(RawHttpServer::Head(404, "Content-Length: 100\r\n") + "half")
+                                       << nothing;
+    QTest::newRow("chunks cut off") << RawScript().Send(head("Transfer-Encoding: chunked\r\n") + "4\r\nhalf\r\n")
+                                    << nothing;
+    QTest::newRow("chunks reset")
+        << RawScript().Send(head("Transfer-Encoding: chunked\r\n") + "4\r\nhalf\r\n").Pause(50).Reset() << nothing;
+    QTest::newRow("malformed chunk size")
+        << RawScript().Send(head("Transfer-Encoding: chunked\r\n") + "zz\r\nhalf\r\n0\r\n\r\n") << nothing;
+
+    QTest::newRow("gzip") << answer("gzip", Gzip(whole)) << whole;
+    QTest::newRow("gzip twice") << answer("gzip, gzip", Gzip(Gzip(whole))) << whole;
+    QTest::newRow("deflate, zlib-wrapped") << answer("deflate", Compressed(whole, 15)) << whole;
+    QTest::newRow("deflate, raw") << answer("Deflate", Compressed(whole, -15)) << whole;
+    QTest::newRow("x-gzip and identity") << answer("identity, x-gzip", Gzip(whole)) << whole;
+    QTest::newRow("gzip, chunked") << RawScript().Send(head("Content-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n")
+        + QByteArray::number(Gzip(whole).size(), 16) + "\r\n" + Gzip(whole) + "\r\n0\r\n\r\n")
+                                   << whole;
+    QTest::newRow("data after the stream is ignored") << answer("gzip", Gzip(whole) + "trailing") << whole;
+    QTest::newRow("unknown encoding: as it came") << answer("br", whole) << whole;
+    QTest::newRow("damaged gzip") << answer("gzip", "\x1F\x8B\x08\0garbage that inflates to nothing") << nothing;
+    QTest::newRow("gzip cut short") << answer("gzip", Gzip(QByteArray(2000, 'x')).left(8)) << nothing;
+    QTest::newRow("gzip over the cap") << answer("gzip", Gzip(QByteArray(kTransferCapBytes + 1, 'x'))) << nothing;
+    QTest::newRow("gzip twice over the cap")
+        << answer("gzip,gzip", Gzip(Gzip(QByteArray(8 * kTransferCapBytes, 'x')))) << nothing;
+    QTest::newRow("gzip at the cap") << answer("gzip", Gzip(QByteArray(kTransferCapBytes, 'x')))
+                                     << QByteArray(kTransferCapBytes, 'x');
+    QTest::newRow("plain, chunked over the cap") << RawScript()
+                                                        .Send(head("Transfer-Encoding: chunked\r\n"))
+                                                        .Send("1000\r\n" + QByteArray(4096, 'x') + "\r\n", 100)
+                                                 << nothing;
+}
+
 inline HtmlDocument ParseHtml(const QString& strHtml)
 {
     return BuildHtmlDocument(strHtml);
 }
 
-// A reply that fails its name lookup, as a resolver would for an unknown host.
-class FailedLookupReply : public QNetworkReply
-{
-    Q_OBJECT
-
-public:
-    FailedLookupReply(QNetworkAccessManager::Operation operation, const QNetworkRequest& request, QObject* parent)
-        : QNetworkReply(parent)
-    {
-        setRequest(request);
-        setUrl(request.url());
-        setOperation(operation);
-        open(QIODevice::ReadOnly);
-        QTimer::singleShot(0, this, [this] {
-            setError(QNetworkReply::HostNotFoundError, QStringLiteral("Host not found"));
-            Q_EMIT errorOccurred(QNetworkReply::HostNotFoundError);
-            setFinished(true);
-            Q_EMIT finished();
-        });
-    }
-
-    void abort() override { }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-};
-
-// A manager that lets requests to loopback addresses through and fails every other host's name
-// lookup itself: no query ever reaches a resolver.
+// A manager whose fetches fail every name lookup themselves: no query ever reaches a resolver.
+// Addresses given as numbers need no lookup and go through.
 class FailingLookupManager : public QNetworkAccessManager
 {
     Q_OBJECT
@@ -74,17 +132,11 @@ public:
         : QNetworkAccessManager(parent)
     {
         setProxy(QNetworkProxy::NoProxy);
+        FetchSession::Of(this)->SetHostLookup([this](const QString&, QList<QHostAddress>*) {
+            ++intFailedLookups;
+            return false;
+        });
     }
 
     int intFailedLookups = 0;
-
-protected:
-    QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request, QIODevice* outgoingData) override
-    {
-        const QHostAddress address(request.url().host());
-        if (!address.isNull() && address.isLoopback())
-            return QNetworkAccessManager::createRequest(operation, request, outgoingData);
-        ++intFailedLookups;
-        return new FailedLookupReply(operation, request, this);
-    }
 };

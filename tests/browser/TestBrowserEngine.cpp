@@ -92,6 +92,10 @@ private Q_SLOTS:
     void GivesUpAfterOneRefusedAnswer();
     void CompletesFramesBeforeTheirFrameset();
     void StopsFramesAtAncestorsAndDepth();
+    void LoadsFramesSideBySide_data();
+    void LoadsFramesSideBySide();
+    void NavigationEndsWithinItsBound_data();
+    void NavigationEndsWithinItsBound();
     void SubmitsTheLoginFormByName();
     void SubmitsTheFirstFormOfFrameOne();
     void MissingFormOrFrameDoesNothing();
@@ -99,11 +103,15 @@ private Q_SLOTS:
     void RefreshHeaderGoesToTheNamedPage();
     void NewNavigationCancelsLoadAndRefresh();
     void SelfRefreshingPageLoadsOneAtATime();
+    void ImmediateRefreshWaitsASecond();
     void UnresolvableHostGivesDnsError();
     void RefusedConnectionGivesActionCanceled();
     void SilentServerTimesOut();
+    void OnlyWholeAnswersComplete_data();
+    void OnlyWholeAnswersComplete();
     void OversizedResponseIsCanceled_data();
     void OversizedResponseIsCanceled();
+    void PageBeyondTheParserShowsTheErrorPage();
     void HttpErrorShowsTheServerBody();
     void DecodesThePageCharset();
     void ShowsPlainTextAsWritten();
@@ -296,7 +304,7 @@ void TestBrowserEngine::CompletesFramesBeforeTheirFrameset()
             m_server->Url(QStringLiteral("/main.htm")), m_server->Url(QStringLiteral("/index.htm")) }));
     // The top-level document is the frameset all along.
     QCOMPARE(m_engine->CurrentUrl(), m_server->Url(QStringLiteral("/index.htm")));
-    QCOMPARE(m_engine->BodyHtml(), QStringLiteral("<FRAME src=menu.htm><FRAME src=/main.htm><FRAME>"));
+    QCOMPARE(m_engine->BodyHtml(), QStringLiteral("<FRAME src=menu.htm><FRAME src=\"/main.htm\"><FRAME>"));
 }
 
 void TestBrowserEngine::StopsFramesAtAncestorsAndDepth()
@@ -322,6 +330,94 @@ void TestBrowserEngine::StopsFramesAtAncestorsAndDepth()
     QCOMPARE(m_server->RequestCount("/d" + QByteArray::number(intDepth + 1) + ".htm"), 0);
     QCOMPARE(completions.urls.last(), m_server->Url(QStringLiteral("/top.htm")));
     QCOMPARE(completions.urls.size(), 3 + intDepth);
+}
+
+void TestBrowserEngine::LoadsFramesSideBySide_data()
+{
+    QTest::addColumn<int>("intFrames");
+    QTest::addColumn<int>("intParallel");
+    QTest::newRow("frameset of four") << 4 << BrowserLimits().intMaxParallelLoads;
+    QTest::newRow("twelve frames, three at a time") << 12 << 3;
+}
+
+void TestBrowserEngine::LoadsFramesSideBySide()
+{
+    QFETCH(int, intFrames);
+    QFETCH(int, intParallel);
+    auto active = std::make_shared<std::atomic<int>>(0);
+    auto most = std::make_shared<std::atomic<int>>(0);
+    QByteArray frameset = "<frameset>";
+    QStringList expected;
+    for (int intFrame = intFrames; intFrame >= 1; --intFrame) {
+        // Later frames answer sooner: the reports still come in document order.
+        const QByteArray path = "/frame" + QByteArray::number(intFrame) + ".htm";
+        m_server->Route(path, [active, most, intFrame](const LoopbackRequest&, LoopbackResponse& response) {
+            const int intNow = ++*active;
+            int intSeen = most->load();
+            while (intNow > intSeen && !most->compare_exchange_weak(intSeen, intNow)) { }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100 + 20 * intFrame));
+            --*active;
+            response.body = Page("frame " + QByteArray::number(intFrame));
+        });
+    }
+    for (int intFrame = 1; intFrame <= intFrames; ++intFrame) {
+        frameset += "<frame src=frame" + QByteArray::number(intFrame) + ".htm>";
+        expected << m_server->Url(QStringLiteral("/frame%1.htm").arg(intFrame));
+    }
+    m_server->ServePage("/index.htm", frameset + "</frameset>");
+    expected << m_server->Url(QStringLiteral("/index.htm"));
+    BrowserLimits limits = ShortLimits();
+    limits.intMaxParallelLoads = intParallel;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/index.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), intFrames + 1, kWaitMs);
+    QCOMPARE(completions.urls, expected);
+    QVERIFY2(most->load() >= 2 && most->load() <= intParallel, qPrintable(QString::number(most->load())));
+    QVERIFY(!m_engine->IsLoading());
+}
+
+// Whatever the router does, a navigation with its frames and redirects ends within one bound.
+void TestBrowserEngine::NavigationEndsWithinItsBound_data()
+{
+    QTest::addColumn<QString>("strPath");
+    QTest::addColumn<int>("intCompletions");
+    QTest::newRow("frames that never answer") << "/stalled.htm" << 1 + BrowserLimits().intMaxFramesPerPage;
+    QTest::newRow("slow redirect chain") << "/hop1.htm" << 1;
+}
+
+void TestBrowserEngine::NavigationEndsWithinItsBound()
+{
+    QFETCH(QString, strPath);
+    QFETCH(int, intCompletions);
+    RawHttpServer raw;
+    QByteArray frames;
+    for (int intFrame = 0; intFrame < 40; ++intFrame)
+        frames += "<iframe src=\"/never.htm?" + QByteArray::number(intFrame) + "\"></iframe>";
+    raw.Route("/stalled.htm", RawScript().Send(RawHttpServer::Head(200, "") + Page(frames)));
+    raw.Route("/never.htm", RawScript().Hold());
+    // Each hop would be in time on its own; together they are not.
+    for (int intHop = 1; intHop <= 3; ++intHop) {
+        raw.Route("/hop" + QByteArray::number(intHop) + ".htm",
+            RawScript().Pause(700).Send(RawHttpServer::Head(
+                302, "Location: /hop" + QByteArray::number(intHop + 1) + ".htm\r\nContent-Length: 0\r\n")));
+    }
+    raw.Route("/hop4.htm", RawScript().Send(RawHttpServer::Head(200, "") + Page("arrived")));
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.intNavigationTimeoutMs = 1200;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    m_engine->Navigate(raw.Url(strPath));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), intCompletions, kWaitMs);
+    QVERIFY(elapsed.elapsed() >= 1100);
+    QCOMPARE(completions.urls.last(), raw.Url(strPath));
+    if (intCompletions == 1)
+        QVERIFY(m_engine->BodyText().startsWith(QLatin1String("Action canceled")));
+    QTest::qWait(100);
+    QCOMPARE(completions.urls.size(), intCompletions);
 }
 
 void TestBrowserEngine::SubmitsTheLoginFormByName()
@@ -497,6 +593,28 @@ void TestBrowserEngine::SelfRefreshingPageLoadsOneAtATime()
     QCOMPARE(most->load(), 1);
 }
 
+void TestBrowserEngine::ImmediateRefreshWaitsASecond()
+{
+    m_server->ServePage("/diag.htm", "<meta http-equiv=refresh content=0><p>testing");
+    m_server->Route("/head.htm", [](const LoopbackRequest&, LoopbackResponse& response) {
+        response.AddHeader("Refresh", "0");
+        response.body = Page("testing");
+    });
+    BrowserLimits limits = ShortLimits();
+    limits.intMinRefreshDelayMs = BrowserLimits().intMinRefreshDelayMs;
+    QVERIFY(limits.intMinRefreshDelayMs >= 1000);
+    m_engine->SetLimits(limits);
+    for (const QString& strPath : { QStringLiteral("/diag.htm"), QStringLiteral("/head.htm") }) {
+        QList<qint64> times;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        m_engine->SetDocumentCompleteHandler([&](const QString&) { times << elapsed.elapsed(); });
+        m_engine->Navigate(m_server->Url(strPath));
+        QTRY_COMPARE_WITH_TIMEOUT(times.size(), 2, kWaitMs);
+        QVERIFY2(times.at(1) - times.at(0) >= 1000, qPrintable(QString::number(times.at(1) - times.at(0))));
+    }
+}
+
 void TestBrowserEngine::UnresolvableHostGivesDnsError()
 {
     FailingLookupManager manager;
@@ -542,6 +660,32 @@ void TestBrowserEngine::SilentServerTimesOut()
     QCOMPARE(completions.urls.first(), QStringLiteral("http://127.0.0.1:%1/adsl.htm").arg(silent.serverPort()));
 }
 
+void TestBrowserEngine::OnlyWholeAnswersComplete_data()
+{
+    AddTransferRows();
+}
+
+void TestBrowserEngine::OnlyWholeAnswersComplete()
+{
+    QFETCH(RawScript, script);
+    QFETCH(QByteArray, expected);
+    RawHttpServer raw;
+    raw.Route("/page.htm", script);
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.lngMaxResponseBytes = kTransferCapBytes;
+    m_engine->SetLimits(limits);
+    Completions completions(*m_engine);
+    m_engine->Navigate(raw.Url(QStringLiteral("/page.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(completions.urls.first(), raw.Url(QStringLiteral("/page.htm")));
+    if (expected.isNull())
+        QVERIFY2(m_engine->BodyText().startsWith(QLatin1String("Action canceled")),
+            qPrintable(m_engine->BodyText().left(200)));
+    else
+        QCOMPARE(m_engine->BodyText(), QString::fromLatin1(expected));
+}
+
 void TestBrowserEngine::OversizedResponseIsCanceled_data()
 {
     QTest::addColumn<bool>("blnChunked");
@@ -569,6 +713,20 @@ void TestBrowserEngine::OversizedResponseIsCanceled()
     QCOMPARE(m_engine->BodyText(), QString(1000, QLatin1Char('y')));
 }
 
+void TestBrowserEngine::PageBeyondTheParserShowsTheErrorPage()
+{
+    // Under the size cap but more nodes than the parser may make: the page fails as a whole.
+    QByteArray paragraphs;
+    for (int intAt = 0; intAt < 500000; ++intAt)
+        paragraphs += "<p>x";
+    m_server->ServePage("/many.htm", paragraphs);
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/many.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(completions.urls.first(), m_server->Url(QStringLiteral("/many.htm")));
+    QVERIFY(m_engine->BodyText().startsWith(QLatin1String("Action canceled")));
+}
+
 void TestBrowserEngine::HttpErrorShowsTheServerBody()
 {
     m_server->Route("/cgi-bin/missing.htm", [](const LoopbackRequest&, LoopbackResponse& response) {
@@ -587,6 +745,10 @@ void TestBrowserEngine::DecodesThePageCharset()
     m_server->ServePage("/utf8.htm", Page("Gr\xC3\xBC\xC3\x9F\x65"), "text/html; charset=utf-8");
     m_server->ServePage("/meta.htm", "<meta charset=\"utf-8\"><p>\xE2\x82\xAC 5</p>", "text/html");
     m_server->ServePage("/plain.htm", Page("caf\xE9 \x80"), "text/html");
+    m_server->ServePage("/unicode.htm",
+        "<html><head><META http-equiv=Content-Type content=\"text/html; charset=unicode\"></head>"
+        "<body>SNR Margin 12.5</body></html>",
+        "text/html");
     Completions completions(*m_engine);
     m_engine->Navigate(m_server->Url(QStringLiteral("/utf8.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
@@ -597,6 +759,9 @@ void TestBrowserEngine::DecodesThePageCharset()
     m_engine->Navigate(m_server->Url(QStringLiteral("/plain.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 3, kWaitMs);
     QCOMPARE(m_engine->BodyText(), QStringLiteral("caf\u00e9 \u20ac"));
+    m_engine->Navigate(m_server->Url(QStringLiteral("/unicode.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 4, kWaitMs);
+    QCOMPARE(m_engine->BodyText(), QStringLiteral("SNR Margin 12.5"));
 }
 
 void TestBrowserEngine::ShowsPlainTextAsWritten()

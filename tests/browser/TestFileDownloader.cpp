@@ -32,6 +32,9 @@ private Q_SLOTS:
     void BypassesCaches();
     void KeepsTheServerAnswerForErrorStatuses();
     void EndsFailedTransfersWithTheErrorFlag();
+    void DeliversOnlyWholeAnswers_data();
+    void DeliversOnlyWholeAnswers();
+    void EndsWithinOneBoundOverRedirects();
     void CarriesTheBrowserLogin();
     void EndsWhenTheBrowserGoesAway();
 
@@ -232,6 +235,54 @@ void TestFileDownloader::EndsFailedTransfersWithTheErrorFlag()
     m_downloader->BeginDownload(m_server->Url(QStringLiteral("/huge")), QString());
     AwaitCompletion(*m_downloader);
     QVERIFY(m_downloader->blnDownloadError);
+}
+
+void TestFileDownloader::DeliversOnlyWholeAnswers_data()
+{
+    AddTransferRows();
+}
+
+void TestFileDownloader::DeliversOnlyWholeAnswers()
+{
+    QFETCH(RawScript, script);
+    QFETCH(QByteArray, expected);
+    RawHttpServer raw;
+    raw.Route("/proc/stats", script);
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.lngMaxResponseBytes = kTransferCapBytes;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/proc/stats")), QString());
+    AwaitCompletion(*m_downloader);
+    QCOMPARE(m_downloader->blnDownloadError, expected.isNull());
+    QCOMPARE(m_downloader->strFileContents, QString::fromLatin1(expected));
+}
+
+void TestFileDownloader::EndsWithinOneBoundOverRedirects()
+{
+    RawHttpServer raw;
+    // Each hop is in time on its own; together they are not.
+    for (int intHop = 1; intHop <= 3; ++intHop) {
+        raw.Route("/hop" + QByteArray::number(intHop),
+            RawScript().Pause(700).Send(RawHttpServer::Head(
+                302, "Location: /hop" + QByteArray::number(intHop + 1) + "\r\nContent-Length: 0\r\n")));
+    }
+    raw.Route("/hop4", RawScript().Send(RawHttpServer::Head(200, "Content-Length: 7\r\n") + "arrived"));
+    QVERIFY(raw.Start());
+    BrowserLimits limits = ShortLimits();
+    limits.intNavigationTimeoutMs = 1200;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/hop1")), QString());
+    AwaitCompletion(*m_downloader);
+    QVERIFY(m_downloader->blnDownloadError);
+    QVERIFY(m_downloader->strFileContents.isEmpty());
+    QCOMPARE(raw.RequestCount("/hop4"), 0);
+
+    limits.intNavigationTimeoutMs = 5000;
+    m_downloader->SetLimits(limits);
+    m_downloader->BeginDownload(raw.Url(QStringLiteral("/hop1")), QString());
+    AwaitCompletion(*m_downloader);
+    QCOMPARE(m_downloader->strFileContents, QStringLiteral("arrived"));
 }
 
 void TestFileDownloader::CarriesTheBrowserLogin()

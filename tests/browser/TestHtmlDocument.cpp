@@ -203,7 +203,7 @@ void TestHtmlDocument::ChangedTreeIsNumberedAgainAndKeepsSerials()
     document.InsertChild(intBody, intB, intA);
     HtmlNode input;
     input.strTag = QStringLiteral("input");
-    input.attributes.push_back({ QStringLiteral("id"), QStringLiteral("id"), QStringLiteral("c") });
+    input.attributes.push_back({ QStringLiteral("id"), QStringLiteral("c") });
     const int intInput = document.CreateNode(input);
     document.InsertChild(document.FormByNameOrId(QStringLiteral("f")), intInput, -1);
     document.Detach(intA);

@@ -40,8 +40,17 @@ void TestHtmlSerializer::WritesBodyLikeTheClassicControl_data()
         << "<IMG alt=\"say &quot;hi&quot;\" title=\"a<b\" longdesc=\"a>b\" src=\"x.gif?a=1&b=2\">";
     QTest::newRow("single quote in a value") << "<p title=\"it's\">t</p>"
                                              << "<P title=\"it's\">t</P>";
-    QTest::newRow("names as written, in source order") << "<INPUT NAME=\"user\" Value=admin TYPE=text>"
-                                                       << "<INPUT NAME=user Value=admin TYPE=text>";
+    QTest::newRow("names in lower case, in source order") << "<INPUT NAME=\"user\" Value=admin TYPE=text>"
+                                                          << "<INPUT name=user value=admin type=text>";
+    QTest::newRow("upper-case option list") << "<SELECT NAME=wan_encapsulation><OPTION VALUE=0>PPPoE"
+                                               "<OPTION VALUE=1 SELECTED>PPPoA VC-Mux</SELECT>"
+                                            << "<SELECT name=wan_encapsulation><OPTION value=0>PPPoE</OPTION>"
+                                               "<OPTION value=1 selected>PPPoA VC-Mux</OPTION></SELECT>";
+    QTest::newRow("bare only for letters, digits, dot, hyphen, underscore")
+        << "<A HREF=../html/setup/ppp_edit.htm>x</A><p id=a.b-c_D9 title=x:y lang=a/b dir=1%>y</p>"
+        << "<A href=\"../html/setup/ppp_edit.htm\">x</A><P id=a.b-c_D9 title=\"x:y\" lang=\"a/b\" dir=\"1%\">y</P>";
+    QTest::newRow("characters beyond ASCII are quoted") << "<p title=caf\u00e9>x</p>"
+                                                        << "<P title=\"caf\u00e9\">x</P>";
     QTest::newRow("boolean attributes bare") << "<input type=checkbox checked=\"checked\" disabled><td nowrap>x</td>"
                                              << "<INPUT type=checkbox checked disabled>x";
 

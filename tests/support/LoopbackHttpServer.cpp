@@ -26,6 +26,7 @@ struct LoopbackHttpServer::Private
     mutable std::mutex mutex;
     QHash<QByteArray, LoopbackHandler> routes;
     QList<LoopbackRequest> requests;
+    bool blnRecord = true;
 
     void Dispatch(const httplib::Request& httpRequest, httplib::Response& httpResponse)
     {
@@ -43,7 +44,8 @@ struct LoopbackHttpServer::Private
         LoopbackHandler handler;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            requests.append(request);
+            if (blnRecord)
+                requests.append(request);
             handler = routes.value(request.path);
         }
         LoopbackResponse response;
@@ -144,6 +146,12 @@ quint16 LoopbackHttpServer::Port() const
 QString LoopbackHttpServer::Url(const QString& strPathAndQuery) const
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(d->intPort).arg(strPathAndQuery);
+}
+
+void LoopbackHttpServer::SetRecordRequests(bool blnRecord)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->blnRecord = blnRecord;
 }
 
 QList<LoopbackRequest> LoopbackHttpServer::Requests() const

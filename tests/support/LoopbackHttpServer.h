@@ -67,6 +67,8 @@ public:
     // "http://127.0.0.1:<port>" followed by strPathAndQuery.
     QString Url(const QString& strPathAndQuery) const;
 
+    // Requests are recorded unless switched off (benchmarks send millions).
+    void SetRecordRequests(bool blnRecord);
     QList<LoopbackRequest> Requests() const;
     int RequestCount(const QByteArray& path) const;
     // The latest request for path (an empty request when there was none).

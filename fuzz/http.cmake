@@ -1,0 +1,1 @@
+quorvane_add_fuzzer(http quorvane_browser)

@@ -8,6 +8,7 @@
 // CR LF; the text has no blank at a line end; a submitted form goes to a web address; no
 // address keeps its user-info.
 
+#include "FuzzCheck.h"
 #include "browser/BodyTextLayout.h"
 #include "browser/DocumentBuilder.h"
 #include "browser/FormSubmission.h"
@@ -26,17 +27,6 @@
 
 namespace
 {
-void Check(bool blnHolds)
-{
-    if (!blnHolds)
-        std::abort();
-}
-
-void CheckLineBreaks(const QString& strText)
-{
-    Check(strText.count(QLatin1Char('\n')) == strText.count(QLatin1String("\r\n")));
-}
-
 const char* const kContentTypes[] = { "", "text/html", "text/html; charset=utf-8", "text/html; charset=iso-8859-1",
     "text/html; charset=shift_jis", "text/html; charset=\"bogus\"" };
 } // namespace

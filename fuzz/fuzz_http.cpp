@@ -12,42 +12,22 @@
 // same outcome and the same body as decoding in one go; a compressed body made here decodes back
 // to the original whenever it fits the cap.
 
+#include "FuzzCheck.h"
 #include "browser/ContentDecoder.h"
 #include "browser/DocumentBuilder.h"
 #include "browser/PageCharset.h"
 #include "browser/RefreshDirective.h"
 #include "browser/ResponseHead.h"
+#include "support/Compression.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
-#include <zlib.h>
 
 namespace
 {
 constexpr qint64 kCap = 256 * 1024;
-
-void Check(bool blnHolds)
-{
-    if (!blnHolds)
-        std::abort();
-}
-
-QByteArray Compress(const QByteArray& data, int intWindowBits)
-{
-    z_stream stream {};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, intWindowBits, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.truncate(static_cast<qsizetype>(stream.total_out));
-    deflateEnd(&stream);
-    return out;
-}
 
 struct Decoded
 {
@@ -97,19 +77,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QByteArray body = original;
     switch (intMode) {
     case 1:
-        body = Compress(original, 15 + 16);
+        body = Compressed(original, 15 + 16);
         encoding = "gzip";
         break;
     case 2:
-        body = Compress(original, 15);
+        body = Compressed(original, 15);
         encoding = "deflate";
         break;
     case 3:
-        body = Compress(original, -15);
+        body = Compressed(original, -15);
         encoding = "deflate";
         break;
     case 4:
-        body = Compress(Compress(original, 15 + 16), 15 + 16);
+        body = Compressed(Compressed(original, 15 + 16), 15 + 16);
         encoding = "gzip, x-gzip";
         break;
     default:

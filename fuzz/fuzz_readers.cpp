@@ -7,6 +7,7 @@
 // Checked: nothing crashes; positions stay inside the text; collapsed text holds no empty line;
 // the ISP hardware line never carries a character 0.
 
+#include "FuzzCheck.h"
 #include "readers/AdslStatusReader.h"
 #include "readers/FirmwareReader.h"
 #include "readers/PppSettingsReader.h"
@@ -23,12 +24,6 @@
 
 namespace
 {
-void Check(bool blnHolds)
-{
-    if (!blnHolds)
-        std::abort();
-}
-
 const VendorTable& Vendors()
 {
     static const VendorTable vendors = [] {

@@ -7,6 +7,7 @@
 // found on a line stands in that line and holds three dots or more; masking hardware addresses
 // leaves none that a second pass would mask.
 
+#include "FuzzCheck.h"
 #include "privacy/ReportFilter.h"
 
 #include <QByteArray>
@@ -17,12 +18,6 @@
 
 namespace
 {
-void Check(bool blnHolds)
-{
-    if (!blnHolds)
-        std::abort();
-}
-
 void FuzzText(const QString& strText)
 {
     const QString strCrLf = QStringLiteral("\r\n");

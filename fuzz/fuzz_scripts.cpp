@@ -6,6 +6,7 @@
 // the scripts leave is numbered in document order; its text and HTML write every line break as
 // CR LF; navigations that scripts ask for go to web addresses.
 
+#include "FuzzCheck.h"
 #include "browser/BodyTextLayout.h"
 #include "browser/DocumentBuilder.h"
 #include "browser/HtmlSerializer.h"
@@ -21,17 +22,6 @@
 
 namespace
 {
-void Check(bool blnHolds)
-{
-    if (!blnHolds)
-        std::abort();
-}
-
-void CheckLineBreaks(const QString& strText)
-{
-    Check(strText.count(QLatin1Char('\n')) == strText.count(QLatin1String("\r\n")));
-}
-
 // Runs until the signal or 20 s; false when the signal never came.
 template <typename Signal> bool Await(ScriptedDocument& document, Signal signal)
 {

@@ -83,6 +83,15 @@ std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& s
     return std::nullopt;
 }
 
+QString RunPassword(const std::optional<QString>& strGiven, const QString& strProfile, const PasswordPromptFn& prompt)
+{
+    if (strGiven)
+        return *strGiven;
+    if (!strProfile.isEmpty() || !prompt)
+        return strProfile;
+    return prompt().value_or(QString());
+}
+
 bool IsTerminal(int intInput)
 {
 #ifdef Q_OS_WIN

@@ -92,15 +92,6 @@ QString RunPassword(const std::optional<QString>& strGiven, const QString& strPr
     return prompt().value_or(QString());
 }
 
-bool IsTerminal(int intInput)
-{
-#ifdef Q_OS_WIN
-    return ::_isatty(intInput) != 0;
-#else
-    return ::isatty(intInput) == 1;
-#endif
-}
-
 std::optional<QString> PromptPassword(int intInput, int intOutput)
 {
 #ifdef Q_OS_WIN
@@ -124,7 +115,7 @@ std::optional<QString> PromptPassword(int intInput, int intOutput)
     return strLine;
 #else
     struct termios terminal;
-    if (!IsTerminal(intInput) || ::tcgetattr(intInput, &terminal) != 0)
+    if (::isatty(intInput) != 1 || ::tcgetattr(intInput, &terminal) != 0)
         return std::nullopt;
 
     // Echo goes off before the prompt appears, so nothing typed after it is shown.

@@ -26,9 +26,6 @@ QString RunPassword(const std::optional<QString>& strGiven, const QString& strPr
 // The first line of strFile without its line end, read as UTF-8.
 std::optional<QString> ReadPasswordFile(const QString& strFile, QString& strError);
 
-// Whether descriptor intInput is a terminal that can be asked.
-bool IsTerminal(int intInput);
-
 // Writes "Password: " to descriptor intOutput, reads one line from the terminal intInput with its
 // echo off, restores the terminal and ends the prompt's line. nullopt when intInput is no terminal
 // or the input ends before a line.

@@ -38,9 +38,5 @@ int main(int argc, char* argv[])
     return RunCliSession(
         options, [](const QString& strReport) { CommandLine::WriteOut(strReport); },
         [](const QString& strLine) { CommandLine::WriteErr(strLine + QLatin1Char('\n')); },
-        []() -> std::optional<QString> {
-            if (!IsTerminal(fileno(stdin)))
-                return std::nullopt;
-            return PromptPassword(fileno(stdin), fileno(stderr));
-        });
+        [] { return PromptPassword(fileno(stdin), fileno(stderr)); });
 }

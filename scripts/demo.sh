@@ -31,17 +31,12 @@ trap cleanup EXIT INT TERM
 cp "$bin/NetworkInfo.sh" "$bin/vendors.txt" "$app/"
 cp tools/routersim/profiles/* "$app/"
 
-"$bin/quorvane-routersim" --class "$klass" --port 0 --lifetime-seconds 300 >"$router_out" &
-router_pid=$!
-port=""
-for _ in $(seq 50); do
-  port=$(sed -n 's/^port=//p' "$router_out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "the simulated router did not start" >&2; exit 1; }
-echo "Simulated Class $klass router on 127.0.0.1:$port; running the diagnostic..." >&2
+# shellcheck source=tools/routersim/start-routersim.sh
+. tools/routersim/start-routersim.sh
+start_routersim "$router_out" "$bin/quorvane-routersim" --class "$klass" --port 0 --lifetime-seconds 300 \
+  || { echo "the simulated router did not start" >&2; exit 1; }
+echo "Simulated Class $klass router on 127.0.0.1:$router_port; running the diagnostic..." >&2
 
 # The internet host is replaced by loopback: a demo never leaves this machine.
-"$bin/quorvane-cli" --app-dir "$app" --class "$klass" --ip 127.0.0.1 --port "$port" \
+"$bin/quorvane-cli" --app-dir "$app" --class "$klass" --ip 127.0.0.1 --port "$router_port" \
   --ping-host localhost --ping-ip 127.0.0.1 "$@"

@@ -109,10 +109,6 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     // A session that ends without closing the window still saves the configuration.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
 
-    m_unsavedNotice.SetSink([this](const QString& strText) {
-        MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strText, MessageDialog::Ok);
-    });
-
     Load();
 }
 
@@ -410,7 +406,17 @@ void Form1::Load()
     MessageDialog::Show(this, MessageDialog::Information, QString(), StartupMessage(), MessageDialog::Ok);
     // Said here, once: the settings that then cannot be saved on close are not reported again.
     if (!m_folder.blnWritable)
-        m_unsavedNotice.Give(m_folder.WarningText());
+        WarnUnsaved(m_folder.WarningText());
+}
+
+void Form1::WarnUnsaved(const QString& strText)
+{
+    // On a full disk or in a folder that cannot be written every further save fails too: the user
+    // is told once.
+    if (m_blnUnsavedTold)
+        return;
+    m_blnUnsavedTold = true;
+    MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strText, MessageDialog::Ok);
 }
 
 void Form1::CentreOnScreen()
@@ -611,7 +617,7 @@ void Form1::closeEvent(QCloseEvent* event)
         StoreFieldsInProfile();
         const QStringList arrUnsaved = m_profile.SaveOnClose();
         if (!arrUnsaved.isEmpty())
-            m_unsavedNotice.Give(UnsavedSettingsMessage(arrUnsaved));
+            WarnUnsaved(UnsavedSettingsMessage(arrUnsaved));
         // A run under way ends here: its waits return, and nothing more reaches the router.
         m_host->SetClosing();
         m_run->Abort();

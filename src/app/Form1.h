@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/DataFolder.h"
-#include "config/OnceNotice.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
@@ -135,6 +134,8 @@ private:
     // True (and said on the status line) when a command cannot start now.
     bool RefuseCommand();
     void CentreOnScreen();
+    // Tells that settings cannot be saved, the first time only.
+    void WarnUnsaved(const QString& strText);
     void UpdateClassTabStop();
     // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.
     bool RouterFieldsUsable(bool blnWithPort);
@@ -151,7 +152,7 @@ private:
     int m_intCommandDepth = 0;
     bool m_blnCentred = false;
     bool m_blnClosing = false;
-    OnceNotice m_unsavedNotice;
+    bool m_blnUnsavedTold = false;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

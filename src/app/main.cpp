@@ -22,7 +22,7 @@ int HandleArguments(const QStringList& arguments, bool blnLenient)
         "a support forum. The window takes no arguments; quorvane-cli runs the same diagnostic without it."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const bool blnParsed = parser.parse(arguments);
+    const QString strError = CommandLine::Parse(parser, arguments);
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         CommandLine::WriteOut(CommandLine::HelpText(parser, strProgram));
         return 0;
@@ -31,12 +31,7 @@ int HandleArguments(const QStringList& arguments, bool blnLenient)
         CommandLine::WriteOut(CommandLine::VersionLine(strProgram));
         return 0;
     }
-    if (blnLenient)
-        return -1;
-    QString strError = parser.errorText();
-    if (blnParsed && !parser.positionalArguments().isEmpty())
-        strError = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
-    if (strError.isEmpty())
+    if (blnLenient || strError.isEmpty())
         return -1;
     CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
     return CommandLine::intExitUsage;

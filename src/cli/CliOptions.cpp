@@ -7,8 +7,6 @@
 
 namespace
 {
-const QString strProgram = QStringLiteral("quorvane-cli");
-
 // The parser with every option of the program.
 struct CliParser
 {
@@ -68,7 +66,7 @@ std::optional<QString> OptionalValue(const QCommandLineParser& parser, const QSt
 QString CliUsage()
 {
     CliParser cli;
-    return CommandLine::HelpText(cli.parser, strProgram,
+    return CommandLine::HelpText(cli.parser, CliProgramName(),
         QStringLiteral(
             "Without --password or --password-file the password comes from the environment variable\n"
             "QUORVANE_PASSWORD, else from the profile; when there is none and standard input is a terminal,\n"
@@ -82,14 +80,9 @@ bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString&
 {
     CliParser cli;
     QCommandLineParser& parser = cli.parser;
-    if (!parser.parse(QStringList { strProgram } + arguments)) {
-        strError = parser.errorText();
+    strError = CommandLine::Parse(parser, QStringList { CliProgramName() } + arguments);
+    if (!strError.isEmpty())
         return false;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        strError = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
-        return false;
-    }
     options.blnHelp = parser.isSet(cli.helpOption) || parser.isSet(QStringLiteral("help-all"));
     options.blnVersion = parser.isSet(cli.versionOption);
 

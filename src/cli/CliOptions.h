@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <optional>
 
+// The program's name as its messages give it.
+inline QString CliProgramName()
+{
+    return QStringLiteral("quorvane-cli");
+}
+
 // The command line of quorvane-cli. Every option overrides one value for this run only.
 struct CliOptions
 {

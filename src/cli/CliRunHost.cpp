@@ -50,11 +50,14 @@ void CliRunHost::SetStatus(const QString& strText)
 void CliRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
 {
     const QString strKind = icon == MessageIcon::Exclamation ? QStringLiteral("warning") : QStringLiteral("message");
-    // The window puts the finished report on the clipboard; here it goes to standard output.
-    QString strSaid = strText;
-    strSaid.replace(QStringLiteral("copied into the clipboard"), QStringLiteral("written to standard output"));
     WriteLines(
-        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strSaid);
+        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strText);
+}
+
+QString CliRunHost::ReportCopiedLine() const
+{
+    // The window puts the finished report on the clipboard; here it goes to standard output.
+    return QStringLiteral("A report has been created and written to standard output.");
 }
 
 std::shared_ptr<RouterBrowser> CliRunHost::CreateBrowser()

@@ -33,6 +33,7 @@ public:
 
     void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) override;
     bool SetClipboardText(const QString&) override { return true; }
+    QString ReportCopiedLine() const override;
 
     std::shared_ptr<RouterBrowser> CreateBrowser() override;
     FileDownload& Downloader() override;

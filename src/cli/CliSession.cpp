@@ -18,7 +18,6 @@
 int RunCliSession(const CliOptions& options, const std::function<void(const QString&)>& reportSink,
     const std::function<void(const QString&)>& lineSink, const PasswordPromptFn& passwordPrompt)
 {
-    const QString strProgram = QStringLiteral("quorvane-cli");
     QString strFolder = options.strAppDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.strAppDir;
     const DataFolder folder = ChooseDataFolder(QDir(strFolder).absolutePath(), UserDataFolder());
     strFolder = folder.strFolder;
@@ -45,7 +44,7 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     // The window offers Data Dump only while Class II is selected; so does the command line.
     if (options.blnDump && profile.intRouterClass != 2) {
         lineSink(CommandLine::UsageErrorLine(
-            strProgram, QStringLiteral("Option '--dump' needs a Class II router (--class II).")));
+            CliProgramName(), QStringLiteral("Option '--dump' needs a Class II router (--class II).")));
         return intExitUsage;
     }
     // The options were checked when they were read; values from the profile are checked here, before
@@ -54,13 +53,11 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     const QString strPort = options.strPort.value_or(profile.strPort);
     for (const QString& strProblem : { CheckRouterAddress(strAddress), CheckRouterPort(strPort) }) {
         if (!strProblem.isEmpty()) {
-            lineSink(CommandLine::UsageErrorLine(strProgram, strProblem));
+            lineSink(CommandLine::UsageErrorLine(CliProgramName(), strProblem));
             return intExitUsage;
         }
     }
-    QString strPassword = options.strPassword.value_or(profile.strPassword);
-    if (strPassword.isEmpty() && passwordPrompt)
-        strPassword = passwordPrompt().value_or(QString());
+    const QString strPassword = RunPassword(options.strPassword, profile.strPassword, passwordPrompt);
 
     CliRunHost host(lineSink);
     host.SetAppFolder(profile.strAppFolder);

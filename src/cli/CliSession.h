@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "cli/PasswordSource.h"
 #include "config/CommandLine.h"
 
 #include <functional>
-#include <optional>
 
 // Exit statuses of quorvane-cli.
 enum CliExitStatus {
@@ -12,9 +12,6 @@ enum CliExitStatus {
     intExitUsage = CommandLine::intExitUsage,
     intExitAbnormal = 3
 };
-
-// Asks the user for the password; nullopt when nobody can be asked.
-using PasswordPromptFn = std::function<std::optional<QString>()>;
 
 // Loads the configuration the window would load at start-up, applies the options, runs the
 // diagnostic (or the dump) to its end and hands the report box's final text to reportSink. When

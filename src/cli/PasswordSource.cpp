@@ -83,13 +83,13 @@ std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& s
     return std::nullopt;
 }
 
-bool IsTerminal(int intInput)
+QString RunPassword(const std::optional<QString>& strGiven, const QString& strProfile, const PasswordPromptFn& prompt)
 {
-#ifdef Q_OS_WIN
-    return ::_isatty(intInput) != 0;
-#else
-    return ::isatty(intInput) == 1;
-#endif
+    if (strGiven)
+        return *strGiven;
+    if (!strProfile.isEmpty() || !prompt)
+        return strProfile;
+    return prompt().value_or(QString());
 }
 
 std::optional<QString> PromptPassword(int intInput, int intOutput)
@@ -115,7 +115,7 @@ std::optional<QString> PromptPassword(int intInput, int intOutput)
     return strLine;
 #else
     struct termios terminal;
-    if (!IsTerminal(intInput) || ::tcgetattr(intInput, &terminal) != 0)
+    if (::isatty(intInput) != 1 || ::tcgetattr(intInput, &terminal) != 0)
         return std::nullopt;
 
     // Echo goes off before the prompt appears, so nothing typed after it is shown.

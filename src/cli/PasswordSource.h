@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Where the run's password comes from. A password on the command line is readable by every user
@@ -14,11 +15,16 @@
 // in which case strError says why.
 std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& strError);
 
+// Asks the user for the password; nullopt when nobody can be asked.
+using PasswordPromptFn = std::function<std::optional<QString>()>;
+
+// The password of the run: strGiven when the command line or the environment gave one (an empty
+// one too), else the profile's remembered strProfile; when that is empty as well, what prompt
+// answers.
+QString RunPassword(const std::optional<QString>& strGiven, const QString& strProfile, const PasswordPromptFn& prompt);
+
 // The first line of strFile without its line end, read as UTF-8.
 std::optional<QString> ReadPasswordFile(const QString& strFile, QString& strError);
-
-// Whether descriptor intInput is a terminal that can be asked.
-bool IsTerminal(int intInput);
 
 // Writes "Password: " to descriptor intOutput, reads one line from the terminal intInput with its
 // echo off, restores the terminal and ends the prompt's line. nullopt when intInput is no terminal

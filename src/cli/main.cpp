@@ -14,12 +14,11 @@ int main(int argc, char* argv[])
     // The window and the command line share the user's data folder, which is named after the
     // application.
     QCoreApplication::setApplicationName(AppInfo::AppTitle());
-    const QString strProgram = QStringLiteral("quorvane-cli");
 
     CliOptions options;
     QString strError;
     if (!ParseCliOptions(QCoreApplication::arguments().mid(1), options, strError)) {
-        CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
+        CommandLine::WriteErr(CommandLine::UsageErrorLine(CliProgramName(), strError) + QLatin1Char('\n'));
         return intExitUsage;
     }
     if (options.blnHelp) {
@@ -27,21 +26,17 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (options.blnVersion) {
-        CommandLine::WriteOut(CommandLine::VersionLine(strProgram));
+        CommandLine::WriteOut(CommandLine::VersionLine(CliProgramName()));
         return 0;
     }
     options.strPassword = PasswordFromOptions(options, strError);
     if (!strError.isEmpty()) {
-        CommandLine::WriteErr(CommandLine::UsageErrorLine(strProgram, strError) + QLatin1Char('\n'));
+        CommandLine::WriteErr(CommandLine::UsageErrorLine(CliProgramName(), strError) + QLatin1Char('\n'));
         return intExitUsage;
     }
 
     return RunCliSession(
         options, [](const QString& strReport) { CommandLine::WriteOut(strReport); },
         [](const QString& strLine) { CommandLine::WriteErr(strLine + QLatin1Char('\n')); },
-        []() -> std::optional<QString> {
-            if (!IsTerminal(fileno(stdin)))
-                return std::nullopt;
-            return PromptPassword(fileno(stdin), fileno(stderr));
-        });
+        [] { return PromptPassword(fileno(stdin), fileno(stderr)); });
 }

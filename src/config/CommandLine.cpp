@@ -15,6 +15,15 @@ void Write(std::FILE* stream, const QString& strText)
 }
 } // namespace
 
+QString CommandLine::Parse(QCommandLineParser& parser, const QStringList& arguments)
+{
+    if (!parser.parse(arguments))
+        return parser.errorText();
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+    return QString();
+}
+
 QString CommandLine::VersionLine(const QString& strProgram)
 {
     return strProgram + QLatin1Char(' ') + AppInfo::VersionText() + QLatin1Char('\n');

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QCommandLineParser;
 
@@ -10,6 +11,11 @@ namespace CommandLine
 {
 // Exit status of a usage error.
 inline constexpr int intExitUsage = 2;
+
+// Parses arguments (the program's path first) with parser. "" when they hold nothing but the
+// parser's options, otherwise the usage error: the parser's own, or the first argument that is no
+// option.
+QString Parse(QCommandLineParser& parser, const QStringList& arguments);
 
 // "<program> <version>".
 QString VersionLine(const QString& strProgram);

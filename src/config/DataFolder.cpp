@@ -82,15 +82,12 @@ DataFolder ChooseDataFolder(const QString& strAppFolder, const QString& strUserF
     if (!folder.strUserFolder.isEmpty() && QDir().mkpath(folder.strUserFolder) && writable(folder.strUserFolder)) {
         SeedFolder(folder.strAppFolder, folder.strUserFolder);
         folder.strFolder = folder.strUserFolder;
-        folder.blnPerUser = true;
         return folder;
     }
 
     // Nothing can be saved. The user's own settings still count when there are any.
     folder.blnWritable = false;
-    if (!folder.strUserFolder.isEmpty() && QFileInfo(folder.strUserFolder + QStringLiteral("Settings.ini")).isFile()) {
+    if (!folder.strUserFolder.isEmpty() && QFileInfo(folder.strUserFolder + QStringLiteral("Settings.ini")).isFile())
         folder.strFolder = folder.strUserFolder;
-        folder.blnPerUser = true;
-    }
     return folder;
 }

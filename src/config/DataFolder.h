@@ -16,8 +16,10 @@ struct DataFolder
     QString strFolder; // the folder to use, with a trailing "/"
     QString strAppFolder; // the program's folder, with a trailing "/"
     QString strUserFolder; // the per-user folder, with a trailing "/"
-    bool blnPerUser = false; // strFolder is the per-user folder
     bool blnWritable = true; // false: neither folder can be written to
+
+    // Whether strFolder is the per-user folder.
+    bool PerUser() const { return !strUserFolder.isEmpty() && strFolder == strUserFolder; }
 
     // The one notice given when nothing can be saved; empty while blnWritable.
     QString WarningText() const;

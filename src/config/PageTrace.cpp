@@ -20,26 +20,27 @@ QByteArray CutLine(const QByteArray& bytLine, qsizetype intLimit)
     return bytLine.left(intLength) + bytBreak;
 }
 
-// Moves the full trace aside, replacing the older one. When that cannot be done the trace is
-// emptied instead, so the limit holds either way.
-void StartNewTrace(const QString& strFile)
-{
-    const QFileInfo info(strFile);
-    const QString strOld = info.dir().filePath(PageTrace::OldTraceName(info.fileName()));
-    QFile::remove(strOld);
-    if (!QFile::rename(strFile, strOld))
-        QFile::resize(strFile, 0);
-}
-
-} // namespace
-
-QString PageTrace::OldTraceName(const QString& strFileName)
+// The name of the previous trace beside strFileName: "log.old.txt" for "log.txt".
+QString OldTraceName(const QString& strFileName)
 {
     const qsizetype intDot = strFileName.lastIndexOf(QLatin1Char('.'));
     if (intDot <= 0)
         return strFileName + QStringLiteral(".old");
     return strFileName.left(intDot) + QStringLiteral(".old") + strFileName.mid(intDot);
 }
+
+// Moves the full trace aside, replacing the older one. When that cannot be done the trace is
+// emptied instead, so the limit holds either way.
+void StartNewTrace(const QString& strFile)
+{
+    const QFileInfo info(strFile);
+    const QString strOld = info.dir().filePath(OldTraceName(info.fileName()));
+    QFile::remove(strOld);
+    if (!QFile::rename(strFile, strOld))
+        QFile::resize(strFile, 0);
+}
+
+} // namespace
 
 void PageTrace::WriteTrace(const QString& strText, bool blnRaw, const QString& strFileName) const
 {

@@ -18,9 +18,6 @@ public:
     // it.
     void WriteTrace(const QString& strText, bool blnRaw, const QString& strFileName = QString()) const;
 
-    // The name of the previous trace beside strFileName: "log.old.txt" for "log.txt".
-    static QString OldTraceName(const QString& strFileName);
-
     bool blnDebugView = false;
     QString strAppFolder; // with a trailing separator
     int lngTraceLimit = 10 * 1024 * 1024; // bytes

@@ -137,12 +137,16 @@ void DiagnosticRun::GoToPage(RouterPage page)
     NavigateRun(strPath);
 }
 
-void DiagnosticRun::BeginCommand()
+void DiagnosticRun::BeginCommand(bool blnDataDump)
 {
     // What a run knows of the router belongs to that run: each command gets a fresh browser, so a
     // login or diagnostic wait that an earlier run left behind means nothing to it.
     m_blnActive = true;
     m_blnNoPageBoundPassed = false;
+    m_state.blnDataDump = blnDataDump;
+    m_state.strReportBody.clear();
+    m_state.intDiagLoads = 0;
+    m_pages.ResetPageHits();
     m_state.blnFinished = false;
     m_state.blnLoggedIn = false;
     m_state.intDiagTicks = 0;
@@ -157,16 +161,12 @@ void DiagnosticRun::Go()
                        "It may take SEVERAL MINUTES to complete - please be patient.\r\n"
                        "Make sure this program is given permission in your firewall\r\n"
                        "to access the network."));
-    BeginCommand();
-    m_state.blnDataDump = false;
+    BeginCommand(false);
     m_host.SetCheckValue(RunCheck::HidePassword, 1);
     m_host.SetReportToolTip(QStringLiteral("Diagnostic report"));
     m_state.strReportHead = HeaderLine(m_host.Now()) + CRLF;
 
     m_host.SetReportText(QString());
-    m_state.strReportBody.clear();
-    m_state.intDiagLoads = 0;
-    m_pages.ResetPageHits();
 
     if (m_host.FieldText(RunField::Admin).isEmpty())
         m_state.strReportHead += CRLF + QStringLiteral("Username is missing") + CRLF;
@@ -215,17 +215,13 @@ void DiagnosticRun::Go()
 
 void DiagnosticRun::StartDataDump()
 {
-    BeginCommand();
-    m_state.blnDataDump = true;
+    BeginCommand(true);
     // An ending before the login shows the dump's title lines rather than an earlier report.
     m_state.strReportHead = HeaderLine(m_host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
-    m_state.strReportBody.clear();
-    m_state.intDiagLoads = 0;
     m_host.SetReportToolTip(QStringLiteral("Data dump"));
     OpenBrowser();
     m_state.blnUrlLogin = false;
     m_host.SetStatus(QStringLiteral("Logging in..."));
-    m_pages.ResetPageHits();
     GoToPage(RouterPage::Login);
 }
 
@@ -297,7 +293,7 @@ void DiagnosticRun::FinishReport()
         ? QStringLiteral("Any sensitive information has been censored for your privacy.")
         : QStringLiteral("Any sensitive information has NOT been censored.");
     const QString strFirstLine = blnCopied
-        ? QStringLiteral("A report has been created and copied into the clipboard.")
+        ? m_host.ReportCopiedLine()
         : QStringLiteral("A report has been created but could not be copied into the clipboard.");
     m_host.ShowMessage(MessageIcon::Information,
         strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.") + CRLF

@@ -97,7 +97,8 @@ public:
     static QString NoPageLine();
 
 private:
-    void BeginCommand();
+    // The start of a run or dump: a fresh state, the page hits counted anew.
+    void BeginCommand(bool blnDataDump);
     void OpenBrowser();
     void GoToPage(RouterPage page);
     void NavigateRun(const QString& strPath);

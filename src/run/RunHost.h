@@ -46,6 +46,11 @@ public:
     void ShowMessage(MessageIcon icon, const QString& strText) { ShowMessageBox(icon, QString(), strText); }
     // Clears the clipboard and puts strText on it as plain text; false when that failed.
     virtual bool SetClipboardText(const QString& strText) = 0;
+    // The first line of the closing message when SetClipboardText succeeded: where the report went.
+    virtual QString ReportCopiedLine() const
+    {
+        return QStringLiteral("A report has been created and copied into the clipboard.");
+    }
 
     // A fresh browser instance for a run (placed over the window's browser area where there is one),
     // and the file downloader, which from then on shares that instance's login state.

@@ -24,7 +24,7 @@ stage=$(mktemp -d /tmp/quorvane-user-install.XXXXXX)
 chmod 755 "$stage"
 sim_out="$stage/simulator.out"
 cleanup() {
-  if [ -n "${sim_pid:-}" ]; then kill "$sim_pid" 2>/dev/null || true; fi
+  if [ -n "${router_pid:-}" ]; then kill "$router_pid" 2>/dev/null || true; fi
   rm -rf "$stage"
 }
 trap cleanup EXIT INT TERM
@@ -55,16 +55,11 @@ as_user() {
     ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$@"
 }
 
-"$simulator" --class II --port 0 --lifetime-seconds 300 >"$sim_out" &
-sim_pid=$!
-port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/^port=//p' "$sim_out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "the simulated router did not start"; exit 1; }
-common="--class II --ip 127.0.0.1 --port $port --ping-host localhost --ping-ip 127.0.0.1"
+# shellcheck source=tools/routersim/start-routersim.sh
+. "$(dirname "$0")/../../tools/routersim/start-routersim.sh"
+start_routersim "$sim_out" "$simulator" --class II --port 0 --lifetime-seconds 300 \
+  || { echo "the simulated router did not start"; exit 1; }
+common="--class II --ip 127.0.0.1 --port $router_port --ping-host localhost --ping-ip 127.0.0.1"
 
 # A run: the IP configuration is captured in the user's folder. The ping may fail where ordinary
 # users cannot send ICMP; the listing stands in the report either way.

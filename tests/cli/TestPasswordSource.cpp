@@ -81,6 +81,22 @@ private Q_SLOTS:
         QVERIFY2(strError.contains(*options.strPasswordFile), qPrintable(strError));
     }
 
+    void promptIsAskedOnlyWhenNoPasswordIsGiven()
+    {
+        int intAsked = 0;
+        const PasswordPromptFn prompt = [&intAsked]() -> std::optional<QString> {
+            ++intAsked;
+            return QStringLiteral("typed");
+        };
+        // An empty password given on purpose is used as it is, and so is the profile's.
+        QCOMPARE(RunPassword(QString(), QStringLiteral("remembered"), prompt), QString());
+        QCOMPARE(RunPassword(std::nullopt, QStringLiteral("remembered"), prompt), QStringLiteral("remembered"));
+        QCOMPARE(intAsked, 0);
+        QCOMPARE(RunPassword(std::nullopt, QString(), prompt), QStringLiteral("typed"));
+        QCOMPARE(intAsked, 1);
+        QCOMPARE(RunPassword(std::nullopt, QString(), {}), QString());
+    }
+
     void promptReadsWithoutEcho()
     {
         int intMaster = -1;

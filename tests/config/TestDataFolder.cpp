@@ -60,7 +60,7 @@ private Q_SLOTS:
         QVERIFY(installed.blnReady);
         const DataFolder folder = ChooseDataFolder(installed.App(), installed.User());
         QCOMPARE(folder.strFolder, installed.App() + QLatin1Char('/'));
-        QVERIFY(!folder.blnPerUser);
+        QVERIFY(!folder.PerUser());
         QVERIFY(folder.blnWritable);
         QVERIFY(folder.WarningText().isEmpty());
         // Nothing is made or copied for the user.
@@ -81,7 +81,7 @@ private Q_SLOTS:
 
         const DataFolder folder = ChooseDataFolder(installed.App(), installed.User(), onlyUser);
         QCOMPARE(folder.strFolder, installed.User() + QLatin1Char('/'));
-        QVERIFY(folder.blnPerUser);
+        QVERIFY(folder.PerUser());
         QVERIFY(folder.blnWritable);
         for (const QString& strName : ShippedFileNames()) {
             const QString strCopy = folder.strFolder + strName;
@@ -118,7 +118,7 @@ private Q_SLOTS:
         const DataFolder folder
             = ChooseDataFolder(installed.App(), installed.User(), [](const QString&) { return false; });
         QVERIFY(!folder.blnWritable);
-        QCOMPARE(folder.blnPerUser, blnUserSettings);
+        QCOMPARE(folder.PerUser(), blnUserSettings);
         QCOMPARE(folder.strFolder, (blnUserSettings ? installed.User() : installed.App()) + QLatin1Char('/'));
         // The notice names both folders.
         QVERIFY(folder.WarningText().contains(QDir::toNativeSeparators(installed.App())));

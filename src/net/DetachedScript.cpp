@@ -10,13 +10,6 @@
 #include <QSocketNotifier>
 #endif
 
-namespace
-{
-// Poll interval where the system offers nothing to wait on for the exit of a process that is not
-// our child.
-constexpr int intExitPollMs = 20;
-} // namespace
-
 bool WaitForScriptExit(const Native::ScriptProcess& script, int intLimitMs)
 {
     if (script.HasExited())
@@ -31,12 +24,12 @@ bool WaitForScriptExit(const Native::ScriptProcess& script, int intLimitMs)
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer poll;
 
 #ifdef Q_OS_WIN
     QWinEventNotifier notifier(script.ExitHandle());
     QObject::connect(&notifier, &QWinEventNotifier::activated, &loop, finish);
 #else
+    QTimer poll;
     std::unique_ptr<QSocketNotifier> notifier;
     if (script.ExitDescriptor() >= 0) {
         notifier = std::make_unique<QSocketNotifier>(script.ExitDescriptor(), QSocketNotifier::Read);
@@ -46,7 +39,7 @@ bool WaitForScriptExit(const Native::ScriptProcess& script, int intLimitMs)
             if (script.HasExited())
                 finish();
         });
-        poll.start(intExitPollMs);
+        poll.start(Native::ScriptProcess::intExitPollMs);
     }
 #endif
     // The process may have ended before the notifier was in place.

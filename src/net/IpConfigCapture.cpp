@@ -56,8 +56,7 @@ QString NetworkInfoScriptName()
 QString CaptureIpConfig(const QString& strAppFolder, const ErrorBoxFn& errorBox, int intWaitLimitMs)
 {
     Native::CaptureHooks hooks;
-    hooks.waitForExit
-        = [](const Native::ScriptProcess& script, int intLimitMs) { return WaitForScriptExit(script, intLimitMs); };
+    hooks.waitForExit = WaitForScriptExit;
     hooks.afterRead = [] { QCoreApplication::processEvents(); };
     const Native::ListingCapture capture = Native::CaptureListing(ToNativePath(QDir::toNativeSeparators(strAppFolder)),
         ToNativePath(NetworkInfoScriptName()), ToNativePath(IpConfigFileName()), intWaitLimitMs, hooks);

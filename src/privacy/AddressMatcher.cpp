@@ -38,9 +38,9 @@ template <typename OnRun> void ForEachRun(const QString& strLine, OnRun onRun)
     }
 }
 
-// Copies strLine with each of the ordered, disjoint stretches replaced by strMask.
-QString ReplaceStretches(
-    const QString& strLine, const std::vector<std::pair<qsizetype, qsizetype>>& stretches, const QString& strMask)
+} // namespace
+
+QString ReplaceStretches(const QString& strLine, const TextStretches& stretches, const QString& strMask)
 {
     if (stretches.empty())
         return strLine;
@@ -55,7 +55,6 @@ QString ReplaceStretches(
     strResult += QStringView(strLine).mid(copied);
     return strResult;
 }
-} // namespace
 
 AddressMatcher::AddressMatcher(const QStringList& strMatches)
 {
@@ -150,7 +149,7 @@ QString AddressMatcher::MaskOccurrences(const QString& strLine, const QString& s
 {
     if (IsEmpty())
         return strLine;
-    std::vector<std::pair<qsizetype, qsizetype>> stretches;
+    TextStretches stretches;
     ForEachRun(strLine, [&](qsizetype start, qsizetype end) {
         const QStringView run = QStringView(strLine).mid(start, end - start);
         if (run.count(QLatin1Char('.')) < m_lngFewestDots)
@@ -184,7 +183,7 @@ QString AddressMatcher::MaskWholeRuns(const QString& strLine, const QString& str
 {
     if (IsEmpty())
         return strLine;
-    std::vector<std::pair<qsizetype, qsizetype>> stretches;
+    TextStretches stretches;
     ForEachRun(strLine, [&](qsizetype start, qsizetype end) {
         qsizetype numberEnd = end;
         while (numberEnd > start && strLine.at(numberEnd - 1) == QLatin1Char('.'))

@@ -4,7 +4,14 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <utility>
 #include <vector>
+
+// Stretches [start, end) of a line, in order and disjoint.
+using TextStretches = std::vector<std::pair<qsizetype, qsizetype>>;
+
+// strLine with each of the stretches replaced by strMask.
+QString ReplaceStretches(const QString& strLine, const TextStretches& stretches, const QString& strMask);
 
 // Finds many dotted numbers at once in a text, in time linear in the text and in the numbers' total
 // length (one automaton over the eleven characters "0"-"9" and "."). A dotted number can only stand

@@ -6,7 +6,6 @@
 #include <QStringMatcher>
 #include <QStringView>
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace
@@ -193,9 +192,7 @@ QString MaskIdentifiers(const QString& strLine)
 
 QString MaskIpv6Addresses(const QString& strLine)
 {
-    QString strResult;
-    bool blnMasked = false;
-    qsizetype copied = 0;
+    TextStretches stretches;
     qsizetype i = 0;
     while (i < strLine.size()) {
         if (!IsAddressChar(strLine.at(i))) {
@@ -226,20 +223,14 @@ QString MaskIpv6Addresses(const QString& strLine)
         const QStringView token = QStringView(strLine).mid(start, std::max<qsizetype>(0, end - start));
         if (token.count(QLatin1Char(':')) < 2 || !IsIpv6Address(token))
             continue;
-        strResult += QStringView(strLine).mid(copied, start - copied);
-        strResult += strIpv6Mask;
-        copied = end;
-        blnMasked = true;
+        stretches.emplace_back(start, end);
     }
-    if (!blnMasked)
-        return strLine;
-    strResult += QStringView(strLine).mid(copied);
-    return strResult;
+    return ReplaceStretches(strLine, stretches, strIpv6Mask);
 }
 
 QString MaskHardwareAddresses(const QString& strLine)
 {
-    std::vector<std::pair<qsizetype, qsizetype>> stretches;
+    TextStretches stretches;
     const qsizetype size = strLine.size();
     const auto IsPairAt
         = [&](qsizetype at) { return at + 1 < size && IsHexDigit(strLine.at(at)) && IsHexDigit(strLine.at(at + 1)); };
@@ -283,17 +274,7 @@ QString MaskHardwareAddresses(const QString& strLine)
             stretches.emplace_back(i, end);
         i = end;
     }
-    if (stretches.empty())
-        return strLine;
-    QString strResult;
-    qsizetype copied = 0;
-    for (const auto& [start, end] : stretches) {
-        strResult += QStringView(strLine).mid(copied, start - copied);
-        strResult += strHardwareMask;
-        copied = end;
-    }
-    strResult += QStringView(strLine).mid(copied);
-    return strResult;
+    return ReplaceStretches(strLine, stretches, strHardwareMask);
 }
 
 QStringList FindDottedNumbers(const QString& strLine)

@@ -19,9 +19,6 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-// Poll interval where the exit of a process that is not our child cannot be waited for directly.
-constexpr int intExitPollMs = 20;
-
 // Both ends of a pipe that is closed across exec.
 struct Channel
 {

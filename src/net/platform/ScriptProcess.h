@@ -25,7 +25,6 @@ public:
     // Blocks until the process has ended, at most intLimitMs; true when it has ended.
     bool WaitForExit(int intLimitMs) const;
 
-    long long ProcessId() const { return m_lngPid; }
 #ifdef _WIN32
     // The process handle, signalled when the process ends; null before a start.
     void* ExitHandle() const
@@ -33,20 +32,22 @@ public:
         return m_hProcess;
     }
 #else
-    // A descriptor that becomes readable when the process ends; -1 where the system offers none.
+    // A descriptor that becomes readable when the process ends; -1 where the system offers none,
+    // and a wait then asks HasExited() every intExitPollMs.
     int ExitDescriptor() const
     {
         return m_intExitDescriptor;
     }
+    static constexpr int intExitPollMs = 20;
 #endif
 
 private:
     void Release();
 
-    long long m_lngPid = -1;
 #ifdef _WIN32
     void* m_hProcess = nullptr;
 #else
+    long long m_lngPid = -1;
     int m_intExitDescriptor = -1;
 #endif
 };

@@ -14,7 +14,6 @@ void ScriptProcess::Release()
     if (m_hProcess != nullptr)
         ::CloseHandle(static_cast<HANDLE>(m_hProcess));
     m_hProcess = nullptr;
-    m_lngPid = -1;
 }
 
 bool ScriptProcess::Start(const std::wstring& strScriptPath, const std::wstring& strWorkingFolder)
@@ -42,7 +41,6 @@ bool ScriptProcess::Start(const std::wstring& strScriptPath, const std::wstring&
         return false;
     ::CloseHandle(process.hThread);
     m_hProcess = process.hProcess;
-    m_lngPid = static_cast<long long>(process.dwProcessId);
     return true;
 }
 

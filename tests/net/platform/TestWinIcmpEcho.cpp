@@ -100,7 +100,7 @@ TEST_CASE("an echo to the loopback answers with its fields filled")
     };
     const std::vector<Row> rows {
         { "probe by address", ulLoopback, "Test" },
-        { "probe by host name", ulLoopback, "Echo this" },
+        { "another payload", ulLoopback, "Echo this" },
         { "second loopback address", ulLoopbackTwo, "Test" },
         { "largest payload of the reply record", ulLoopback, std::string(242, 'q') },
         { "empty payload", ulLoopback, std::string() },

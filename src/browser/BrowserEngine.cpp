@@ -27,12 +27,6 @@ bool IsBlankAddress(const QString& strUrl)
     return strUrl.trimmed().startsWith(QLatin1String("about:"), Qt::CaseInsensitive);
 }
 
-bool IsWebUrl(const QUrl& url)
-{
-    const QString strScheme = url.scheme().toLower();
-    return url.isValid() && (strScheme == QLatin1String("http") || strScheme == QLatin1String("https"));
-}
-
 QString EscapeText(const QString& strText)
 {
     return strText.toHtmlEscaped();
@@ -216,10 +210,7 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
         m_scriptNavigationFrom = document;
     };
     host.cookies = m_manager->cookieJar();
-    host.strUserAgent = QStringLiteral("Quorvane/%1.%2.%3")
-                            .arg(QUORVANE_VERSION_MAJOR)
-                            .arg(QUORVANE_VERSION_MINOR)
-                            .arg(QUORVANE_VERSION_PATCH);
+    host.strUserAgent = UserAgent();
     // Released from the event loop: the last owner may let go while the document emits a signal.
     std::shared_ptr<ScriptedDocument> scripted(new ScriptedDocument(m_scripts, host, page.url, page.charset),
         [](ScriptedDocument* document) { document->deleteLater(); });

@@ -17,11 +17,9 @@
 
 class CredentialStore;
 class HtmlDocument;
-class PageFetch;
 class ScriptEngine;
 class ScriptedDocument;
 class QNetworkAccessManager;
-struct FetchResult;
 
 // The headless browser that a run drives: HTTP/1.1 through libcurl (redirects, cookies, Basic
 // and Digest authentication), pages parsed into our own small tree, the pages' own scripts run

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 #include <QUrl>
 #include <map>
@@ -45,6 +46,9 @@ struct FetchResult
     QByteArray refresh; // the Refresh header, if any
     QString strReason; // why the fetch was canceled
 };
+
+// What the browser's requests carry as their User-Agent, and what its pages' scripts read.
+QString UserAgent();
 
 // One HTTP request with the redirects it leads to, bounded by BrowserLimits: a connect and a
 // response time-out, the request's deadline, a size cap and a redirect cap. Redirects are

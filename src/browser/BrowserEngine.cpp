@@ -98,30 +98,21 @@ void BrowserEngine::CancelActivity()
     m_scriptedPages.clear();
     m_intScriptPhases = 0;
     m_blnScriptNavigation = false;
-    for (PageFetch* fetch : m_scriptFetches) {
-        fetch->disconnect(this);
-        fetch->Abort();
-        fetch->deleteLater();
-    }
+    for (PageFetch* fetch : m_scriptFetches)
+        fetch->Discard();
     m_scriptFetches.clear();
     for (const std::shared_ptr<Prefetch>& prefetch : m_prefetches) {
-        if (!prefetch->fetch)
-            continue;
-        prefetch->fetch->disconnect(this);
-        prefetch->fetch->Abort();
-        prefetch->fetch->deleteLater();
+        if (prefetch->fetch)
+            prefetch->fetch->Discard();
         prefetch->fetch = nullptr;
     }
     m_prefetches.clear();
     m_waitingPrefetches.clear();
     m_intActivePrefetches = 0;
     m_awaited.reset();
-    if (m_fetch) {
-        m_fetch->disconnect(this);
-        m_fetch->Abort();
-        m_fetch->deleteLater();
-        m_fetch = nullptr;
-    }
+    if (m_fetch)
+        m_fetch->Discard();
+    m_fetch = nullptr;
 }
 
 void BrowserEngine::Navigate(const QString& strUrl)

@@ -95,11 +95,8 @@ void FileDownloader::OnFinished(const FetchResult& result)
 
 void FileDownloader::DiscardFetch()
 {
-    if (!m_fetch)
-        return;
-    m_fetch->disconnect(this);
-    m_fetch->Abort();
-    m_fetch->deleteLater();
+    if (m_fetch)
+        m_fetch->Discard();
     m_fetch = nullptr;
 }
 

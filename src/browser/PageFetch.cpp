@@ -160,11 +160,12 @@ void PageFetch::Start(const FetchRequest& request)
     SendRequest();
 }
 
-void PageFetch::Abort()
+void PageFetch::Discard()
 {
     m_blnDone = true;
     m_timeout.stop();
     DropTransfer();
+    deleteLater();
 }
 
 void PageFetch::ArmTimeout(int intMs)

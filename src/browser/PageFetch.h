@@ -78,8 +78,8 @@ public:
     void SetBypassCache(bool blnBypass) { m_blnBypassCache = blnBypass; }
 
     void Start(const FetchRequest& request);
-    // Stops the transfer; Finished is not emitted any more.
-    void Abort();
+    // Stops the transfer and deletes the fetch from the event loop; Finished is not emitted any more.
+    void Discard();
 
 Q_SIGNALS:
     void Finished(const FetchResult& result);

@@ -155,7 +155,7 @@ void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& str
             m_top = loaded;
             m_frames.assign(loaded.document->FrameElements().size(), LoadedPage());
             m_intFramesLoaded = 0;
-            PushLevel(std::move(loaded), -1);
+            PushLevel(std::move(loaded), FrameSlot());
             ContinueFrames();
         });
     });
@@ -218,7 +218,8 @@ ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)
     if (!level.page.scripted) {
         level.page.scripted = MakeScripted(level.page);
         if (lngLevel > 0)
-            level.page.scripted->SetParent(ScriptedLevel(lngLevel - 1), level.intFrameInParent, level.strFrameName);
+            level.page.scripted->SetParent(
+                ScriptedLevel(lngLevel - 1), level.slot.intFrameInParent, level.slot.strName);
         level.page.scripted->Adopt(level.page.document);
     }
     return level.page.scripted.get();
@@ -404,16 +405,14 @@ std::vector<QUrl> BrowserEngine::FrameUrls(const LoadedPage& page)
     return urls;
 }
 
-void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent, const QString& strFrameName)
+void BrowserEngine::PushLevel(LoadedPage page, const FrameSlot& slot)
 {
     FrameLevel level;
-    level.intFrameInParent = intFrameInParent;
-    level.strFrameName = strFrameName;
+    level.slot = slot;
     // Frames inside frames are loaded down to a fixed depth only.
     if (static_cast<int>(m_levels.size()) < m_limits.intMaxFrameDepth)
         level.frameUrls = FrameUrls(page);
     level.page = std::move(page);
-    level.intTopFrame = intTopFrame;
     m_levels.push_back(std::move(level));
 
     // The frames that will load are fetched at once, side by side; they are handled in order.
@@ -478,10 +477,7 @@ void BrowserEngine::ContinueFrames()
                     // page loads in its place, and the frame's level makes way for it.
                     if (m_levels.size() > 1 && m_blnScriptNavigation
                         && m_scriptNavigationFrom == m_levels.back().page.scripted.get()) {
-                        FrameSlot slot;
-                        slot.intTopFrame = m_levels.back().intTopFrame;
-                        slot.intFrameInParent = m_levels.back().intFrameInParent;
-                        slot.strName = m_levels.back().strFrameName;
+                        const FrameSlot slot = m_levels.back().slot;
                         const ScriptedDocument* frameDocument = m_levels.back().page.scripted.get();
                         auto level = std::move(m_levels.back());
                         m_levels.pop_back();
@@ -513,7 +509,7 @@ void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& str
             m_frames[static_cast<size_t>(slot.intTopFrame)] = loaded;
             m_frames[static_cast<size_t>(slot.intTopFrame)].scripted.reset();
         }
-        PushLevel(std::move(loaded), slot.intTopFrame, slot.intFrameInParent, slot.strName);
+        PushLevel(std::move(loaded), slot);
         ContinueFrames();
     });
 }

@@ -27,12 +27,6 @@ bool IsBlankAddress(const QString& strUrl)
     return strUrl.trimmed().startsWith(QLatin1String("about:"), Qt::CaseInsensitive);
 }
 
-bool IsWebUrl(const QUrl& url)
-{
-    const QString strScheme = url.scheme().toLower();
-    return url.isValid() && (strScheme == QLatin1String("http") || strScheme == QLatin1String("https"));
-}
-
 QString EscapeText(const QString& strText)
 {
     return strText.toHtmlEscaped();
@@ -104,30 +98,21 @@ void BrowserEngine::CancelActivity()
     m_scriptedPages.clear();
     m_intScriptPhases = 0;
     m_blnScriptNavigation = false;
-    for (PageFetch* fetch : m_scriptFetches) {
-        fetch->disconnect(this);
-        fetch->Abort();
-        fetch->deleteLater();
-    }
+    for (PageFetch* fetch : m_scriptFetches)
+        fetch->Discard();
     m_scriptFetches.clear();
     for (const std::shared_ptr<Prefetch>& prefetch : m_prefetches) {
-        if (!prefetch->fetch)
-            continue;
-        prefetch->fetch->disconnect(this);
-        prefetch->fetch->Abort();
-        prefetch->fetch->deleteLater();
+        if (prefetch->fetch)
+            prefetch->fetch->Discard();
         prefetch->fetch = nullptr;
     }
     m_prefetches.clear();
     m_waitingPrefetches.clear();
     m_intActivePrefetches = 0;
     m_awaited.reset();
-    if (m_fetch) {
-        m_fetch->disconnect(this);
-        m_fetch->Abort();
-        m_fetch->deleteLater();
-        m_fetch = nullptr;
-    }
+    if (m_fetch)
+        m_fetch->Discard();
+    m_fetch = nullptr;
 }
 
 void BrowserEngine::Navigate(const QString& strUrl)
@@ -170,7 +155,7 @@ void BrowserEngine::StartTopLoad(const FetchRequest& request, const QString& str
             m_top = loaded;
             m_frames.assign(loaded.document->FrameElements().size(), LoadedPage());
             m_intFramesLoaded = 0;
-            PushLevel(std::move(loaded), -1);
+            PushLevel(std::move(loaded), FrameSlot());
             ContinueFrames();
         });
     });
@@ -216,10 +201,7 @@ std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& 
         m_scriptNavigationFrom = document;
     };
     host.cookies = m_manager->cookieJar();
-    host.strUserAgent = QStringLiteral("Quorvane/%1.%2.%3")
-                            .arg(QUORVANE_VERSION_MAJOR)
-                            .arg(QUORVANE_VERSION_MINOR)
-                            .arg(QUORVANE_VERSION_PATCH);
+    host.strUserAgent = UserAgent();
     // Released from the event loop: the last owner may let go while the document emits a signal.
     std::shared_ptr<ScriptedDocument> scripted(new ScriptedDocument(m_scripts, host, page.url, page.charset),
         [](ScriptedDocument* document) { document->deleteLater(); });
@@ -236,7 +218,8 @@ ScriptedDocument* BrowserEngine::ScriptedLevel(size_t lngLevel)
     if (!level.page.scripted) {
         level.page.scripted = MakeScripted(level.page);
         if (lngLevel > 0)
-            level.page.scripted->SetParent(ScriptedLevel(lngLevel - 1), level.intFrameInParent, level.strFrameName);
+            level.page.scripted->SetParent(
+                ScriptedLevel(lngLevel - 1), level.slot.intFrameInParent, level.slot.strName);
         level.page.scripted->Adopt(level.page.document);
     }
     return level.page.scripted.get();
@@ -422,16 +405,14 @@ std::vector<QUrl> BrowserEngine::FrameUrls(const LoadedPage& page)
     return urls;
 }
 
-void BrowserEngine::PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent, const QString& strFrameName)
+void BrowserEngine::PushLevel(LoadedPage page, const FrameSlot& slot)
 {
     FrameLevel level;
-    level.intFrameInParent = intFrameInParent;
-    level.strFrameName = strFrameName;
+    level.slot = slot;
     // Frames inside frames are loaded down to a fixed depth only.
     if (static_cast<int>(m_levels.size()) < m_limits.intMaxFrameDepth)
         level.frameUrls = FrameUrls(page);
     level.page = std::move(page);
-    level.intTopFrame = intTopFrame;
     m_levels.push_back(std::move(level));
 
     // The frames that will load are fetched at once, side by side; they are handled in order.
@@ -496,10 +477,7 @@ void BrowserEngine::ContinueFrames()
                     // page loads in its place, and the frame's level makes way for it.
                     if (m_levels.size() > 1 && m_blnScriptNavigation
                         && m_scriptNavigationFrom == m_levels.back().page.scripted.get()) {
-                        FrameSlot slot;
-                        slot.intTopFrame = m_levels.back().intTopFrame;
-                        slot.intFrameInParent = m_levels.back().intFrameInParent;
-                        slot.strName = m_levels.back().strFrameName;
+                        const FrameSlot slot = m_levels.back().slot;
                         const ScriptedDocument* frameDocument = m_levels.back().page.scripted.get();
                         auto level = std::move(m_levels.back());
                         m_levels.pop_back();
@@ -531,7 +509,7 @@ void BrowserEngine::OnFrameFetched(const FetchResult& result, const QString& str
             m_frames[static_cast<size_t>(slot.intTopFrame)] = loaded;
             m_frames[static_cast<size_t>(slot.intTopFrame)].scripted.reset();
         }
-        PushLevel(std::move(loaded), slot.intTopFrame, slot.intFrameInParent, slot.strName);
+        PushLevel(std::move(loaded), slot);
         ContinueFrames();
     });
 }

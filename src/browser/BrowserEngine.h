@@ -17,11 +17,9 @@
 
 class CredentialStore;
 class HtmlDocument;
-class PageFetch;
 class ScriptEngine;
 class ScriptedDocument;
 class QNetworkAccessManager;
-struct FetchResult;
 
 // The headless browser that a run drives: HTTP/1.1 through libcurl (redirects, cookies, Basic
 // and Digest authentication), pages parsed into our own small tree, the pages' own scripts run
@@ -110,9 +108,7 @@ private:
         std::vector<QUrl> frameUrls; // invalid: nothing to load for that frame
         std::vector<std::shared_ptr<Prefetch>> prefetches; // by frame; none for a frame not loaded
         size_t lngNextFrame = 0;
-        int intTopFrame = -1; // its number among the top-level document's frames, -1 for the top
-        int intFrameInParent = 0;
-        QString strFrameName;
+        FrameSlot slot; // where its document went; the default one for the top-level document
         bool blnSettling = false; // its load handlers and timers have been started
     };
 
@@ -120,7 +116,7 @@ private:
     void StartTopLoad(const FetchRequest& request, const QString& strReportedUrl);
     void StartFetch(const FetchRequest& request);
     void OnFrameFetched(const FetchResult& result, const QString& strReportedUrl, const FrameSlot& slot);
-    void PushLevel(LoadedPage page, int intTopFrame, int intFrameInParent = 0, const QString& strFrameName = {});
+    void PushLevel(LoadedPage page, const FrameSlot& slot);
     void StartFrameFetch(const FetchRequest& request, const FrameSlot& slot);
     void StartPrefetches();
     void AwaitFrame(const std::shared_ptr<Prefetch>& prefetch, const FrameSlot& slot);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 #include <memory>
 #include <vector>
 
@@ -27,16 +26,12 @@ public:
     ContentDecoder(const ContentDecoder&) = delete;
     ContentDecoder& operator=(const ContentDecoder&) = delete;
 
-    // Whether the body is decoded at all (false: identity, or an unknown encoding).
-    bool IsDecoding() const { return !m_layers.empty(); }
-
     // Takes the next piece of the body as it came over the wire; Ok until something went wrong,
     // then that status for good.
     Status Feed(QByteArrayView bytes);
     // The body has ended: a compressed stream must have ended too.
     Status Finish();
 
-    Status CurrentStatus() const { return m_status; }
     const QByteArray& Body() const { return m_body; }
     QByteArray TakeBody();
 

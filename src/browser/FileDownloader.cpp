@@ -45,9 +45,7 @@ void FileDownloader::BeginDownload(const QString& strURL, const QString& strFile
     m_strFilename = strFilename;
 
     const SplitUrl split = SplitUserInfo(strURL);
-    const QString strScheme = split.url.scheme().toLower();
-    if (!split.url.isValid() || split.url.host().isEmpty()
-        || (strScheme != QLatin1String("http") && strScheme != QLatin1String("https"))) {
+    if (!IsWebUrl(split.url) || split.url.host().isEmpty()) {
         // The download cannot even start: it ends at once, failed.
         blnDownloadError = true;
         blnDownloadComplete = true;
@@ -97,11 +95,8 @@ void FileDownloader::OnFinished(const FetchResult& result)
 
 void FileDownloader::DiscardFetch()
 {
-    if (!m_fetch)
-        return;
-    m_fetch->disconnect(this);
-    m_fetch->Abort();
-    m_fetch->deleteLater();
+    if (m_fetch)
+        m_fetch->Discard();
     m_fetch = nullptr;
 }
 

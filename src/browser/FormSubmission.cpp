@@ -1,6 +1,7 @@
 #include "browser/FormSubmission.h"
 
 #include "browser/PageCharset.h"
+#include "browser/UrlCredentials.h"
 
 #include <QRegularExpression>
 
@@ -161,8 +162,7 @@ bool BuildFormRequest(
         return false;
     const QString strAction = document.AttributeValue(intForm, QStringLiteral("action")).trimmed();
     QUrl action = strAction.isEmpty() ? documentUrl : DocumentBaseUrl(document, documentUrl).resolved(QUrl(strAction));
-    const QString strScheme = action.scheme().toLower();
-    if (!action.isValid() || (strScheme != QLatin1String("http") && strScheme != QLatin1String("https")))
+    if (!IsWebUrl(action))
         return false;
     action.setFragment(QString());
 

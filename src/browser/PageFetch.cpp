@@ -3,6 +3,7 @@
 #include "browser/ContentDecoder.h"
 #include "browser/FetchSession.h"
 #include "browser/ResponseHead.h"
+#include "config/AppInfo.h"
 
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -15,12 +16,6 @@
 
 namespace
 {
-bool IsWebScheme(const QUrl& url)
-{
-    const QString strScheme = url.scheme().toLower();
-    return strScheme == QLatin1String("http") || strScheme == QLatin1String("https");
-}
-
 void InitCurlOnce()
 {
     static std::once_flag once;
@@ -121,6 +116,11 @@ struct CurlGlue
     }
 };
 
+QString UserAgent()
+{
+    return AppInfo::AppTitle() + QLatin1Char('/') + AppInfo::VersionText();
+}
+
 PageFetch::PageFetch(QNetworkAccessManager* manager, const BrowserLimits& limits,
     std::shared_ptr<CredentialStore> credentials, QObject* parent)
     : QObject(parent)
@@ -151,7 +151,7 @@ void PageFetch::Start(const FetchRequest& request)
     m_request = request;
     m_intRedirects = 0;
     m_blnDone = false;
-    if (!m_request.url.isValid() || !IsWebScheme(m_request.url) || m_request.url.host().isEmpty()) {
+    if (!IsWebUrl(m_request.url) || m_request.url.host().isEmpty()) {
         // Reported from the event loop like every other ending.
         QTimer::singleShot(
             0, this, [this] { Fail(FetchResult::Outcome::Canceled, QStringLiteral("the address cannot be loaded")); });
@@ -160,11 +160,12 @@ void PageFetch::Start(const FetchRequest& request)
     SendRequest();
 }
 
-void PageFetch::Abort()
+void PageFetch::Discard()
 {
     m_blnDone = true;
     m_timeout.stop();
     DropTransfer();
+    deleteLater();
 }
 
 void PageFetch::ArmTimeout(int intMs)
@@ -233,11 +234,7 @@ void PageFetch::SendRequest()
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
     if (m_resolveList)
         curl_easy_setopt(easy, CURLOPT_RESOLVE, m_resolveList);
-    const QByteArray agent = QStringLiteral("Quorvane/%1.%2.%3")
-                                 .arg(QUORVANE_VERSION_MAJOR)
-                                 .arg(QUORVANE_VERSION_MINOR)
-                                 .arg(QUORVANE_VERSION_PATCH)
-                                 .toLatin1();
+    const QByteArray agent = UserAgent().toLatin1();
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
 
     UrlCredentials credentials;
@@ -258,7 +255,7 @@ void PageFetch::SendRequest()
     if (m_blnBypassCache)
         headers << "Cache-Control: no-cache"
                 << "Pragma: no-cache";
-    if (m_request.referrer.isValid() && IsWebScheme(m_request.referrer))
+    if (IsWebUrl(m_request.referrer))
         headers << "Referer: " + m_request.referrer.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
     if (QNetworkCookieJar* jar = m_manager->cookieJar()) {
         QByteArray cookies;
@@ -333,7 +330,8 @@ void PageFetch::CollectResults()
 
 void PageFetch::StartResponse()
 {
-    m_decoder.reset();
+    // Until its head names an encoding, an answer's body is taken as it comes.
+    m_decoder = std::make_unique<ContentDecoder>(QByteArray(), m_limits.lngMaxResponseBytes);
     m_lngRawBytes = 0;
     m_strBodyError.clear();
 }
@@ -358,8 +356,6 @@ bool PageFetch::HeadersComplete()
 
 bool PageFetch::TakeBodyPiece(const char* data, qint64 lngSize)
 {
-    if (!m_decoder)
-        m_decoder = std::make_unique<ContentDecoder>(QByteArray(), m_limits.lngMaxResponseBytes);
     m_lngRawBytes += lngSize;
     const ContentDecoder::Status status = m_decoder->Feed(QByteArrayView(data, lngSize));
     if (m_lngRawBytes > m_limits.lngMaxResponseBytes || status == ContentDecoder::Status::TooLarge)
@@ -393,7 +389,7 @@ void PageFetch::OnTransferDone(int intCode)
             return;
         }
         const SplitUrl target = SplitUserInfo(m_request.url.resolved(QUrl::fromEncoded(location.trimmed())));
-        if (!target.url.isValid() || !IsWebScheme(target.url)) {
+        if (!IsWebUrl(target.url)) {
             Fail(FetchResult::Outcome::Canceled,
                 QStringLiteral("the server redirected to an address that cannot be loaded"));
             return;
@@ -411,8 +407,6 @@ void PageFetch::OnTransferDone(int intCode)
         SendRequest();
         return;
     }
-    if (!m_decoder) // an answer without a body
-        m_decoder = std::make_unique<ContentDecoder>(QByteArray(), m_limits.lngMaxResponseBytes);
     if (m_decoder->Finish() != ContentDecoder::Status::Ok) {
         Fail(FetchResult::Outcome::Canceled, kUndecodable);
         return;

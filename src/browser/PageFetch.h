@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 #include <QUrl>
 #include <map>
@@ -46,6 +47,9 @@ struct FetchResult
     QString strReason; // why the fetch was canceled
 };
 
+// What the browser's requests carry as their User-Agent, and what its pages' scripts read.
+QString UserAgent();
+
 // One HTTP request with the redirects it leads to, bounded by BrowserLimits: a connect and a
 // response time-out, the request's deadline, a size cap and a redirect cap. Redirects are
 // followed here (so they can be counted and kept to http and https); a Basic or Digest
@@ -74,8 +78,8 @@ public:
     void SetBypassCache(bool blnBypass) { m_blnBypassCache = blnBypass; }
 
     void Start(const FetchRequest& request);
-    // Stops the transfer; Finished is not emitted any more.
-    void Abort();
+    // Stops the transfer and deletes the fetch from the event loop; Finished is not emitted any more.
+    void Discard();
 
 Q_SIGNALS:
     void Finished(const FetchResult& result);

@@ -397,17 +397,17 @@ D.execCommand = function () { return false; };
 // The window
 var location = {};
 function part(name) { return function () { return __qUrlPart(name); }; }
-getter(location, 'href', function () { return __qUrl(); }, function (v) { __qNavigate(str(v), 0); });
+getter(location, 'href', function () { return __qUrl(); }, function (v) { __qNavigate(str(v)); });
 getter(location, 'protocol', part('protocol'));
 getter(location, 'host', part('host'));
 getter(location, 'hostname', part('hostname'));
 getter(location, 'port', part('port'));
-getter(location, 'pathname', part('pathname'), function (v) { __qNavigate(str(v), 0); });
-getter(location, 'search', part('search'), function (v) { var q = str(v); __qNavigate(__qUrlPart('pathname') + (q.charAt(0) === '?' || !q ? '' : '?') + q, 0); });
+getter(location, 'pathname', part('pathname'), function (v) { __qNavigate(str(v)); });
+getter(location, 'search', part('search'), function (v) { var q = str(v); __qNavigate(__qUrlPart('pathname') + (q.charAt(0) === '?' || !q ? '' : '?') + q); });
 getter(location, 'hash', part('hash'), function () {});
-location.assign = function (u) { __qNavigate(str(u), 0); };
-location.replace = function (u) { __qNavigate(str(u), 1); };
-location.reload = function () { __qNavigate(__qUrl(), 2); };
+location.assign = function (u) { __qNavigate(str(u)); };
+location.replace = function (u) { __qNavigate(str(u)); };
+location.reload = function () { __qNavigate(__qUrl()); };
 location.toString = function () { return __qUrl(); };
 location.valueOf = location.toString;
 
@@ -435,7 +435,7 @@ define('screen', { width: 1024, height: 768, availWidth: 1024, availHeight: 738,
 define('alert', function (m) { __qAlert(str(m)); });
 define('confirm', function (m) { __qAlert(str(m)); return true; });
 define('prompt', function (m, d) { __qAlert(str(m)); return d === undefined ? '' : str(d); });
-define('open', function (u) { if (u) __qNavigate(str(u), 0); return W; });
+define('open', function (u) { if (u) __qNavigate(str(u)); return W; });
 define('close', function () {});
 define('focus', function () {});
 define('blur', function () {});

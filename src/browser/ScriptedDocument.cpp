@@ -19,12 +19,6 @@ namespace
 {
 constexpr int kNoNode = -1;
 
-bool IsWebUrl(const QUrl& url)
-{
-    const QString strScheme = url.scheme().toLower();
-    return url.isValid() && (strScheme == QLatin1String("http") || strScheme == QLatin1String("https"));
-}
-
 // Only script in the language the interpreter speaks runs; other languages are skipped.
 bool IsRunnableScript(const QString& strType, const QString& strLanguage)
 {
@@ -147,6 +141,36 @@ QString UrlPart(const QUrl& url, const QString& strPart)
     return QString();
 }
 
+// Text as a string literal of the scripts' language.
+QString Quoted(const QString& strText)
+{
+    QString strOut = QStringLiteral("\"");
+    for (const QChar chr : strText) {
+        if (chr == QLatin1Char('"') || chr == QLatin1Char('\\'))
+            strOut += QLatin1Char('\\') + QString(chr);
+        else if (chr.unicode() < 0x20)
+            strOut += QStringLiteral("\\u%1").arg(chr.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            strOut += chr;
+    }
+    return strOut + QLatin1Char('"');
+}
+
+// A copy of the node - with its subtree when blnDeep - as the only child of a document of its own.
+HtmlDocument CopyOfSubtree(const HtmlDocument& document, int intNode, bool blnDeep)
+{
+    HtmlDocument copy;
+    std::vector<int> made;
+    const int intEnd = blnDeep ? document.SubtreeEnd(intNode) : intNode + 1;
+    for (int intEach = intNode; intEach < intEnd; ++intEach) {
+        const int intParent = intEach == intNode
+            ? HtmlDocument::intDocumentNode
+            : made[static_cast<size_t>(document.Node(intEach).intParent - intNode)];
+        made.push_back(copy.AppendNode(CopyOfNode(document.Node(intEach)), intParent));
+    }
+    return copy;
+}
+
 ScriptValue Serials(const HtmlDocument& document, const std::vector<int>& nodes)
 {
     std::vector<double> serials;
@@ -213,27 +237,12 @@ bool ScriptedDocument::OpenWindow()
     return true;
 }
 
-QString ScriptedDocument::Quoted(const QString& strText)
-{
-    QString strOut = QStringLiteral("\"");
-    for (const QChar chr : strText) {
-        if (chr == QLatin1Char('"') || chr == QLatin1Char('\\'))
-            strOut += QLatin1Char('\\') + QString(chr);
-        else if (chr.unicode() < 0x20)
-            strOut += QStringLiteral("\\u%1").arg(chr.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            strOut += chr;
-    }
-    return strOut + QLatin1Char('"');
-}
-
 void ScriptedDocument::Load(HtmlDocument parsed, QByteArray source)
 {
     m_baseUrl = DocumentBaseUrl(parsed, m_url);
     m_source = std::move(source);
     m_parsed = std::move(parsed);
     BuildIndex();
-    m_blnInParse = true;
     m_phase = Phase::Parsing;
     if (!OpenWindow())
         m_blnStopped = true;
@@ -291,7 +300,6 @@ void ScriptedDocument::ContinueParsing()
             if (!IsWebUrl(url) || !m_host.fetch)
                 continue;
             // The parser waits for the file, as a browser's does.
-            m_phase = Phase::WaitingForScript;
             FetchRequest request;
             request.url = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
             request.referrer = m_url;
@@ -300,7 +308,6 @@ void ScriptedDocument::ContinueParsing()
             m_host.fetch(request, [this, alive, charset, url](const FetchResult& result) {
                 if (alive.expired() || !*alive.lock())
                     return;
-                m_phase = Phase::Parsing;
                 if (result.outcome == FetchResult::Outcome::Response && result.intStatus >= 200
                     && result.intStatus < 300) {
                     QByteArray chosen = CanonicalCharset(charset);
@@ -355,7 +362,7 @@ void ScriptedDocument::FinishParsing()
         m_document->SetFormEndOffsets(m_parsed.FormEndOffsets());
     }
     m_document->Renumber();
-    m_blnInParse = false;
+    m_phase = Phase::Parsed;
     m_source = QByteArray();
     m_parsed = HtmlDocument();
     m_byOffset = std::vector<int>();
@@ -367,7 +374,6 @@ void ScriptedDocument::FinishParsing()
             Report(strError);
     }
     m_document->Renumber();
-    m_phase = Phase::Parsed;
     EmitLater(&ScriptedDocument::Parsed);
 }
 
@@ -444,7 +450,7 @@ void ScriptedDocument::Reparse()
 
 HtmlDocument& ScriptedDocument::Dom()
 {
-    if (m_blnInParse) {
+    if (m_phase == Phase::Parsing) {
         if (m_blnStale)
             Reparse();
         if (m_intMerged < m_intLimit)
@@ -585,6 +591,21 @@ void ScriptedDocument::RemoveAttribute(int intNode, const QString& strName)
         attributes.end());
 }
 
+void ScriptedDocument::DetachChildren(int intNode)
+{
+    for (int intChild : std::vector<int>(m_document->Node(intNode).children))
+        m_document->Detach(intChild);
+}
+
+void ScriptedDocument::SetText(int intNode, const QString& strText)
+{
+    DetachChildren(intNode);
+    HtmlNode text;
+    text.kind = HtmlNodeKind::Text;
+    text.strText = strText;
+    m_document->InsertChild(intNode, m_document->CreateNode(text), kNoNode);
+}
+
 void ScriptedDocument::SelectOption(int intSelect, int intOption, bool blnSelected)
 {
     HtmlDocument& document = *m_document;
@@ -630,12 +651,7 @@ void ScriptedDocument::SetControlValue(int intNode, const QString& strValue)
         return;
     if (node.strTag == QLatin1String("textarea")) {
         node.blnValueSet = false;
-        for (int intChild : std::vector<int>(node.children))
-            document.Detach(intChild);
-        HtmlNode text;
-        text.kind = HtmlNodeKind::Text;
-        text.strText = strValue;
-        document.InsertChild(intNode, document.CreateNode(text), kNoNode);
+        SetText(intNode, strValue);
         return;
     }
     if (node.strTag == QLatin1String("select")) {
@@ -669,10 +685,7 @@ void ScriptedDocument::XhrSend(const ScriptArgs& args)
     const int intId = args[0].ToInt();
     const QUrl url = m_baseUrl.resolved(QUrl(args[2].ToString()));
     // Only the page's own server answers.
-    if (!IsWebUrl(url) || url.scheme().compare(m_url.scheme(), Qt::CaseInsensitive) != 0
-        || url.host().compare(m_url.host(), Qt::CaseInsensitive) != 0
-        || url.port(url.scheme() == QLatin1String("https") ? 443 : 80)
-            != m_url.port(m_url.scheme() == QLatin1String("https") ? 443 : 80)) {
+    if (!IsWebUrl(url) || ServerKey(url) != ServerKey(m_url)) {
         Report(QStringLiteral("request to another server refused: ") + url.toString());
         return;
     }
@@ -714,9 +727,8 @@ void ScriptedDocument::XhrSend(const ScriptArgs& args)
     });
 }
 
-void ScriptedDocument::Navigate(const QString& strUrl, int intMode)
+void ScriptedDocument::Navigate(const QString& strUrl)
 {
-    Q_UNUSED(intMode);
     const QUrl url = m_baseUrl.resolved(QUrl(strUrl.trimmed()));
     if (!IsWebUrl(url) || m_blnNavigating || !m_host.navigate)
         return;
@@ -1067,14 +1079,8 @@ void ScriptedDocument::DefineNatives()
     });
     define("__qSetText", [this, element, arg](const ScriptArgs& args) {
         const int intNode = element(args, 0);
-        if (intNode < 0)
-            return ScriptValue();
-        for (int intChild : std::vector<int>(m_document->Node(intNode).children))
-            m_document->Detach(intChild);
-        HtmlNode text;
-        text.kind = HtmlNodeKind::Text;
-        text.strText = arg(args, 1).ToString();
-        m_document->InsertChild(intNode, m_document->CreateNode(text), kNoNode);
+        if (intNode >= 0)
+            SetText(intNode, arg(args, 1).ToString());
         return ScriptValue();
     });
     define("__qInnerHtml", [this, arg](const ScriptArgs& args) {
@@ -1085,24 +1091,15 @@ void ScriptedDocument::DefineNatives()
         const int intNode = element(args, 0);
         if (intNode < 0)
             return ScriptValue::String(QString());
-        HtmlDocument single;
-        std::vector<int> made;
-        const int intEnd = m_document->SubtreeEnd(intNode);
-        for (int intEach = intNode; intEach < intEnd; ++intEach) {
-            const int intParent = intEach == intNode
-                ? HtmlDocument::intDocumentNode
-                : made[static_cast<size_t>(m_document->Node(intEach).intParent - intNode)];
-            made.push_back(single.AppendNode(CopyOfNode(m_document->Node(intEach)), intParent));
-        }
-        return ScriptValue::String(SerializeChildren(single, HtmlDocument::intDocumentNode));
+        return ScriptValue::String(
+            SerializeChildren(CopyOfSubtree(*m_document, intNode, true), HtmlDocument::intDocumentNode));
     });
     define("__qSetInnerHtml", [this, element, arg](const ScriptArgs& args) {
         const int intNode = element(args, 0);
-        if (intNode < 0)
-            return ScriptValue();
-        for (int intChild : std::vector<int>(m_document->Node(intNode).children))
-            m_document->Detach(intChild);
-        AppendMarkup(intNode, arg(args, 1).ToString());
+        if (intNode >= 0) {
+            DetachChildren(intNode);
+            AppendMarkup(intNode, arg(args, 1).ToString());
+        }
         return ScriptValue();
     });
     define("__qCreate", [this, arg, serial](const ScriptArgs& args) {
@@ -1141,19 +1138,10 @@ void ScriptedDocument::DefineNatives()
         const int intNode = NodeOf(arg(args, 0));
         if (intNode <= 0)
             return serial(kNoNode);
-        HtmlDocument copy;
-        std::vector<int> made;
-        const int intEnd = arg(args, 1).ToBool() ? m_document->SubtreeEnd(intNode) : intNode + 1;
-        for (int intEach = intNode; intEach < intEnd; ++intEach) {
-            const int intParent = intEach == intNode
-                ? HtmlDocument::intDocumentNode
-                : made[static_cast<size_t>(m_document->Node(intEach).intParent - intNode)];
-            made.push_back(copy.AppendNode(CopyOfNode(m_document->Node(intEach)), intParent));
-        }
-        return serial(CopyInto(copy, 1, kNoNode, kNoNode));
+        return serial(CopyInto(CopyOfSubtree(*m_document, intNode, arg(args, 1).ToBool()), 1, kNoNode, kNoNode));
     });
     define("__qWrite", [this, arg](const ScriptArgs& args) {
-        if (m_blnInParse) {
+        if (m_phase == Phase::Parsing) {
             m_strWritten += arg(args, 0).ToString();
         } else {
             // After the page has loaded, what is written is added to its body.
@@ -1180,7 +1168,7 @@ void ScriptedDocument::DefineNatives()
         return ScriptValue();
     });
     define("__qNavigate", [this, arg](const ScriptArgs& args) {
-        Navigate(arg(args, 0).ToString(), arg(args, 1).ToInt());
+        Navigate(arg(args, 0).ToString());
         return ScriptValue();
     });
     define("__qUrl", [this](const ScriptArgs&) { return ScriptValue::String(m_url.toString()); });

@@ -90,7 +90,9 @@ Q_SIGNALS:
     void Settled();
 
 private:
-    enum class Phase : quint8 { Idle, Parsing, WaitingForScript, Parsed, Settling, Settled };
+    // Parsing: from Load until the page's scripts have run (the tree is the parse up to the
+    // running script, and what scripts write goes into the source).
+    enum class Phase : quint8 { Idle, Parsing, Parsed, Settling, Settled };
 
     bool OpenWindow();
     void DefineNatives();
@@ -98,8 +100,7 @@ private:
     void NoteBounds();
     void BuildIndex();
     void RunTimers();
-    void Navigate(const QString& strUrl, int intMode);
-    static QString Quoted(const QString& strText);
+    void Navigate(const QString& strUrl);
     void ContinueParsing();
     void RunScript(const QString& strCode, const QString& strName);
     void FinishParsing();
@@ -117,6 +118,9 @@ private:
     int CopyInto(const HtmlDocument& from, int intFrom, int intParent, int intBefore);
     void SetAttribute(int intNode, const QString& strName, const QString& strValue);
     void RemoveAttribute(int intNode, const QString& strName);
+    void DetachChildren(int intNode);
+    // Replaces the element's children with one text node.
+    void SetText(int intNode, const QString& strText);
     void SetControlValue(int intNode, const QString& strValue);
     void SetChecked(int intNode, bool blnChecked);
     void SelectOption(int intSelect, int intOption, bool blnSelected);
@@ -151,7 +155,6 @@ private:
     qint64 m_lngReparsedBytes = 0;
     qint64 m_lngMovedBytes = 0;
     int m_intScriptsRun = 0;
-    bool m_blnInParse = false;
 
     int m_intRequests = 0;
     int m_intPendingRequests = 0;

@@ -84,7 +84,13 @@ QString ShownUrl(const QUrl& url)
     return url.toString(QUrl::RemoveUserInfo | QUrl::FullyEncoded);
 }
 
-QString CredentialStore::ServerKey(const QUrl& url)
+bool IsWebUrl(const QUrl& url)
+{
+    const QString strScheme = url.scheme().toLower();
+    return url.isValid() && (strScheme == QLatin1String("http") || strScheme == QLatin1String("https"));
+}
+
+QString ServerKey(const QUrl& url)
 {
     const QString strScheme = url.scheme().toLower();
     const int intDefaultPort = strScheme == QLatin1String("https") ? 443 : 80;

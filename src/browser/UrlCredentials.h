@@ -35,6 +35,13 @@ SplitUrl SplitUserInfo(const QUrl& url);
 // The address as notifications, traces and the screen get it.
 QString ShownUrl(const QUrl& url);
 
+// Whether the browser loads the address at all: a valid http or https address.
+bool IsWebUrl(const QUrl& url);
+
+// The server of an address: "scheme://host:port", with the scheme's port when none is given.
+// Credentials are kept per server, and a page's scripts reach only their own server.
+QString ServerKey(const QUrl& url);
+
 // The bytes a challenge answer carries for a user name or password: the desktop's ANSI code page,
 // windows-1252, as the form posts already send it (routers expect it); a character that
 // windows-1252 cannot express is sent as "?", as the desktop's conversion does.
@@ -48,7 +55,5 @@ public:
     bool Lookup(const QUrl& url, UrlCredentials* credentials) const;
 
 private:
-    static QString ServerKey(const QUrl& url);
-
     QHash<QString, UrlCredentials> m_credentials;
 };

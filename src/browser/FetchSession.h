@@ -21,7 +21,8 @@ class FetchSession : public QObject
     Q_DISABLE_COPY_MOVE(FetchSession)
 
 public:
-    // Fills addresses and returns true, or returns false when the name does not resolve.
+    // Asked for every host, numeric ones too: fills addresses and returns true, or returns false
+    // when the host may not be reached.
     using HostLookup = std::function<bool(const QString& strHost, QList<QHostAddress>* addresses)>;
 
     // The manager's session, made on first use.

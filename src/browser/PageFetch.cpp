@@ -182,20 +182,21 @@ void PageFetch::SendRequest()
         return;
     }
     const QUrl& url = m_request.url;
-    // A name is looked up by the session when it has a lookup of its own (tests), so that no
-    // resolver is asked; libcurl then connects to the address it was given.
+    // A session with a lookup of its own (tests) decides every host, numeric ones included, so
+    // that no resolver is asked and no address it refuses is connected to; libcurl then connects
+    // to the address a name was given.
     curl_slist_free_all(m_resolveList);
     m_resolveList = nullptr;
     const QString strHost = url.host();
     const FetchSession::HostLookup& lookup = FetchSession::Of(m_manager)->Lookup();
+    QList<QHostAddress> addresses;
+    if (lookup && (!lookup(strHost, &addresses) || addresses.isEmpty())) {
+        QTimer::singleShot(0, this, [this] {
+            Fail(FetchResult::Outcome::NameNotResolved, QStringLiteral("the server name could not be resolved"));
+        });
+        return;
+    }
     if (lookup && QHostAddress(strHost).isNull()) {
-        QList<QHostAddress> addresses;
-        if (!lookup(strHost, &addresses) || addresses.isEmpty()) {
-            QTimer::singleShot(0, this, [this] {
-                Fail(FetchResult::Outcome::NameNotResolved, QStringLiteral("the server name could not be resolved"));
-            });
-            return;
-        }
         QByteArray entry = url.host(QUrl::FullyEncoded).toLatin1() + ':'
             + QByteArray::number(url.port(url.scheme().toLower() == QLatin1String("https") ? 443 : 80)) + ':';
         for (qsizetype lngAt = 0; lngAt < addresses.size(); ++lngAt)

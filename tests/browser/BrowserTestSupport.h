@@ -105,7 +105,7 @@ inline HtmlDocument ParseHtml(const QString& strHtml)
 }
 
 // A manager whose fetches fail every name lookup themselves: no query ever reaches a resolver.
-// Addresses given as numbers need no lookup and go through.
+// Only loopback addresses given as numbers go through; any other address fails like a name.
 class FailingLookupManager : public QNetworkAccessManager
 {
     Q_OBJECT
@@ -115,7 +115,12 @@ public:
         : QNetworkAccessManager(parent)
     {
         setProxy(QNetworkProxy::NoProxy);
-        FetchSession::Of(this)->SetHostLookup([this](const QString&, QList<QHostAddress>*) {
+        FetchSession::Of(this)->SetHostLookup([this](const QString& strHost, QList<QHostAddress>* addresses) {
+            const QHostAddress address(strHost);
+            if (!address.isNull() && address.isLoopback()) {
+                addresses->append(address);
+                return true;
+            }
             ++intFailedLookups;
             return false;
         });

@@ -1,6 +1,6 @@
 #include "config/IniFile.h"
 #include "config/RouterProfile.h"
-#include "net/SkipTest.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

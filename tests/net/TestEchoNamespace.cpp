@@ -1,6 +1,6 @@
 #include "NetNamespace.h"
-#include "SkipTest.h"
 #include "net/EchoProbe.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "NetFakes.h"
-#include "SkipTest.h"
 #include "net/EchoProbe.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "NetFakes.h"
-#include "SkipTest.h"
 #include "net/EchoProbe.h"
 #include "net/HostPing.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "SkipTest.h"
 #include "net/IpConfigCapture.h"
 #include "privacy/ReportFilter.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

@@ -8,6 +8,11 @@
 //   BM_EngineLoadPlain the same page without any script: nothing of the script engine runs.
 //   BM_EngineLoadScripted
 //                      the 50 KB page with 50 small scripts that write log cells.
+//   BM_ScriptWork      the script interpreter alone on a fixed amount of work (loops, property
+//                      access, string building): what its time checks cost.
+//   BM_HostileScript   scripts that loop over a costly built-in and catch every error, with the
+//                      default limits: how long after their start they are stopped (the time
+//                      budget is 1 s) and whether the heap had to be given up (abandoned).
 //   BM_CurlProcess     one curl process per page: the floor for a fetch that starts from nothing.
 //   BM_CurlKeepAlive   one curl process fetching the page many times over one connection: the
 //                      floor for the transfer alone.
@@ -25,6 +30,7 @@
 #include "browser/DocumentBuilder.h"
 #include "browser/HtmlSerializer.h"
 #include "browser/PageCharset.h"
+#include "browser/ScriptEngine.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <QCoreApplication>
@@ -198,6 +204,47 @@ void BM_EngineLoadPlain(benchmark::State& state)
 void BM_EngineLoadScripted(benchmark::State& state)
 {
     LoadPages(state, PageScripts::Many);
+}
+
+void BM_ScriptWork(benchmark::State& state)
+{
+    const QString strScript = QStringLiteral(
+        "var o = { n: 0, s: '' }; for (var i = 0; i < 200000; i++) { o.n += i % 7; if (i % 1000 == 0) o.s += i; }");
+    for (auto _ : state) {
+        // A fresh window each time: a window's time budget counts all its scripts.
+        ScriptEngine fresh;
+        const int intFresh = fresh.CreateWindow();
+        if (!fresh.Evaluate(intFresh, strScript, QString())) {
+            state.SkipWithError("the script failed");
+            break;
+        }
+    }
+}
+
+enum HostileScript { kPatternLoop, kSearchLoop, kRepeatLoop, kReplaceLoop, kHostileKinds };
+const char* const kHostileNames[kHostileKinds] = { "pattern loop", "search loop", "repeat loop", "replace loop" };
+const char* const kHostileScripts[kHostileKinds] = {
+    "var s = 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'; for (;;) { try { /(a*)*b/.exec(s); } catch (e) {} }",
+    "var s = 'a'.repeat(8000000); for (;;) { try { s.indexOf('b'); } catch (e) {} }",
+    "for (;;) { try { 'a'.repeat(20000000); } catch (e) {} }",
+    "var s = 'a'.repeat(2000000); for (;;) { try { s.replace(/a/g, 'bb'); } catch (e) {} }",
+};
+
+void BM_HostileScript(benchmark::State& state)
+{
+    const int intKind = static_cast<int>(state.range(0));
+    state.SetLabel(kHostileNames[intKind]);
+    bool blnAbandoned = false;
+    for (auto _ : state) {
+        ScriptEngine engine;
+        const int intWindow = engine.CreateWindow();
+        QElapsedTimer timer;
+        timer.start();
+        engine.Evaluate(intWindow, QString::fromLatin1(kHostileScripts[intKind]), QString());
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        blnAbandoned = !engine.IsAlive();
+    }
+    state.counters["abandoned"] = blnAbandoned ? 1 : 0;
 }
 
 bool RunCurl(const QStringList& arguments)
@@ -527,6 +574,12 @@ BENCHMARK(BM_ParseAndLayOut)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->U
 BENCHMARK(BM_EngineLoad)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EngineLoadPlain)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EngineLoadScripted)->Arg(50 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScriptWork)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HostileScript)
+    ->DenseRange(0, kHostileKinds - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 BENCHMARK(BM_CurlProcess)->Apply(PageSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 // A fixed number of processes: the time of one page is tiny, and the minimum time would be spent
 // many times over starting processes.

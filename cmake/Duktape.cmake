@@ -7,8 +7,12 @@
 # - throws C++ exceptions instead of jumping with longjmp, so that an error raised while one of our
 #   native functions is on the stack unwinds it properly, and a heap that outgrows its budget can
 #   be abandoned (the heap bound, see ScriptEngine.cpp),
+# - asks it every 256 instructions instead of every 262,144, because one instruction may call a
+#   built-in that works for milliseconds (a search through a long string): 262,144 such calls
+#   would keep a script running for minutes after its time was up,
 # - gives up a regular expression after 10^7 backtracking steps instead of 10^9, which would take
-#   several seconds.
+#   several seconds, and asks QuorvaneScriptTimedOut() every 4,096 steps too, so that a script
+#   that runs such patterns in a loop stops when its time is up.
 # The library's headers stay inside src/browser/ScriptEngine.cpp.
 set(QUORVANE_DUKTAPE_SOURCE_DIR /usr/share/duktape CACHE PATH "Folder with duktape.c, duktape.h and duk_config.h")
 if(NOT EXISTS ${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.c)
@@ -37,12 +41,25 @@ file(WRITE ${duk_dir}/duk_config.h.new "${duk_config}")
 configure_file(${duk_dir}/duk_config.h.new ${duk_dir}/duk_config.h COPYONLY)
 
 file(READ ${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.c duk_source)
-string(REPLACE "#define DUK_RE_EXECUTE_STEPS_LIMIT 1000000000L" "#define DUK_RE_EXECUTE_STEPS_LIMIT 10000000L"
-               duk_source "${duk_source}")
-string(FIND "${duk_source}" "#define DUK_RE_EXECUTE_STEPS_LIMIT 10000000L" found)
-if(found EQUAL -1)
-  message(FATAL_ERROR "duktape.c in ${QUORVANE_DUKTAPE_SOURCE_DIR} is not of the expected form")
-endif()
+# Replaces text that must occur exactly once in the interpreter's source.
+function(duk_patch from to)
+  string(FIND "${duk_source}" "${from}" first)
+  string(FIND "${duk_source}" "${from}" last REVERSE)
+  if(first EQUAL -1 OR NOT first EQUAL last)
+    message(FATAL_ERROR "duktape.c in ${QUORVANE_DUKTAPE_SOURCE_DIR} is not of the expected form")
+  endif()
+  string(REPLACE "${from}" "${to}" patched "${duk_source}")
+  set(duk_source "${patched}" PARENT_SCOPE)
+endfunction()
+duk_patch("#define DUK_HTHREAD_INTCTR_DEFAULT (256L * 1024L)" "#define DUK_HTHREAD_INTCTR_DEFAULT 256L")
+duk_patch("#define DUK_RE_EXECUTE_STEPS_LIMIT 1000000000L" "#define DUK_RE_EXECUTE_STEPS_LIMIT 10000000L")
+duk_patch("\t\tre_ctx->steps_count++;\n"
+          "\t\tre_ctx->steps_count++;
+\t\tif ((re_ctx->steps_count & 0xfffUL) == 0 && QuorvaneScriptTimedOut(re_ctx->thr->heap->heap_udata)) {
+\t\t\tDUK_ERROR_RANGE(re_ctx->thr, \"execution timeout\");
+\t\t\tDUK_WO_NORETURN(return NULL;);
+\t\t}
+")
 file(WRITE ${duk_dir}/duktape.cpp.new "${duk_source}")
 configure_file(${duk_dir}/duktape.cpp.new ${duk_dir}/duktape.cpp COPYONLY)
 configure_file(${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.h ${duk_dir}/duktape.h COPYONLY)

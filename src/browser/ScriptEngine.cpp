@@ -44,6 +44,10 @@ struct ScriptEngine::State
     duk_context* context = nullptr;
     bool blnAlive = false;
     Clock::time_point deadline;
+    // While a script runs: the moment past its deadline at which the heap is given up, because
+    // the script could not be stopped in time (see Overrun). Never outside a run.
+    Clock::time_point abandonAt = Clock::time_point::max();
+    unsigned intAllocations = 0;
     std::vector<Window> windows;
     std::vector<ScriptNative> natives;
 
@@ -59,6 +63,20 @@ struct ScriptEngine::State
         if (++intRefusals >= 2 && context)
             duk_fatal(context, "script heap budget exceeded");
         return nullptr;
+    }
+
+    // A script past its deadline stops at the next instruction, or at the next step of a pattern
+    // match; a built-in that runs long without either (a search through a long string, a
+    // string built of millions of characters) is caught here, where it asks for memory. Asked
+    // for every large block and every 64th small one, to keep the clock off the common path.
+    void Overrun(size_t lngSize)
+    {
+        if ((lngSize < 65536 && (++intAllocations & 63U) != 0) || abandonAt == Clock::time_point::max())
+            return;
+        if (context && Clock::now() > abandonAt) {
+            abandonAt = Clock::time_point::max();
+            duk_fatal(context, "script could not be stopped in time");
+        }
     }
 
     void Link(BlockHeader* block, size_t lngSize)
@@ -82,6 +100,7 @@ struct ScriptEngine::State
     static void* Allocate(void* udata, duk_size_t lngSize)
     {
         State* state = Of(udata);
+        state->Overrun(lngSize);
         if (lngSize > static_cast<size_t>(state->limits.lngHeapBytes) - state->lngLive)
             return state->Refuse();
         auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + lngSize));
@@ -102,6 +121,7 @@ struct ScriptEngine::State
             std::free(block);
             return nullptr;
         }
+        state->Overrun(lngSize);
         if (lngSize > block->lngSize
             && lngSize - block->lngSize > static_cast<size_t>(state->limits.lngHeapBytes) - state->lngLive)
             return state->Refuse();
@@ -445,8 +465,13 @@ duk_ret_t CompileAndRun(duk_context* context, void* udata)
 
 namespace
 {
+// How long a script may go on past its deadline before its heap is given up. A script stops
+// within microseconds of it unless a built-in keeps it from noticing.
+constexpr std::chrono::milliseconds kStopGrace(250);
+
 // Runs one entry into the interpreter under the window's remaining time budget. A heap that
-// outgrew its budget ends here as an exception: it is freed and never entered again.
+// outgrew its budget, or whose script ran past kStopGrace, ends here as an exception: it is freed
+// and never entered again.
 template <typename Body>
 bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body, ScriptValue* result)
 {
@@ -470,6 +495,7 @@ bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body
     duk_context* context = window.context;
     const Clock::time_point start = Clock::now();
     state->deadline = start + (budget - window.used);
+    state->abandonAt = state->deadline + kStopGrace;
     bool blnOk = false;
     try {
         const duk_idx_t intTop = duk_get_top(context);
@@ -479,12 +505,14 @@ bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body
         else if (!blnOk && strError)
             *strError = ErrorText(context);
         duk_set_top(context, intTop);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        state->abandonAt = Clock::time_point::max();
         state->FreeAll();
         if (strError)
-            *strError = QStringLiteral("the script heap outgrew its budget");
+            *strError = QStringLiteral("scripts stopped: %1").arg(QString::fromUtf8(error.what()));
         return false;
     }
+    state->abandonAt = Clock::time_point::max();
     const Clock::time_point end = Clock::now();
     window.used += end - start;
     if (end > state->deadline)

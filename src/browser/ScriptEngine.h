@@ -106,7 +106,8 @@ public:
     bool Call(int intWindow, const char* strFunction, const ScriptArgs& args, ScriptValue* result = nullptr,
         QString* strError = nullptr);
 
-    // False once the heap outgrew its budget: nothing runs any more.
+    // False once the heap outgrew its budget or a script could not be stopped in time: nothing
+    // runs any more.
     bool IsAlive() const;
     // Whether the window's time budget is spent.
     bool IsOutOfTime(int intWindow) const;

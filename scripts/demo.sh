@@ -7,7 +7,8 @@ set -eu
 cd "$(dirname "$0")/.."
 klass=${1:-II}
 [ $# -gt 0 ] && shift
-./scripts/install-deps.sh
+# What building and running need; the test tools are left to scripts/test.sh.
+./scripts/install-deps.sh --build
 
 # The build's own output is shown only when it fails.
 build_log=$(mktemp)

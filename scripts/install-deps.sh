@@ -1,11 +1,22 @@
 #!/bin/sh
-# Installs what building and testing Quorvane needs on Debian 12 (run as root). Its progress goes to
-# standard error, so that a caller's standard output stays its own.
+# Installs what Quorvane needs on Debian 12 (run as root). Its progress goes to standard error, so
+# that a caller's standard output stays its own.
+# Usage: scripts/install-deps.sh [--build]
+#   --build  only what building and running need (the compiler, CMake, the libraries)
+#   default  that, and what the whole test run needs too: clang and its sanitizer runtime, the
+#            formatter, the benchmark library, a virtual display, the Windows cross-compiler and
+#            Wine, and the checkers of the installed launcher, metadata and manual pages
 set -eu
 exec >&2
-packages="build-essential cmake pkg-config clang clang-format libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
-  libgl-dev libgumbo-dev libcurl4-openssl-dev zlib1g-dev duktape-dev libcpp-httplib-dev libbenchmark-dev xvfb xauth iproute2 curl
-  util-linux mount doctest-dev g++-mingw-w64-x86-64-posix wine64 appstream desktop-file-utils groff-base"
+build_packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgumbo-dev
+  libcurl4-openssl-dev zlib1g-dev duktape-dev libcpp-httplib-dev doctest-dev"
+test_packages="clang clang-format libclang-rt-14-dev libbenchmark-dev xvfb xauth iproute2 curl util-linux mount
+  g++-mingw-w64-x86-64-posix wine64 appstream desktop-file-utils groff-base"
+case "${1:-}" in
+  --build) packages=$build_packages ;;
+  "") packages="$build_packages $test_packages" ;;
+  *) echo "usage: $0 [--build]"; exit 2 ;;
+esac
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -28,6 +28,7 @@
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
@@ -103,7 +104,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
         m_run->OnTimer(timer);
         --m_intCommandDepth;
     });
-    m_run->SetRunEndedHandler([this](RunOutcome outcome) { Q_EMIT RunEnded(outcome); });
+    m_run->SetRunEndedHandler([this](RunOutcome outcome) {
+        ShowCancelCommand(false);
+        Q_EMIT RunEnded(outcome);
+    });
     m_tip = new vbkToolTip(this);
 
     // A session that ends without closing the window still saves the configuration.
@@ -294,7 +298,16 @@ void Form1::BuildControls()
     txtPass->setStyle(pMaskStyle);
     connect(chkMask, &ValueCheckBox::ValueChanged, this, &Form1::ApplyPasswordMask);
 
-    connect(cmdGo, &OrloSimpleButton::ButtonClick, this, &Form1::StartRun);
+    connect(cmdGo, &OrloSimpleButton::ButtonClick, this, [this] {
+        if (m_blnCancelCommand)
+            CancelRun();
+        else
+            StartRun();
+    });
+    // Esc cancels a run or dump wherever the focus is in the window; a message box takes its own.
+    auto* pCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    pCancelKey->setObjectName(QStringLiteral("keyCancel"));
+    connect(pCancelKey, &QShortcut::activated, this, &Form1::CancelRun);
     connect(cmdClassIIDump, &OrloSimpleButton::ButtonClick, this, &Form1::StartDataDump);
     connect(cmdOpen, &OrloSimpleButton::ButtonClick, this, &Form1::OpenRouter);
 }
@@ -525,7 +538,9 @@ void Form1::ToggleDebugView()
 
 void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
 {
-    const ButtonTip tip = TipFor(pButton->objectName());
+    const ButtonTip tip = pButton == cmdGo && m_blnCancelCommand ? ButtonTip { QStringLiteral("Cancel"),
+        QStringLiteral("Stop the run, log out of the router and show what was gathered"), 60 }
+                                                                 : TipFor(pButton->objectName());
     const int intFactor = pButton->TwipsPerPixel();
     // Every button names the Go button as the owner, so the three share one key.
     m_tip->Fire(cmdGo, Twips::PixelsToTwips(pxX, intFactor), Twips::PixelsToTwips(pxY, intFactor), tip.strTitle,
@@ -548,7 +563,11 @@ void Form1::StartRun()
     if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
+    // The capture and the pings of the run's start can be cancelled too.
+    ShowCancelCommand(true);
     m_run->Go();
+    if (!m_run->RunActive())
+        ShowCancelCommand(false);
     --m_intCommandDepth;
 }
 
@@ -557,8 +576,27 @@ void Form1::StartDataDump()
     if (RefuseCommand() || !RouterFieldsUsable(true))
         return;
     ++m_intCommandDepth;
+    ShowCancelCommand(true);
     m_dump->Start();
+    if (!m_run->RunActive())
+        ShowCancelCommand(false);
     --m_intCommandDepth;
+}
+
+void Form1::CancelRun()
+{
+    if (m_blnClosing || !m_run->RunActive())
+        return;
+    ++m_intCommandDepth;
+    m_run->Cancel();
+    --m_intCommandDepth;
+}
+
+void Form1::ShowCancelCommand(bool blnCancel)
+{
+    m_blnCancelCommand = blnCancel;
+    cmdGo->SetCaption(blnCancel ? CancelCaption() : QStringLiteral("Go"));
+    cmdGo->SetEnable(blnCancel || m_blnControlsEnabled);
 }
 
 void Form1::SetControlsEnabled(bool blnEnabled)
@@ -569,8 +607,11 @@ void Form1::SetControlsEnabled(bool blnEnabled)
         pOption->setEnabled(blnEnabled);
     for (ValueCheckBox* pCheck : { chkMask, chkPass, chkIPConfig, chkCensor })
         pCheck->setEnabled(blnEnabled);
-    for (OrloSimpleButton* pButton : { cmdGo, cmdClassIIDump, cmdOpen })
+    for (OrloSimpleButton* pButton : { cmdClassIIDump, cmdOpen })
         pButton->SetEnable(blnEnabled);
+    // While a run is under way the Go button is its cancel command, and stays enabled.
+    m_blnControlsEnabled = blnEnabled;
+    cmdGo->SetEnable(blnEnabled || m_blnCancelCommand);
     txtLog->setEnabled(blnEnabled);
 }
 

@@ -69,6 +69,8 @@ public:
     static QString AboutTitle() { return QStringLiteral("About the Quorvane Tool"); }
     // The status line of a Go or Data Dump pressed while a run or dump is under way.
     static QString BusyStatus() { return QStringLiteral("Please wait - the current run has not finished yet"); }
+    // The Go button's caption while a run or dump is under way: pressing it then cancels.
+    static QString CancelCaption() { return QStringLiteral("Cancel"); }
     // What the window says when closing could not save some of its files.
     static QString UnsavedSettingsMessage(const QStringList& arrFiles);
 
@@ -81,6 +83,8 @@ public:
     void ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY);
     void StartRun();
     void StartDataDump();
+    // Esc, or the Go button while it reads "Cancel": cancels the run or dump under way.
+    void CancelRun();
 
     // Read-only text boxes and disabled commands while a run is under way.
     void SetControlsEnabled(bool blnEnabled);
@@ -139,6 +143,8 @@ private:
     void UpdateClassTabStop();
     // Refuses, with a message box, a router address (and port) that is not one; nothing is sent.
     bool RouterFieldsUsable(bool blnWithPort);
+    // The Go button as the cancel command of the run under way, or as Go again.
+    void ShowCancelCommand(bool blnCancel);
 
     Form1Setup m_setup;
     DataFolder m_folder;
@@ -153,6 +159,8 @@ private:
     bool m_blnCentred = false;
     bool m_blnClosing = false;
     bool m_blnUnsavedTold = false;
+    bool m_blnControlsEnabled = true;
+    bool m_blnCancelCommand = false;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;

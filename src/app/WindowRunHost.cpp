@@ -9,7 +9,6 @@
 #include "browser/FileDownloader.h"
 
 #include <QClipboard>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -170,13 +169,8 @@ FileDownload& WindowRunHost::Downloader()
 
 void WindowRunHost::Pause(int intMilliseconds)
 {
-    if (m_blnClosing)
-        return;
-    QEventLoop loop;
-    m_activePauses.append(&loop);
-    QTimer::singleShot(intMilliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-    m_activePauses.removeOne(&loop);
+    if (!m_blnClosing)
+        StandardRunHost::Pause(intMilliseconds);
 }
 
 QString WindowRunHost::CaptureIpConfig()
@@ -204,6 +198,5 @@ void WindowRunHost::SetClosing()
     m_blnClosing = true;
     if (const std::shared_ptr<ViewedBrowser> browser = m_currentBrowser.lock())
         browser->Detach();
-    for (QEventLoop* pLoop : m_activePauses)
-        pLoop->quit();
+    InterruptWaits();
 }

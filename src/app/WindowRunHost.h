@@ -2,12 +2,10 @@
 
 #include "run/StandardRunHost.h"
 
-#include <QList>
 #include <memory>
 
 class FileDownloader;
 class Form1;
-class QEventLoop;
 class ViewedBrowser;
 
 // The run host of the main window: fields, check boxes, status line, report box and locking act on
@@ -65,6 +63,5 @@ private:
     FileDownloader* m_downloader;
     std::unique_ptr<WindowDownload> m_download;
     std::weak_ptr<ViewedBrowser> m_currentBrowser;
-    QList<QEventLoop*> m_activePauses;
     bool m_blnClosing = false;
 };

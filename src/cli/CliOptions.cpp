@@ -46,6 +46,11 @@ struct CliParser
             QStringLiteral("address") });
         parser.addOption({ QStringLiteral("dump"), QStringLiteral("Run the Class II data dump instead.") });
         parser.addOption({ QStringLiteral("trace"), QStringLiteral("Write the page trace log.txt.") });
+        parser.addOption({ QStringLiteral("output"),
+            QStringLiteral("Write the report to <file> instead of standard output. The file is replaced whole "
+                           "once the run has ended, or left as it was."),
+            QStringLiteral("file") });
+        parser.addOption({ QStringLiteral("quiet"), QStringLiteral("Leave out the status lines.") });
         helpOption = parser.addHelpOption();
         versionOption = parser.addVersionOption();
     }
@@ -72,8 +77,16 @@ QString CliUsage()
             "QUORVANE_PASSWORD, else from the profile; when there is none and standard input is a terminal,\n"
             "it is asked for without being shown.\n"
             "\n"
-            "Exit status: 0 when the run finished normally (or the dump completed), 3 when it ended any other\n"
-            "way, 2 for a usage error.\n"));
+            "Ctrl-C (or SIGTERM) during a run or dump logs out of the router when logged in and writes what\n"
+            "was gathered so far; a second Ctrl-C ends the program at once.\n"
+            "\n"
+            "Exit status:\n"
+            "  0    the run finished normally (or the dump completed)\n"
+            "  1    the report could not be written to --output; it went to standard output\n"
+            "  2    usage error\n"
+            "  3    the run ended any other way: no answer from the router, time-outs, page limits\n"
+            "  4    the router refused the login\n"
+            "  130  interrupted by Ctrl-C (SIGINT); 143: by SIGTERM\n"));
 }
 
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError)
@@ -123,6 +136,12 @@ bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString&
     options.strPingIP = OptionalValue(parser, QStringLiteral("ping-ip"));
     options.blnDump = parser.isSet(QStringLiteral("dump"));
     options.blnTrace = parser.isSet(QStringLiteral("trace"));
+    options.blnQuiet = parser.isSet(QStringLiteral("quiet"));
+    options.strOutput = parser.value(QStringLiteral("output"));
+    if (parser.isSet(QStringLiteral("output")) && options.strOutput.isEmpty()) {
+        strError = QStringLiteral("Option '--output' needs a file name.");
+        return false;
+    }
 
     // Of two opposite switches the last one given counts.
     for (const QString& strName : parser.optionNames()) {

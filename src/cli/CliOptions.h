@@ -24,6 +24,8 @@ struct CliOptions
     std::optional<int> intIPConfig;
     std::optional<QString> strPingHost;
     std::optional<QString> strPingIP;
+    QString strOutput; // the report goes to this file instead of standard output
+    bool blnQuiet = false; // no status lines
     bool blnDump = false;
     bool blnTrace = false;
     bool blnHelp = false;

@@ -31,33 +31,36 @@ void CliRunHost::SetCheckValue(RunCheck check, int intValue)
     m_checks.insert(check, intValue);
 }
 
-void CliRunHost::WriteLines(const QString& strText)
+void CliRunHost::WriteLines(const QString& strPrefix, const QString& strText)
 {
-    // One line per message: the CR LF pairs inside a message box text become blanks.
-    QString strLine = strText;
-    strLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    strLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    strLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    if (m_lineSink)
-        m_lineSink(strLine);
+    // A message box's lines stay lines, each with the kind of message in front, so that a script
+    // can pick them out; empty lines are left out.
+    if (!m_lineSink)
+        return;
+    QString strLines = strText;
+    strLines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& strLine : strLines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        m_lineSink(strPrefix + strLine);
 }
 
 void CliRunHost::SetStatus(const QString& strText)
 {
-    WriteLines(QStringLiteral("status: ") + strText);
+    if (!m_blnQuiet)
+        WriteLines(QStringLiteral("status: "), strText);
 }
 
 void CliRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
 {
     const QString strKind = icon == MessageIcon::Exclamation ? QStringLiteral("warning") : QStringLiteral("message");
     WriteLines(
-        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")) + strText);
+        strKind + QStringLiteral(": ") + (strTitle.isEmpty() ? QString() : strTitle + QStringLiteral(": ")), strText);
 }
 
 QString CliRunHost::ReportCopiedLine() const
 {
     // The window puts the finished report on the clipboard; here it goes to standard output.
-    return QStringLiteral("A report has been created and written to standard output.");
+    return QStringLiteral("A report has been created and written to ")
+        + (m_strReportFile.isEmpty() ? QStringLiteral("standard output") : m_strReportFile) + QLatin1Char('.');
 }
 
 std::shared_ptr<RouterBrowser> CliRunHost::CreateBrowser()

@@ -1,8 +1,10 @@
 #include "cli/CliSession.h"
 
+#include "cli/CliInterrupt.h"
 #include "cli/CliRunHost.h"
 #include "config/CommandLine.h"
 #include "config/DataFolder.h"
+#include "config/IniFile.h"
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
@@ -14,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <csignal>
 
 int RunCliSession(const CliOptions& options, const std::function<void(const QString&)>& reportSink,
     const std::function<void(const QString&)>& lineSink, const PasswordPromptFn& passwordPrompt)
@@ -60,6 +63,8 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     const QString strPassword = RunPassword(options.strPassword, profile.strPassword, passwordPrompt);
 
     CliRunHost host(lineSink);
+    host.SetQuiet(options.blnQuiet);
+    host.SetReportFile(options.strOutput);
     host.SetAppFolder(profile.strAppFolder);
     host.SetFieldText(RunField::Admin, options.strUser.value_or(profile.strAdmin));
     host.SetFieldText(RunField::Password, strPassword);
@@ -77,12 +82,37 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     QEventLoop loop;
     int intStatus = intExitAbnormal;
     bool blnEnded = false;
+    int intSignal = 0;
     run.SetRunEndedHandler([&](RunOutcome outcome) {
-        intStatus = outcome == RunOutcome::Finished ? intExitFinished : intExitAbnormal;
+        switch (outcome) {
+        case RunOutcome::Finished:
+            intStatus = intExitFinished;
+            break;
+        case RunOutcome::LoginFailed:
+            intStatus = intExitLoginFailed;
+            break;
+        case RunOutcome::Cancelled:
+            intStatus = CliInterrupt::ExitStatus(intSignal != 0 ? intSignal : SIGINT);
+            break;
+        case RunOutcome::Abnormal:
+            intStatus = intExitAbnormal;
+            break;
+        }
         blnEnded = true;
         // Let the handler that ended the run return first; a second ending in the same page load
         // (it can render the report again) still happens before the loop stops.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    // Ctrl-C or a termination request: the run logs out and ends with what it has; a second one
+    // ends the program at once.
+    CliInterrupt interrupt;
+    QObject::connect(&interrupt, &CliInterrupt::Interrupted, &loop, [&](int intReceived) {
+        if (intSignal != 0)
+            return;
+        intSignal = intReceived;
+        run.Cancel(intReceived == SIGINT ? QStringLiteral("Interrupted by the user (Ctrl-C)")
+                                         : QStringLiteral("Stopped by a termination request"));
     });
 
     if (options.blnDump)
@@ -95,6 +125,15 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
         QCoreApplication::processEvents();
     run.Abort();
 
+    if (!options.strOutput.isEmpty()) {
+        // Written whole or not at all, as the profiles are: a reader never sees half a report.
+        if (ReplaceFile(options.strOutput, host.ReportText().toUtf8()))
+            return intStatus;
+        lineSink(CliProgramName() + QStringLiteral(": Cannot write the report to '") + options.strOutput
+            + QStringLiteral("'; it follows on standard output."));
+        reportSink(host.ReportText());
+        return intExitOutputFailed;
+    }
     reportSink(host.ReportText());
     return intStatus;
 }

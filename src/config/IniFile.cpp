@@ -354,8 +354,8 @@ bool SyncedToDisk(QFileDevice& file)
 #endif
 }
 
-// Writes bytText to a temporary file beside strFile and replaces strFile with it only when every
-// step succeeded; otherwise strFile keeps its previous contents and the temporary file is removed.
+} // namespace
+
 // The file is written unbuffered: buffered data would only be written out while committing, and a
 // failure there (a full disk) would still replace the file with a cut-off copy.
 bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
@@ -371,8 +371,6 @@ bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
     }
     return save.commit();
 }
-
-} // namespace
 
 QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey)
 {

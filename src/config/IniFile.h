@@ -45,3 +45,7 @@ int WriteIni(const QString& strSection, const QString& strKey, const QString& st
 // it returns true.
 QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey);
 bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString& strKey, const QString& strValue);
+
+// Writes bytText to a temporary file beside strFile and replaces strFile with it only when every
+// step succeeded; otherwise strFile keeps its previous contents and the temporary file is removed.
+bool ReplaceFile(const QString& strFile, const QByteArray& bytText);

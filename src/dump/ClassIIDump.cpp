@@ -23,12 +23,12 @@ void ClassIIDump::Start()
     m_run.StartDataDump();
 }
 
-bool ClassIIDump::AppendListedPages(QString& strDump)
+RunOutcome ClassIIDump::AppendListedPages(QString& strDump)
 {
     RunHost& host = m_run.Host();
     const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
     if (!QFileInfo(strListFile).isFile())
-        return true;
+        return RunOutcome::Finished;
     const QString strBase = QStringLiteral("http://") + host.FieldText(RunField::Address) + QStringLiteral(":")
         + host.FieldText(RunField::Port);
     const QString strList = ReadWholeFile(strListFile);
@@ -39,20 +39,27 @@ bool ClassIIDump::AppendListedPages(QString& strDump)
         host.SetStatus(strPage);
         strDump += CRLF + strPage + CRLF;
         QString strText = m_run.DownloadText(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
+        // A cancelled dump keeps the pages fetched so far; the page under way is left out.
+        if (m_run.CancelRequested()) {
+            strDump.chop(strPage.size() + 2 * CRLF.size());
+            return RunOutcome::Cancelled;
+        }
         if (m_run.NoPageBoundPassed()) {
             strDump += DiagnosticRun::NoPageLine();
-            return false;
+            return RunOutcome::Abnormal;
         }
         host.ProcessEvents();
+        if (m_run.CancelRequested())
+            return RunOutcome::Cancelled;
         if (strText.isEmpty())
             continue;
         if (!DiagnosticRun::LoginAccepted(strText)) {
             strDump += QStringLiteral("Could not log in. Please check your router's username and password.");
-            break;
+            return RunOutcome::LoginFailed;
         }
         strDump += strText.replace(QStringLiteral("\n"), CRLF) + CRLF;
     }
-    return true;
+    return RunOutcome::Finished;
 }
 
 void ClassIIDump::RunDataDump()
@@ -62,9 +69,15 @@ void ClassIIDump::RunDataDump()
     host.SetStatus(QStringLiteral("Data dump started - please wait"));
 
     QString strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
-    const bool blnComplete = AppendListedPages(strDump);
+    const RunOutcome outcome = AppendListedPages(strDump);
+    if (outcome == RunOutcome::Cancelled) {
+        // The run's cancel ending shows the pages so far once it has logged out.
+        m_run.EndDataDump(strDump, outcome);
+        return;
+    }
 
     host.SetReportText(strDump);
+    const bool blnComplete = outcome != RunOutcome::Abnormal;
     if (blnComplete) {
         host.SetStatus(QStringLiteral("Data dump complete"));
         if (!host.SetClipboardText(host.ReportText()))
@@ -74,5 +87,5 @@ void ClassIIDump::RunDataDump()
         host.SetStatus(QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
     }
     host.SetControlsEnabled(true);
-    m_run.EndDataDump(strDump, blnComplete ? RunOutcome::Finished : RunOutcome::Abnormal);
+    m_run.EndDataDump(strDump, outcome);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class DiagnosticRun;
+enum class RunOutcome;
 
 // The Class II data dump: after the run's login it fetches every page named in ClassIIDump.txt
 // through the router's CGI page interface and puts their text into the report box and clipboard.
@@ -17,9 +18,10 @@ public:
     void RunDataDump();
 
 private:
-    // Appends each listed page's name and text to strDump. False when the router sent nothing
-    // for the whole no-page bound; the dump then stops after that page's name line.
-    bool AppendListedPages(QString& strDump);
+    // Appends each listed page's name and text to strDump. Abnormal when the router sent nothing
+    // for the whole no-page bound (the dump then stops after that page's name line), LoginFailed
+    // when a page was the login prompt, Cancelled when the run was cancelled meanwhile.
+    RunOutcome AppendListedPages(QString& strDump);
 
     DiagnosticRun& m_run;
 };

@@ -18,11 +18,38 @@ namespace
 {
 const QString CRLF = QStringLiteral("\r\n");
 const QString strAboutBlank = QStringLiteral("about:blank");
+
+// The IP configuration listing as the report holds it: its lines end in CR LF like every other
+// line of the report (the capture's CR CR LF would give some forum editors an empty line each).
+QString ReportListing(const QString& strIpConfig)
+{
+    QString strListing = strIpConfig;
+    return strListing.replace(QStringLiteral("\r\r\n"), CRLF);
+}
 } // namespace
 
 QString DiagnosticRun::NoPageLine()
 {
     return QStringLiteral("The router sent no page for 60 seconds");
+}
+
+QString DiagnosticRun::CancelledLine()
+{
+    return QStringLiteral("Cancelled by the user");
+}
+
+QString DiagnosticRun::NoAnswerLine(const QString& strAddress, const QString& strPort)
+{
+    return QStringLiteral("The router did not answer at ") + strAddress + QStringLiteral(" port ") + strPort;
+}
+
+bool DiagnosticRun::LoadFailed(const QString& strPageText)
+{
+    // The error document opens with its heading and says that the page could not be loaded; a
+    // router page that merely mentions the words does not open with them.
+    const QString strText = strPageText.trimmed();
+    return (strText.startsWith(QStringLiteral("Action canceled")) || strText.startsWith(QStringLiteral("DNS Error")))
+        && strText.contains(QStringLiteral("The page could not be loaded"));
 }
 
 DiagnosticRun::DiagnosticRun(
@@ -143,6 +170,9 @@ void DiagnosticRun::BeginCommand(bool blnDataDump)
     // login or diagnostic wait that an earlier run left behind means nothing to it.
     m_blnActive = true;
     m_blnNoPageBoundPassed = false;
+    m_blnCancelRequested = false;
+    m_blnCancelLogout = false;
+    m_blnFirstPage = true;
     m_state.blnDataDump = blnDataDump;
     m_state.strReportBody.clear();
     m_state.intDiagLoads = 0;
@@ -162,6 +192,8 @@ void DiagnosticRun::Go()
                        "Make sure this program is given permission in your firewall\r\n"
                        "to access the network."));
     BeginCommand(false);
+    // A cancel that comes while the capture or a ping runs takes effect once they return.
+    m_blnStarting = true;
     m_host.SetCheckValue(RunCheck::HidePassword, 1);
     m_host.SetReportToolTip(QStringLiteral("Diagnostic report"));
     m_state.strReportHead = HeaderLine(m_host.Now()) + CRLF;
@@ -184,6 +216,11 @@ void DiagnosticRun::Go()
         if (!m_state.strGateway.isEmpty() && m_host.FieldText(RunField::Address).isEmpty())
             m_host.SetFieldText(RunField::Address, m_state.strGateway);
     }
+    if (m_blnCancelRequested) {
+        m_blnStarting = false;
+        FinishCancelled();
+        return;
+    }
 
     m_host.SetStatus(QStringLiteral("Pinging gateway"));
     const QString strAddress = m_host.FieldText(RunField::Address);
@@ -192,7 +229,7 @@ void DiagnosticRun::Go()
 
     if (blnPass) {
         m_state.strReportHead += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = PASS");
-        m_state.strReportHead += CRLF + m_state.strIpConfig + CRLF;
+        m_state.strReportHead += CRLF + ReportListing(m_state.strIpConfig) + CRLF;
         OpenBrowser();
         if (m_profile.intRouterClass == 1) {
             m_state.blnUrlLogin = true;
@@ -206,11 +243,16 @@ void DiagnosticRun::Go()
     } else {
         m_state.strReportHead
             += CRLF + QStringLiteral("Ping ") + strAddress + QStringLiteral(" = FAIL") + m_state.strPingReply;
-        m_state.strReportHead += CRLF + m_state.strIpConfig;
+        m_state.strReportHead += CRLF + ReportListing(m_state.strIpConfig);
         ShowReport();
         m_host.SetStatus(QStringLiteral("No response from router"));
+        m_blnStarting = false;
         EndRun(RunOutcome::Abnormal);
+        return;
     }
+    m_blnStarting = false;
+    if (m_blnCancelRequested && m_blnActive)
+        EndCancelled();
 }
 
 void DiagnosticRun::StartDataDump()
@@ -229,6 +271,10 @@ void DiagnosticRun::EndDataDump(const QString& strDumpText, RunOutcome outcome)
 {
     m_state.strReportHead = strDumpText;
     m_state.strReportBody.clear();
+    // A cancelled dump still holds its login: the cancel's ending logs out once the login page's
+    // handler, which the dump runs in, has returned.
+    if (outcome == RunOutcome::Cancelled)
+        return;
     m_state.blnLoggedIn = false;
     m_state.blnDataDump = false;
     m_state.blnFinished = true;
@@ -251,6 +297,8 @@ void DiagnosticRun::EndRun(RunOutcome outcome)
     m_state.blnDataDump = false;
     m_blnActive = false;
     m_blnNoPageBoundPassed = false;
+    m_blnCancelRequested = false;
+    m_blnCancelLogout = false;
     if (m_runEnded)
         m_runEnded(outcome);
 }
@@ -264,6 +312,63 @@ void DiagnosticRun::Abort()
         m_browser->SetDocumentCompleteHandler({});
 }
 
+void DiagnosticRun::Cancel(const QString& strLine)
+{
+    if (!m_blnActive || m_blnCancelRequested)
+        return;
+    m_blnCancelRequested = true;
+    m_strCancelLine = strLine;
+    m_host.InterruptWaits();
+    // A handler on the stack ends its step first; the run ends once it has returned.
+    if (m_state.blnBusy || m_blnStarting)
+        return;
+    EndCancelled();
+}
+
+void DiagnosticRun::EndCancelled()
+{
+    m_host.StopTimer(RunTimer::Diagnostic);
+    m_host.StopTimer(RunTimer::PageWatchdog);
+    if (m_state.blnLoggedIn && m_browser && !m_profile.strLogoutPage.isEmpty()) {
+        // The router is not left with a login open; it gets a few seconds to show its log-out page.
+        m_blnCancelLogout = true;
+        m_host.SetStatus(QStringLiteral("Logging out"));
+        m_state.intNextPage = RouterPage::Logout;
+        NavigateRun(m_profile.strLogoutPage);
+        m_host.StartTimer(RunTimer::PageWatchdog, intCancelLogoutMs, false);
+        return;
+    }
+    FinishCancelled();
+}
+
+void DiagnosticRun::FinishCancelled()
+{
+    m_host.StopTimer(RunTimer::PageWatchdog);
+    m_state.intNextPage = RouterPage::None;
+    if (m_blnCancelLogout && m_state.blnLoggedIn)
+        m_state.strReportBody += CRLF + QStringLiteral("The router sent no log-out page within ")
+            + QString::number(intCancelLogoutMs / 1000) + QStringLiteral(" seconds");
+    m_blnCancelLogout = false;
+    m_state.strReportBody += CRLF + m_strCancelLine;
+    ShowReport();
+    m_state.blnFinished = true;
+    m_host.SetStatus(m_state.blnDataDump ? QStringLiteral("Data dump cancelled") : QStringLiteral("Run cancelled"));
+    NavigateBlank();
+    EndRun(RunOutcome::Cancelled);
+}
+
+void DiagnosticRun::EndNoAnswer()
+{
+    const QString strLine = NoAnswerLine(m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port));
+    m_host.StopTimer(RunTimer::Diagnostic);
+    m_state.strReportBody += CRLF + strLine;
+    ShowReport();
+    m_state.blnFinished = true;
+    m_host.SetStatus(strLine);
+    NavigateBlank();
+    EndRun(RunOutcome::Abnormal);
+}
+
 void DiagnosticRun::EndAbnormally(const QString& strLine)
 {
     m_host.StopTimer(RunTimer::Diagnostic);
@@ -275,7 +380,7 @@ void DiagnosticRun::EndAbnormally(const QString& strLine)
     EndRun(RunOutcome::Abnormal);
 }
 
-void DiagnosticRun::FinishReport()
+void DiagnosticRun::FinishReport(RunOutcome outcome)
 {
     m_state.intNextPage = RouterPage::None;
     if (m_state.blnFinished)
@@ -298,7 +403,7 @@ void DiagnosticRun::FinishReport()
     m_host.ShowMessage(MessageIcon::Information,
         strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.") + CRLF
             + strCensorLine);
-    EndRun(RunOutcome::Finished);
+    EndRun(outcome);
 }
 
 void DiagnosticRun::ReportLoginFailure()
@@ -307,7 +412,7 @@ void DiagnosticRun::ReportLoginFailure()
     m_host.ShowMessage(MessageIcon::Exclamation, strText);
     m_state.strReportBody += CRLF + strText;
     m_state.blnLoggedIn = false;
-    FinishReport();
+    FinishReport(RunOutcome::LoginFailed);
 }
 
 void DiagnosticRun::OnTimer(RunTimer timer)
@@ -316,6 +421,11 @@ void DiagnosticRun::OnTimer(RunTimer timer)
         return;
     if (timer == RunTimer::Diagnostic) {
         OnTimerTick();
+        return;
+    }
+    // The log-out of a cancelled run took too long: it ends without it.
+    if (m_blnCancelLogout) {
+        FinishCancelled();
         return;
     }
     // A handler that is still busy - waiting for a download, or letting events run - stops its
@@ -331,16 +441,45 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
     if (m_state.blnBusy)
         return;
     RouterPage page = m_pages.FindPage(strUrl);
-    if (page == RouterPage::None)
-        return;
     // Keep our own reference: a handler that lets events run may see the instance replaced.
     const std::shared_ptr<RouterBrowser> browser = m_browser;
-    if (!browser)
+    if (page == RouterPage::None || !browser)
         return;
+    if (m_blnCancelLogout) {
+        // The cancelled run waits for the log-out alone (some routers answer it with their login
+        // page); a log-out that could not be loaded ends the wait as well.
+        if (page == RouterPage::Logout || page == RouterPage::Login || LoadFailed(browser->BodyText())) {
+            if (!LoadFailed(browser->BodyText()))
+                m_state.blnLoggedIn = false;
+            m_trace.WriteTrace(
+                QStringLiteral("<<Page ") + QString::number(PageNumber(page)) + QStringLiteral(">>"), true);
+            FinishCancelled();
+        }
+        return;
+    }
 
     if (page != m_state.intNextPage)
         m_trace.WriteTrace(QStringLiteral("! Unexpected page !"), false);
     m_trace.WriteTrace(QStringLiteral("<<Page ") + QString::number(PageNumber(page)) + QStringLiteral(">>"), true);
+
+    // A page that could not be loaded is the router not answering, whatever page was asked for;
+    // when the run's first page cannot be loaded at all there is nobody to ask for the others.
+    const bool blnFirstPage = m_blnFirstPage;
+    m_blnFirstPage = false;
+    const QString strPageText = browser->BodyText();
+    if (LoadFailed(strPageText)) {
+        const bool blnLoginDnsError = page == RouterPage::Login && strPageText.contains(QStringLiteral("DNS Error"));
+        if (blnFirstPage && !blnLoginDnsError) {
+            m_trace.WriteTrace(strUrl, false);
+            m_trace.WriteTrace(strPageText, false);
+            EndNoAnswer();
+            return;
+        }
+        const qsizetype lngAuthority = strUrl.indexOf(QStringLiteral("://"));
+        const qsizetype lngPath = strUrl.indexOf(QLatin1Char('/'), lngAuthority < 0 ? 0 : lngAuthority + 3);
+        m_host.SetStatus(
+            QStringLiteral("The router did not answer for ") + (lngPath < 0 ? strUrl : strUrl.mid(lngPath)));
+    }
 
     if (page != RouterPage::DiagTest) {
         int& intHits = m_pages.PageHits(page);
@@ -366,6 +505,11 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
     HandlePage(page, strUrl, strText, strHtml);
     m_state.blnBusy = false;
 
+    // A cancel that came while the page was handled ends the run now.
+    if (m_blnCancelRequested && m_blnActive && !m_blnCancelLogout) {
+        EndCancelled();
+        return;
+    }
     // The bound passed while the page was handled, and the page did not move the run on.
     if (m_blnNoPageBoundPassed && m_blnActive)
         EndAbnormally(NoPageLine());
@@ -444,8 +588,12 @@ void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strTex
         m_browser->SubmitFrameForm(1);
     }
     m_host.ProcessEvents();
-    m_host.Pause(intLoginPauseMs);
+    if (!m_blnCancelRequested)
+        m_host.Pause(intLoginPauseMs);
     m_state.blnLoggedIn = true;
+    // Cancelled meanwhile: the login stands and is undone by the cancel's ending.
+    if (m_blnCancelRequested)
+        return;
     if (m_state.blnDataDump) {
         if (m_dataDumpHandler)
             m_dataDumpHandler();
@@ -515,7 +663,7 @@ void DiagnosticRun::HandleAdslStatus(const QString& strText, const QString& strH
     const QString strUrl = QStringLiteral("http://") + m_host.FieldText(RunField::Address) + QStringLiteral(":")
         + m_host.FieldText(RunField::Port) + m_profile.strDiagTestPage;
     QString strStats = DownloadText(strUrl);
-    if (m_blnNoPageBoundPassed)
+    if (m_blnNoPageBoundPassed || m_blnCancelRequested)
         return;
     strStats.replace(QStringLiteral("\n"), CRLF);
     strStats = TidyPageText(strStats, QString());
@@ -536,7 +684,12 @@ void DiagnosticRun::HandlePppSettings(const QString& strHtml)
         GoToPage(RouterPage::Adsl);
         return;
     }
+    // The link finder's own line goes on a line of its own.
+    const qsizetype lngBodyBefore = m_state.strReportBody.size();
     m_state.strPppLink = FindPppSettingsLink(strHtml, m_state.strReportBody);
+    if (m_state.strReportBody.size() > lngBodyBefore && lngBodyBefore > 0
+        && !m_state.strReportBody.left(lngBodyBefore).endsWith(CRLF))
+        m_state.strReportBody.insert(lngBodyBefore, CRLF);
     if (m_state.strPppLink.isEmpty()) {
         m_state.strReportBody += CRLF + QStringLiteral("Could not find link to PPP settings") + CRLF;
         m_host.SetStatus(QStringLiteral("Getting ADSL status"));
@@ -584,7 +737,7 @@ QString DiagnosticRun::DownloadText(const QString& strUrl)
     FileDownload& downloader = m_host.Downloader();
     downloader.BeginDownload(strUrl, strUrl);
     while (!downloader.DownloadComplete() && !downloader.DownloadError()) {
-        if (m_blnNoPageBoundPassed) {
+        if (m_blnNoPageBoundPassed || m_blnCancelRequested) {
             downloader.CancelDownload();
             return QString();
         }

@@ -15,7 +15,9 @@ class VendorTable;
 // How a run (or data dump) ended; the command-line front end turns it into its exit status.
 enum class RunOutcome {
     Finished, // ended through FinishReport, or the data dump completed
-    Abnormal // no answer from the router, hit limit, "DNS Error", diagnostic time-outs or error, no page for too long
+    Abnormal, // no answer from the router, hit limit, "DNS Error", diagnostic time-outs or error, no page for too long
+    LoginFailed, // the router refused the login; the report (or dump) says so and was finished all the same
+    Cancelled // cancelled by the user (Esc, the Cancel command, an interrupt signal); shows what was gathered
 };
 
 // The state of the run under way (or of the last one), as the window keeps it between two page
@@ -50,6 +52,8 @@ public:
     static constexpr int intPageWatchdogMs = 60000;
     static constexpr int intDiagTimerMs = 30000;
     static constexpr int intLoginPauseMs = 3000;
+    // How long a cancelled run waits for the router's log-out page before it ends all the same.
+    static constexpr int intCancelLogoutMs = 5000;
 
     DiagnosticRun(
         RunHost& host, RouterProfile& profile, PageTable& pages, PageTrace& trace, const VendorTable& vendors);
@@ -69,7 +73,8 @@ public:
     void OnTimerTick();
 
     void ShowReport();
-    void FinishReport();
+    // The normal end of a run; a refused login ends it the same way, as RunOutcome::LoginFailed.
+    void FinishReport(RunOutcome outcome = RunOutcome::Finished);
     void ReportLoginFailure();
     void StartDiagnosticWait();
 
@@ -84,6 +89,12 @@ public:
     bool RunActive() const { return m_blnActive; }
     // Stops the run's timers and detaches it from its browser (the window is closing).
     void Abort();
+    // Cancels the run or dump under way: its waits end, it logs out of the router when logged in
+    // (for intCancelLogoutMs at most) and then ends with strLine as the last line of what it has
+    // gathered so far (a dump: the pages fetched so far). A handler that is busy finishes its step
+    // first. Does nothing when no run is under way or one is already being cancelled.
+    void Cancel(const QString& strLine = CancelledLine());
+    bool CancelRequested() const { return m_blnCancelRequested; }
 
     const RunState& State() const { return m_state; }
     RunHost& Host() const { return m_host; }
@@ -95,6 +106,12 @@ public:
     static QString HeaderLine(const QDateTime& dtNow);
     // The report line of a run or dump that the router left without a page for the whole bound.
     static QString NoPageLine();
+    // The report line of a run or dump cancelled from the window.
+    static QString CancelledLine();
+    // The report line and status of a run whose first page could not be loaded at all.
+    static QString NoAnswerLine(const QString& strAddress, const QString& strPort);
+    // True for the browser's error document, which stands in for a page that could not be loaded.
+    static bool LoadFailed(const QString& strPageText);
 
 private:
     // The start of a run or dump: a fresh state, the page hits counted anew.
@@ -106,6 +123,10 @@ private:
     void EndRun(RunOutcome outcome);
     void EndAbnormally(const QString& strLine);
     void NavigateBlank();
+    // The ending of a cancelled run: the log-out when logged in, then FinishCancelled.
+    void EndCancelled();
+    void FinishCancelled();
+    void EndNoAnswer();
 
     void HandlePage(RouterPage page, const QString& strUrl, const QString& strText, const QString& strHtml);
     void HandleLoginPage(const QString& strUrl, const QString& strText);
@@ -129,4 +150,13 @@ private:
     // The no-page bound passed while a handler was busy (waiting for a download, or in the event
     // loop); the handler stops waiting and the run ends unless it has moved on meanwhile.
     bool m_blnNoPageBoundPassed = false;
+    // Cancel was asked for; set until the run has ended.
+    bool m_blnCancelRequested = false;
+    // The cancelled run waits for its log-out page.
+    bool m_blnCancelLogout = false;
+    QString m_strCancelLine;
+    // The Go command is still running (capture, pings): a cancel waits for it to return.
+    bool m_blnStarting = false;
+    // No page of this run has been loaded yet.
+    bool m_blnFirstPage = false;
 };

@@ -67,6 +67,8 @@ public:
     virtual void StartTimer(RunTimer timer, int intMilliseconds, bool blnRepeat) = 0;
     virtual void StopTimer(RunTimer timer) = 0;
     virtual bool TimerActive(RunTimer timer) const = 0;
+    // Ends every Pause under way at once: the run has been cancelled and winds down.
+    virtual void InterruptWaits() { }
 
     // Network probes: the PC's IP configuration listing, the ICMP echo by address, and the ping by
     // host name ("Ping name (address) = status").

@@ -43,8 +43,16 @@ void StandardRunHost::Pause(int intMilliseconds)
     // that arrive meanwhile are dropped by the run's busy flag.
     // A precise timer: Qt lets coarse timers of this length fire up to 5 % early.
     QEventLoop loop;
+    m_activePauses.append(&loop);
     QTimer::singleShot(intMilliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+    m_activePauses.removeOne(&loop);
+}
+
+void StandardRunHost::InterruptWaits()
+{
+    for (QEventLoop* pLoop : m_activePauses)
+        pLoop->quit();
 }
 
 QTimer* StandardRunHost::TimerFor(RunTimer timer) const

@@ -2,9 +2,12 @@
 
 #include "run/RunHost.h"
 
+#include <QList>
 #include <QObject>
 #include <QTimer>
 #include <functional>
+
+class QEventLoop;
 
 // The parts of a run host that are the same for the window and the command-line front end:
 // real time, event-loop waits, Qt timers and the platform's network probes. Subclasses supply the
@@ -31,6 +34,7 @@ public:
     void StartTimer(RunTimer timer, int intMilliseconds, bool blnRepeat) override;
     void StopTimer(RunTimer timer) override;
     bool TimerActive(RunTimer timer) const override;
+    void InterruptWaits() override;
 
     QString CaptureIpConfig() override;
     void PingWithStatus(const QString& strAddress, QString& strStatus, bool& blnPass) override;
@@ -40,6 +44,7 @@ protected:
     QTimer* TimerFor(RunTimer timer) const;
 
 private:
+    QList<QEventLoop*> m_activePauses;
     QTimer* m_diagTimer;
     QTimer* m_watchdogTimer;
     std::function<void(RunTimer)> m_timerHandler;

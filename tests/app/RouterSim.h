@@ -23,7 +23,8 @@ public:
         }
         m_process.setProgram(Program());
         m_process.setArguments({ QStringLiteral("--class"), strClass, QStringLiteral("--port"), QStringLiteral("0"),
-            QStringLiteral("--scenario"), strScenario, QStringLiteral("--lifetime-seconds"), QStringLiteral("300") });
+            QStringLiteral("--scenario"), strScenario, QStringLiteral("--lifetime-seconds"), QStringLiteral("300"),
+            QStringLiteral("--verbose") });
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         if (!m_process.waitForStarted(10000)) {
@@ -61,10 +62,18 @@ public:
     }
 
     QString Error() const { return m_strError; }
+    // The requests answered so far, a line each ("GET /path 200").
+    QByteArray Requests()
+    {
+        m_process.waitForReadyRead(50);
+        m_bytRequests += m_process.readAllStandardError();
+        return m_bytRequests;
+    }
 
     int intPort = 0;
 
 private:
     QProcess m_process;
     QString m_strError;
+    QByteArray m_bytRequests;
 };

@@ -65,6 +65,8 @@ struct LockState
     bool blnTextBoxesReadOnly = false;
     bool blnTextBoxesEnabled = false;
     bool blnOthersDisabled = false;
+    // The Go button is the run's cancel command: enabled, captioned "Cancel".
+    bool blnGoCancels = false;
 };
 
 LockState ReadLockState(AppFixture& f)
@@ -81,8 +83,10 @@ LockState ReadLockState(AppFixture& f)
     for (const char* strName :
         { "optClass0", "optClass1", "optClass2", "chkMask", "chkPass", "chkIPConfig", "chkCensor", "txtLog" })
         state.blnOthersDisabled &= !f.Find<QWidget>(strName)->isEnabled();
-    for (const char* strName : { "cmdGo", "cmdClassIIDump", "cmdOpen" })
+    for (const char* strName : { "cmdClassIIDump", "cmdOpen" })
         state.blnOthersDisabled &= !f.Find<OrloSimpleButton>(strName)->Enable();
+    auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
+    state.blnGoCancels = pGo->Enable() && pGo->Caption() == Form1::CancelCaption();
     return state;
 }
 
@@ -97,7 +101,8 @@ bool AllUnlocked(AppFixture& f)
         if (!f.Find<QWidget>(strName)->isEnabled())
             return false;
     }
-    return f.Find<OrloSimpleButton>("cmdGo")->Enable() && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
+    auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
+    return pGo->Enable() && pGo->Caption() == QLatin1String("Go") && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
 }
 
 void ClickButton(AppFixture& f, const char* strName)
@@ -141,11 +146,12 @@ private Q_SLOTS:
         QVERIFY(atPleaseWait.blnTextBoxesReadOnly);
         QVERIFY(atPleaseWait.blnTextBoxesEnabled);
         QVERIFY(atPleaseWait.blnOthersDisabled);
+        QVERIFY(atPleaseWait.blnGoCancels);
 
         if (spyEnded.isEmpty()) {
             // While the run waits for pages the window is still locked, and a second Go is refused.
             const LockState during = ReadLockState(f);
-            QVERIFY(during.blnTextBoxesReadOnly && during.blnOthersDisabled);
+            QVERIFY(during.blnTextBoxesReadOnly && during.blnOthersDisabled && during.blnGoCancels);
             const int intBoxes = MessageDialog::Shown().size();
             form.StartRun();
             QCOMPARE(MessageDialog::Shown().size(), intBoxes);
@@ -392,6 +398,83 @@ private Q_SLOTS:
         QCOMPARE(pStatus->text(), QStringLiteral("Finished report"));
         QVERIFY(MessageDialog::Shown().last().strText.startsWith(
             QLatin1String("A report has been created and copied into the clipboard.")));
+        QVERIFY(AllUnlocked(f));
+    }
+
+    // Esc, or the Go button while it reads "Cancel", ends a run or dump under way within a few
+    // seconds: logged out of the router, with what was gathered and a line that says so.
+    void cancelEndsTheRunWithWhatWasGathered_data()
+    {
+        QTest::addColumn<QString>("strClass");
+        QTest::addColumn<QString>("strScenario");
+        QTest::addColumn<bool>("blnDump");
+        QTest::addColumn<bool>("blnByKey");
+        QTest::addColumn<QString>("strCancelAt");
+        QTest::addColumn<QString>("strGathered");
+        QTest::addColumn<QByteArray>("bytLogout");
+        QTest::newRow("run, Esc in the diagnostic wait")
+            << QStringLiteral("V") << QStringLiteral("diag-never") << false << true
+            << QStringLiteral("Waiting for diagnostics to complete") << QStringLiteral("Ping 127.0.0.1 = PASS")
+            << QByteArray("GET /logout.htm 200");
+        QTest::newRow("dump, Cancel button at the second page")
+            << QStringLiteral("II") << QStringLiteral("normal") << true << false
+            << QStringLiteral("../html/status/modem.html") << QStringLiteral("\r\n../html/status/product.html\r\n<")
+            << QByteArray(); // every page of this router is one path: the run's state tells
+    }
+    void cancelEndsTheRunWithWhatWasGathered()
+    {
+        QFETCH(QString, strClass);
+        QFETCH(QString, strScenario);
+        QFETCH(bool, blnDump);
+        QFETCH(bool, blnByKey);
+        QFETCH(QString, strCancelAt);
+        QFETCH(QString, strGathered);
+        QFETCH(QByteArray, bytLogout);
+        RouterSim sim;
+        QVERIFY2(sim.Start(strClass, strScenario), qPrintable(sim.Error()));
+        AppFixture f;
+        const QString strProfile = QStringLiteral("Class%1.ini").arg(strClass);
+        QVERIFY(PrepareFolder(f, strProfile, strProfile, sim.intPort));
+        Form1& form = f.Open();
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QSignalSpy spyEnded(&form, &Form1::RunEnded);
+        auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
+        QLabel* pStatus = f.Find<QLabel>("lblStat");
+
+        QElapsedTimer tmrCancelled;
+        QByteArray bytRequestsAtCancel;
+        QTimer tmrWatch;
+        tmrWatch.setInterval(20);
+        QObject::connect(&tmrWatch, &QTimer::timeout, &form, [&] {
+            if (!pStatus->text().startsWith(strCancelAt))
+                return;
+            tmrWatch.stop();
+            QCOMPARE(pGo->Caption(), Form1::CancelCaption());
+            bytRequestsAtCancel = sim.Requests();
+            tmrCancelled.start();
+            if (blnByKey)
+                QTest::keyClick(&form, Qt::Key_Escape);
+            else
+                ClickButton(f, "cmdGo");
+        });
+        tmrWatch.start();
+        ClickButton(f, blnDump ? "cmdClassIIDump" : "cmdGo");
+        QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
+        QVERIFY(tmrCancelled.isValid());
+        QVERIFY2(tmrCancelled.elapsed() < 8000, qPrintable(QString::number(tmrCancelled.elapsed())));
+        QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Cancelled);
+
+        const QString strReport = form.Host().ReportText();
+        QVERIFY2(strReport.endsWith(QStringLiteral("\r\n") + DiagnosticRun::CancelledLine()), qPrintable(strReport));
+        QVERIFY2(strReport.contains(strGathered), qPrintable(strReport));
+        QVERIFY2(!strReport.contains(strCancelAt + QStringLiteral("\r\n")), qPrintable(strReport));
+        QCOMPARE(pStatus->text(), blnDump ? QStringLiteral("Data dump cancelled") : QStringLiteral("Run cancelled"));
+        // The router saw the log-out after the cancel, and the run knows it is logged out.
+        if (!bytLogout.isEmpty())
+            QVERIFY2(sim.Requests().mid(bytRequestsAtCancel.size()).contains(bytLogout), sim.Requests().constData());
+        QVERIFY(!form.Run().State().blnLoggedIn);
         QVERIFY(AllUnlocked(f));
     }
 

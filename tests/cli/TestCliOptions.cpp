@@ -19,7 +19,8 @@ private Q_SLOTS:
                 QStringLiteral("--user"), QStringLiteral("root"), QStringLiteral("--password"),
                 QStringLiteral("p@ss:w/rd"), QStringLiteral("--no-censor"), QStringLiteral("--no-ipconfig"),
                 QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
-                QStringLiteral("127.0.0.1"), QStringLiteral("--dump"), QStringLiteral("--trace") },
+                QStringLiteral("127.0.0.1"), QStringLiteral("--dump"), QStringLiteral("--trace"),
+                QStringLiteral("--output"), QStringLiteral("report.txt"), QStringLiteral("--quiet") },
             options, strError));
         QCOMPARE(options.strAppDir, QStringLiteral("/tmp/x"));
         QCOMPARE(options.intClassIndex.value_or(-1), 1);
@@ -33,6 +34,8 @@ private Q_SLOTS:
         QCOMPARE(options.strPingIP.value_or(QString()), QStringLiteral("127.0.0.1"));
         QVERIFY(options.blnDump);
         QVERIFY(options.blnTrace);
+        QCOMPARE(options.strOutput, QStringLiteral("report.txt"));
+        QVERIFY(options.blnQuiet);
     }
 
     void absentOptionsLeaveTheLoadedValues()
@@ -44,6 +47,8 @@ private Q_SLOTS:
         QVERIFY(!options.strPassword);
         QVERIFY(!options.intCensor);
         QVERIFY(!options.blnDump);
+        QVERIFY(options.strOutput.isEmpty());
+        QVERIFY(!options.blnQuiet);
     }
 
     void emptyValueIsAValue()
@@ -77,6 +82,8 @@ private Q_SLOTS:
         QTest::newRow("password twice over") << QStringList { QStringLiteral("--password=x"),
             QStringLiteral("--password-file"), QStringLiteral("/dev/null") }
                                              << QStringLiteral("--password-file");
+        QTest::newRow("output without a file")
+            << QStringList { QStringLiteral("--output=") } << QStringLiteral("--output");
     }
     void lastOfTwoOppositeSwitchesCounts()
     {
@@ -102,6 +109,9 @@ private Q_SLOTS:
         QVERIFY(strHelp.startsWith(QLatin1String("Usage: quorvane-cli [options]\n")));
         QVERIFY(strHelp.contains(QLatin1String("process list")));
         QVERIFY(strHelp.contains(QLatin1String("QUORVANE_PASSWORD")));
+        // Every exit status is told.
+        for (const char* strStatus : { "  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  130 ", "143" })
+            QVERIFY2(strHelp.contains(QLatin1String(strStatus)), strStatus);
     }
 
     void usageErrorsNameTheBadOption()

@@ -138,6 +138,37 @@ private Q_SLOTS:
             QStringLiteral("\r\nA\r\nCould not log in. Please check your router's username and password.")));
         QCOMPARE(f.host.downloader.requests.size(), 1);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
+        QVERIFY(!f.run.RunActive());
+    }
+
+    // A cancel while a page is fetched keeps the pages before it, logs out and says so; neither the
+    // page under way nor the clipboard gets anything.
+    void cancelKeepsThePagesSoFarAndLogsOut()
+    {
+        DumpFixture f;
+        f.ListThreePages();
+        QList<RunOutcome> outcomes;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcomes << o; });
+        f.host.onPause = [&] {
+            if (f.host.downloader.requests.size() == 3)
+                f.run.Cancel();
+        };
+        f.RunThroughLogin();
+        f.host.onPause = {};
+        QVERIFY(outcomes.isEmpty());
+        QCOMPARE(f.host.downloader.requests.size(), 3);
+        QCOMPARE(f.Browser().LastNavigation(), RunFixture::Base() + strCgi + QStringLiteral("../html/logout.html"));
+        f.Load(strCgi + QStringLiteral("../html/logout.html"), QStringLiteral("Logged out"));
+
+        QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::Cancelled }));
+        QCOMPARE(DumpFixture::AfterTitle(f.host.strReport),
+            QStringLiteral("\r\nClass II Dump\r\n\r\n\r\nA\r\nline1\r\nline2\r\n\r\nB\r\n\r\n")
+                + DiagnosticRun::CancelledLine());
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump cancelled"));
+        QCOMPARE(f.host.intClipboardWrites, 0);
+        QVERIFY(!f.run.State().blnLoggedIn);
+        QVERIFY(!f.run.State().blnDataDump);
+        QCOMPARE(f.host.controlStates.last(), true);
     }
 
     void missingListGivesTheTitleLinesOnly()

@@ -61,13 +61,16 @@ bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 
     QStringList arguments { QStringLiteral("--class"), testCase.strClass, QStringLiteral("--port"), QStringLiteral("0"),
-        QStringLiteral("--lifetime-seconds"), QStringLiteral("300") };
+        QStringLiteral("--lifetime-seconds"), QStringLiteral("300"), QStringLiteral("--verbose") };
     if (!testCase.strScenario.isEmpty())
         arguments << QStringLiteral("--scenario") << testCase.strScenario;
     if (!m_router.Start(ProgramPath(QStringLiteral("quorvane-routersim")), arguments)) {
         strError = QStringLiteral("the simulated router did not start");
         return false;
     }
+    // A port that a router answered on a moment ago, and that nothing listens at now.
+    if (testCase.blnNoRouter)
+        m_router.Stop();
     return true;
 }
 
@@ -78,6 +81,9 @@ ProcessResult EndToEndRunner::RunCli(const EndToEndCase& testCase, int intTimeou
         QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
         QStringLiteral("127.0.0.1") };
     arguments += testCase.extraArgs;
+    if (!testCase.bytInterruptAt.isEmpty())
+        return RunProgramInterrupted(
+            ProgramPath(QStringLiteral("quorvane-cli")), arguments, testCase.bytInterruptAt, intTimeoutMs);
     return RunProgram(ProgramPath(QStringLiteral("quorvane-cli")), arguments, intTimeoutMs);
 }
 
@@ -88,6 +94,7 @@ QString EndToEndRunner::MaskReport(const QString& strReport, int intPort)
                                                          "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d"));
     strMasked.replace(stamp, QStringLiteral("\\1<time>"));
     strMasked.replace(QStringLiteral(":") + QString::number(intPort), QStringLiteral(":<port>"));
+    strMasked.replace(QStringLiteral("port ") + QString::number(intPort), QStringLiteral("port <port>"));
     return strMasked;
 }
 

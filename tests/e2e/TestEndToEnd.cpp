@@ -2,6 +2,7 @@
 #include "e2e/EndToEnd.h"
 #include "support/TestRegistry.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -14,8 +15,21 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     EndToEndRunner runner;
     QString strError;
     QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+    QElapsedTimer tmrRun;
+    tmrRun.start();
     const ProcessResult result = runner.RunCli(testCase, intTimeoutMs);
     QVERIFY2(!result.blnTimedOut, "quorvane-cli did not finish in time");
+#ifndef Q_OS_UNIX
+    if (!testCase.bytInterruptAt.isEmpty())
+        QSKIP("the run is interrupted with SIGINT");
+#endif
+    if (!testCase.bytInterruptAt.isEmpty())
+        QVERIFY2(result.blnInterrupted, result.stdErr.constData());
+    // A router that does not answer at all ends the run at once, not after the pages' bounds.
+    if (testCase.blnNoRouter)
+        QVERIFY2(tmrRun.elapsed() < 15000, qPrintable(QString::number(tmrRun.elapsed())));
+    if (!testCase.bytRequestSeen.isEmpty())
+        QVERIFY2(runner.RouterRequests().contains(testCase.bytRequestSeen), runner.RouterRequests().constData());
     QVERIFY2(result.intExitCode == intExpectedExit,
         qPrintable(
             QStringLiteral("exit %1, stderr:\n%2").arg(result.intExitCode).arg(QString::fromUtf8(result.stdErr))));
@@ -61,7 +75,7 @@ private Q_SLOTS:
         QTest::newRow("classII-normal-uncensored")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), noCensor, {} } << 0;
         QTest::newRow("classII-login-refused")
-            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), {}, {} } << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), {}, {} } << 4;
         QTest::newRow("classII-no-ppp-link")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("no-ppp-link"), {}, {} } << 0;
         QTest::newRow("classII-proc-diag") << EndToEndCase { QStringLiteral("II"), QStringLiteral("proc-diag"), {},
@@ -69,10 +83,18 @@ private Q_SLOTS:
                                            << 0;
         QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {} } << 0;
         QTest::newRow("classII-dump-login-refused")
-            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 0;
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 4;
         QTest::newRow("classV-normal") << EndToEndCase { QStringLiteral("V"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classV-login-refused")
-            << EndToEndCase { QStringLiteral("V"), QStringLiteral("login-refused"), {}, {} } << 0;
+            << EndToEndCase { QStringLiteral("V"), QStringLiteral("login-refused"), {}, {} } << 4;
+        QTest::newRow("classV-no-router")
+            << EndToEndCase { QStringLiteral("V"), QStringLiteral("normal"), {}, {}, true } << 3;
+        QTest::newRow("classI-no-router")
+            << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {}, true } << 3;
+        // Ctrl-C while the router's own test runs: the pages so far, and the router logged out.
+        QTest::newRow("classV-interrupted") << EndToEndCase { QStringLiteral("V"), QStringLiteral("diag-never"), {}, {},
+            false, "status: Waiting for diagnostics to complete", "GET /logout.htm 200" }
+                                            << 130;
     }
     void reportsMatchTheSavedOnes()
     {
@@ -112,6 +134,39 @@ private Q_SLOTS:
         QVERIFY(trace.contains("<<Page 2>>"));
         QVERIFY(trace.contains("Moving to /doc/wan_adv.htm"));
         QVERIFY(!trace.contains("secret"));
+    }
+
+    // --output gets the report that standard output would get, --quiet leaves the status lines out,
+    // and the closing message comes as lines.
+    void outputFileTakesTheReportQuietly()
+    {
+        EndToEndRunner runner;
+        QString strError;
+        const QString strFile = runner.AppFolder() + QStringLiteral("/report.txt");
+        const EndToEndCase testCase { QStringLiteral("I"), QStringLiteral("normal"),
+            { QStringLiteral("--output"), strFile, QStringLiteral("--quiet") }, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        const ProcessResult result = runner.RunCli(testCase, 90000);
+        QCOMPARE(result.intExitCode, 0);
+        QVERIFY(result.stdOut.isEmpty());
+        QVERIFY2(!result.stdErr.contains("status:"), result.stdErr.constData());
+        QVERIFY2(result.stdErr.contains("\nmessage: You may now paste the report into your post on the forum.\n"),
+            result.stdErr.constData());
+        QVERIFY(result.stdErr.contains(("message: A report has been created and written to " + strFile).toUtf8()));
+        QFile report(strFile);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QString strMessage;
+        QVERIFY2(EndToEndRunner::MatchesGolden(QStringLiteral("classI-normal"),
+                     EndToEndRunner::MaskReport(QString::fromUtf8(report.readAll()), runner.RouterPort()), strMessage),
+            qPrintable(strMessage));
+
+        // A file that cannot be written loses nothing: the report goes to standard output.
+        const EndToEndCase unwritable { QStringLiteral("I"), QStringLiteral("normal"),
+            { QStringLiteral("--output"), runner.AppFolder() + QStringLiteral("/no-such-folder/report.txt") }, {} };
+        const ProcessResult fallback = runner.RunCli(unwritable, 90000);
+        QCOMPARE(fallback.intExitCode, 1);
+        QVERIFY(fallback.stdOut.startsWith("Quorvane | "));
+        QVERIFY2(fallback.stdErr.contains("Cannot write the report to"), fallback.stdErr.constData());
     }
 
     void dumpOfAnotherClassIsAUsageError()
@@ -189,7 +244,7 @@ private Q_SLOTS:
         qputenv("QUORVANE_PASSWORD", "not-the-password");
         const ProcessResult result = runner.RunCli(testCase, 90000);
         qunsetenv("QUORVANE_PASSWORD");
-        QCOMPARE(result.intExitCode, 0);
+        QCOMPARE(result.intExitCode, 4);
         QVERIFY2(result.stdOut.contains("Could not log in"), result.stdOut.constData());
     }
 

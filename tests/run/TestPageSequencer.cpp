@@ -194,6 +194,8 @@ private Q_SLOTS:
     void refusedLoginWarnsFirstThenFinishes()
     {
         RunFixture f(1);
+        QList<RunOutcome> outcomes;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcomes << o; });
         f.run.Go();
         f.Load(QStringLiteral("/doc/syslog.htm"), QStringLiteral("PLEASE LOG IN TO CONTINUE"));
         QCOMPARE(f.host.messages.size(), size_t(3));
@@ -204,6 +206,125 @@ private Q_SLOTS:
         QVERIFY(f.run.State().strReportBody.endsWith(
             QStringLiteral("\r\nCould not log in. Please check your router's username and password.")));
         QVERIFY(f.run.State().blnFinished);
+        // Finished like a report, but told apart from one.
+        QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::LoginFailed }));
+    }
+
+    // A page that could not be loaded is the router not answering: as the run's first page it ends
+    // the run at once; later it is said on the status line and the run goes on as before.
+    void pageThatCannotBeLoadedIsNoAnswer_data()
+    {
+        QTest::addColumn<int>("intClass");
+        QTest::addColumn<bool>("blnFirst");
+        QTest::newRow("class V login page") << 3 << true;
+        QTest::newRow("class I system log") << 1 << true;
+        QTest::newRow("class I PPP page after the log") << 1 << false;
+    }
+    void pageThatCannotBeLoadedIsNoAnswer()
+    {
+        QFETCH(int, intClass);
+        QFETCH(bool, blnFirst);
+        const QString strError = QStringLiteral("Action canceled\r\nThe page could not be loaded: Connection refused.");
+        RunFixture f(intClass);
+        QList<RunOutcome> outcomes;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcomes << o; });
+        f.run.Go();
+        if (!blnFirst)
+            f.Load(QStringLiteral("/doc/syslog.htm"), strSysLogText);
+        const QString strPath = intClass == 3 ? QStringLiteral("/login.htm")
+            : blnFirst                        ? QStringLiteral("/doc/syslog.htm")
+                                              : QStringLiteral("/doc/wan_adv.htm");
+        f.Load(strPath, strError);
+        if (!blnFirst) {
+            QVERIFY(outcomes.isEmpty());
+            QVERIFY(f.host.statuses.contains(QStringLiteral("The router did not answer for /doc/wan_adv.htm")));
+            QCOMPARE(f.run.State().intNextPage, RouterPage::Adsl);
+            return;
+        }
+        const QString strLine = DiagnosticRun::NoAnswerLine(QStringLiteral("127.0.0.1"), QStringLiteral("80"));
+        QCOMPARE(strLine, QStringLiteral("The router did not answer at 127.0.0.1 port 80"));
+        QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::Abnormal }));
+        QCOMPARE(f.run.State().strReportBody, QStringLiteral("\r\n") + strLine);
+        QCOMPARE(f.host.statuses.last(), strLine);
+        // Nothing that a found page would have done: no login, no pings, no next page.
+        QVERIFY(!f.host.statuses.contains(QStringLiteral("Login page found - trying to log in...")));
+        QVERIFY(f.Browser().setValues.isEmpty());
+        QCOMPARE(f.host.pings.size(), 1);
+        QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
+        QVERIFY(f.host.timers.isEmpty());
+        QVERIFY(f.host.messages.size() == 1); // the please-wait box only
+    }
+
+    // Cancel at each kind of point of a run: what was gathered stays, the line says it was
+    // cancelled, and a run that is logged in logs out first - for a few seconds at most.
+    void cancelEndsWithWhatWasGathered_data()
+    {
+        QTest::addColumn<int>("intClass");
+        QTest::addColumn<QString>("strWhen");
+        QTest::addColumn<bool>("blnLogoutArrives");
+        QTest::newRow("class V in the diagnostic wait") << 3 << QStringLiteral("wait") << true;
+        QTest::newRow("class V, the log-out never comes") << 3 << QStringLiteral("wait") << false;
+        QTest::newRow("class V in the pause after the login") << 3 << QStringLiteral("login pause") << true;
+        QTest::newRow("class I before any page") << 1 << QStringLiteral("first page") << false;
+    }
+    void cancelEndsWithWhatWasGathered()
+    {
+        QFETCH(int, intClass);
+        QFETCH(QString, strWhen);
+        QFETCH(bool, blnLogoutArrives);
+        RunFixture f(intClass);
+        QList<RunOutcome> outcomes;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcomes << o; });
+        f.run.Go();
+        if (strWhen == QLatin1String("login pause")) {
+            f.host.onPause = [&] { f.run.Cancel(); };
+            f.Load(QStringLiteral("/login.htm"), QStringLiteral("Password"));
+            f.host.onPause = {};
+            QVERIFY(f.run.State().blnLoggedIn);
+        } else if (strWhen == QLatin1String("wait")) {
+            f.Load(QStringLiteral("/login.htm"), QStringLiteral("Password"));
+            f.Load(QStringLiteral("/status/syslog.htm"), strSysLogText);
+            f.Load(QStringLiteral("/setup/ppp.htm"), QStringLiteral("PPP"), QStringLiteral("<P>x</P>"));
+            f.Load(QStringLiteral("/status/adsl.htm"), strAdslText);
+            f.Load(QStringLiteral("/diag/diagtest.htm"), QStringLiteral("Testing..."));
+            f.run.Cancel();
+        } else {
+            f.run.Cancel();
+        }
+        const QString strBefore = strWhen == QLatin1String("wait") ? f.run.State().strReportBody : QString();
+        const bool blnLoggedIn = intClass == 3;
+        if (blnLoggedIn) {
+            // Nothing but the log-out is asked for, and a second cancel changes nothing.
+            QVERIFY(outcomes.isEmpty());
+            QCOMPARE(f.Browser().LastNavigation(), RunFixture::Base() + QStringLiteral("/logout.htm"));
+            QCOMPARE(f.host.timers.value(RunTimer::PageWatchdog), DiagnosticRun::intCancelLogoutMs);
+            QVERIFY(!f.host.timers.contains(RunTimer::Diagnostic));
+            f.run.Cancel(QStringLiteral("again"));
+            f.Load(QStringLiteral("/diag/diagtest.htm"), QStringLiteral("Testing..."));
+            QVERIFY(outcomes.isEmpty());
+            if (blnLogoutArrives)
+                f.Load(QStringLiteral("/logout.htm"), QStringLiteral("Logged out"));
+            else
+                f.host.AdvanceTime(DiagnosticRun::intCancelLogoutMs);
+        }
+        QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::Cancelled }));
+        const QString strBody = f.run.State().strReportBody;
+        QVERIFY2(strBody.startsWith(strBefore), qPrintable(strBody));
+        QString strEnding = QStringLiteral("\r\n") + DiagnosticRun::CancelledLine();
+        if (blnLoggedIn && !blnLogoutArrives)
+            strEnding.prepend(QStringLiteral("\r\nThe router sent no log-out page within 5 seconds"));
+        QCOMPARE(strBody.mid(strBefore.size()), strEnding);
+        QCOMPARE(f.run.State().blnLoggedIn, blnLoggedIn && !blnLogoutArrives);
+        QCOMPARE(f.host.strReport, f.run.State().strReportHead + strBody);
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Run cancelled"));
+        QCOMPARE(f.host.controlStates.last(), true);
+        QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
+        QVERIFY(f.host.timers.isEmpty());
+        QCOMPARE(f.host.intClipboardWrites, 0);
+        QVERIFY(!f.run.RunActive());
+        // The ended run takes no further cancel.
+        f.run.Cancel();
+        QCOMPARE(outcomes.size(), 1);
     }
 
     void systemLogErrorPagesAreReported()

@@ -88,6 +88,9 @@ private Q_SLOTS:
         f.run.Go();
         QVERIFY(!f.run.State().strIpConfig.contains(QStringLiteral("00-0C-29-AA-BB-CC")));
         QVERIFY(f.run.State().strReportHead.contains(QStringLiteral("X-X-X-X-X-X")));
+        // The listing's lines end in CR LF in the report, as every other line does.
+        QVERIFY(f.run.State().strReportHead.contains(QStringLiteral(": 127.0.0.1\r\n")));
+        QVERIFY(!f.run.State().strReportHead.contains(QStringLiteral("\r\r\n")));
     }
 
     void failedPingEndsTheRunWithTheHeadAlone()

@@ -1,5 +1,11 @@
 #include "support/ProcessRunner.h"
 
+#include <QDeadlineTimer>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
 ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs)
 {
     ProcessResult result;
@@ -17,6 +23,41 @@ ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments
     }
     result.stdOut = process.readAllStandardOutput();
     result.stdErr = process.readAllStandardError();
+    result.intExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+ProcessResult RunProgramInterrupted(
+    const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker, int intTimeoutMs)
+{
+    ProcessResult result;
+    QProcess process;
+    process.setProgram(strProgram);
+    process.setArguments(arguments);
+    process.start();
+    if (!process.waitForStarted(10000))
+        return result;
+    process.closeWriteChannel();
+    QDeadlineTimer deadline(intTimeoutMs);
+    while (!result.blnInterrupted && process.state() == QProcess::Running && !deadline.hasExpired()) {
+        process.waitForReadyRead(100);
+        result.stdErr += process.readAllStandardError();
+#ifdef Q_OS_UNIX
+        if (result.stdErr.contains(bytMarker)) {
+            ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+            result.blnInterrupted = true;
+        }
+#else
+        Q_UNUSED(bytMarker);
+#endif
+    }
+    if (!process.waitForFinished(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 0)))) {
+        result.blnTimedOut = true;
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    result.stdOut = process.readAllStandardOutput();
+    result.stdErr += process.readAllStandardError();
     result.intExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
 }
@@ -45,6 +86,12 @@ bool SimulatedRouter::Start(const QString& strProgram, const QStringList& argume
         return false;
     m_intPort = line.mid(5).toInt();
     return m_intPort > 0;
+}
+
+QByteArray SimulatedRouter::Requests()
+{
+    m_bytRequests += m_process.readAllStandardError();
+    return m_bytRequests;
 }
 
 void SimulatedRouter::Stop()

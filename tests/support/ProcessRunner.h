@@ -11,11 +11,16 @@ struct ProcessResult
 {
     int intExitCode = -1;
     bool blnTimedOut = false;
+    bool blnInterrupted = false;
     QByteArray stdOut;
     QByteArray stdErr;
 };
 
 ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs);
+// As RunProgram, but sends the program SIGINT once its standard error holds bytMarker (POSIX only;
+// elsewhere the program runs uninterrupted). blnInterrupted tells whether the signal was sent.
+ProcessResult RunProgramInterrupted(
+    const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker, int intTimeoutMs);
 
 class SimulatedRouter
 {
@@ -29,8 +34,12 @@ public:
     bool Start(const QString& strProgram, const QStringList& arguments);
     int Port() const { return m_intPort; }
     void Stop();
+    // What the simulator has written to its standard error so far (with --verbose: a line for each
+    // request, "GET /path 200").
+    QByteArray Requests();
 
 private:
     QProcess m_process;
     int m_intPort = 0;
+    QByteArray m_bytRequests;
 };

@@ -110,7 +110,8 @@ private Q_SLOTS:
         QCOMPARE(f.host.statuses.last(), QStringLiteral("No response from router"));
         QCOMPARE(f.host.strReport, f.run.State().strReportHead);
         QVERIFY(f.run.State().strReportHead.endsWith(
-            QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n") + f.host.strIpConfigCapture));
+            QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n")
+            + QString(f.host.strIpConfigCapture).replace(QStringLiteral("\r\r\n"), QStringLiteral("\r\n"))));
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.intClipboardWrites, 0);
         QCOMPARE(f.host.messages.size(), size_t(1));

@@ -361,7 +361,8 @@ void DiagnosticRun::EndNoAnswer()
 {
     const QString strLine = NoAnswerLine(m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port));
     m_host.StopTimer(RunTimer::Diagnostic);
-    m_state.strReportBody += CRLF + strLine;
+    // In the head, beside the ping of the same address, which the report filter leaves alone too.
+    m_state.strReportHead += strLine;
     ShowReport();
     m_state.blnFinished = true;
     m_host.SetStatus(strLine);

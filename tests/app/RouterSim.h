@@ -65,8 +65,9 @@ public:
     // The requests answered so far, a line each ("GET /path 200").
     QByteArray Requests()
     {
-        m_process.waitForReadyRead(50);
-        m_bytRequests += m_process.readAllStandardError();
+        do
+            m_bytRequests += m_process.readAllStandardError();
+        while (m_process.state() == QProcess::Running && m_process.waitForReadyRead(200));
         return m_bytRequests;
     }
 

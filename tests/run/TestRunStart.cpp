@@ -109,8 +109,7 @@ private Q_SLOTS:
         QVERIFY(f.host.browsers.empty());
         QCOMPARE(f.host.statuses.last(), QStringLiteral("No response from router"));
         QCOMPARE(f.host.strReport, f.run.State().strReportHead);
-        QVERIFY(f.run.State().strReportHead.endsWith(
-            QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n")
+        QVERIFY(f.run.State().strReportHead.endsWith(QStringLiteral("\r\nPing 127.0.0.1 = FAIL [ip req timed out]\r\n")
             + QString(f.host.strIpConfigCapture).replace(QStringLiteral("\r\r\n"), QStringLiteral("\r\n"))));
         QCOMPARE(f.host.controlStates.last(), true);
         QCOMPARE(f.host.intClipboardWrites, 0);

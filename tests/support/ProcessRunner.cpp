@@ -90,6 +90,10 @@ bool SimulatedRouter::Start(const QString& strProgram, const QStringList& argume
 
 QByteArray SimulatedRouter::Requests()
 {
+    // The simulator writes a line as it answers; what is still in the pipe is read too.
+    do
+        m_bytRequests += m_process.readAllStandardError();
+    while (m_process.state() == QProcess::Running && m_process.waitForReadyRead(200));
     m_bytRequests += m_process.readAllStandardError();
     return m_bytRequests;
 }

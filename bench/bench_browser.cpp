@@ -20,7 +20,8 @@
 //                      driver page, warm (only where the chromium program is installed).
 //   BM_WorstPage       hostile pages under the size cap, each loaded by a child process of this
 //                      program: the time of the load and the child's peak memory (peak_MB), and
-//                      whether the load ended as the error page (error_page).
+//                      whether the load ended as the error page (error_page). One of them is a
+//                      script that floods the cookie jar, which keeps what browsers keep.
 //
 // Router pages come in 5 KB, 50 KB and 1 MB. Every time reported is the time of one page. Only
 // 127.0.0.1 is contacted; Chromium is started with no network access beyond loopback.
@@ -390,13 +391,15 @@ enum WorstKind {
     kTableAtBudget,
     kBreaksAtBudget,
     kAttributesAtBudget,
+    kCookieFlood,
     kWorstKinds
 };
 
-const char* const kWorstNames[] = { "table 8.3 MB", "<p>x 8 MB", "<td>1 8 MB", "one tag, 8 MB of attributes",
-    "64 attributes per tag", "511 divs, then spans", "<b><i><u><s>x</b>", "<a><p></a>", "<option>x", "<!--x-->",
-    "plain text", "chunked 50 MB", "gzip 1 MB -> 1 GiB", "table 6.5 MB",
-    "490,000 <br>, then text (nodes within budget)", "7,500 tags of 64 attributes, then text (within budget)" };
+const char* const kWorstNames[]
+    = { "table 8.3 MB", "<p>x 8 MB", "<td>1 8 MB", "one tag, 8 MB of attributes", "64 attributes per tag",
+          "511 divs, then spans", "<b><i><u><s>x</b>", "<a><p></a>", "<option>x", "<!--x-->", "plain text",
+          "chunked 50 MB", "gzip 1 MB -> 1 GiB", "table 6.5 MB", "490,000 <br>, then text (nodes within budget)",
+          "7,500 tags of 64 attributes, then text (within budget)", "script sets 2,000 cookies of 100 KB" };
 
 QByteArray Filled(const QByteArray& head, const QByteArray& unit, qint64 lngBytes)
 {
@@ -477,6 +480,12 @@ QByteArray WorstPage(int intKind)
             sixtyFour += " a" + QByteArray::number(intAt) + "=v";
         return Filled(sixtyFour.append('>').repeated(7500), "plain words ", kUnderCap);
     }
+    case kCookieFlood:
+        return "<html><body><script>var v = 'v'.repeat(100000);"
+               "for (var i = 0; i < 2000; i++) document.cookie = 'c' + i + '=' + v + '; path=/';"
+               "var w = 'w'.repeat(4000);"
+               "for (var i = 0; i < 2000; i++) document.cookie = 'd' + i + '=' + w + '; path=/';"
+               "</script>flooded</body></html>";
     default:
         return QByteArray();
     }

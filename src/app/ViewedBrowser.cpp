@@ -69,3 +69,13 @@ QString ViewedBrowser::CurrentUrl() const
 {
     return m_engine->CurrentUrl();
 }
+
+void ViewedBrowser::SetAllowedHost(const QString& strHost)
+{
+    m_engine->SetAllowedHost(strHost);
+}
+
+QString ViewedBrowser::RefusedFormHost() const
+{
+    return m_engine->RefusedFormHost();
+}

@@ -34,6 +34,8 @@ public:
     QString BodyText() const override;
     QString BodyHtml() const override;
     QString CurrentUrl() const override;
+    void SetAllowedHost(const QString& strHost) override;
+    QString RefusedFormHost() const override;
 
 private:
     void OnEngineComplete(const QString& strUrl);

@@ -172,8 +172,12 @@ void BrowserEngine::ReleaseScripts()
 
 std::shared_ptr<ScriptedDocument> BrowserEngine::MakeScripted(const LoadedPage& page)
 {
-    if (!m_scripts)
-        m_scripts = std::make_shared<ScriptEngine>();
+    if (!m_scripts) {
+        // The scripts' time counts against the navigation's bound like the loads' time does.
+        ScriptLimits limits;
+        limits.deadline = m_deadline;
+        m_scripts = std::make_shared<ScriptEngine>(limits);
+    }
     ScriptHost host;
     const quint64 lngGeneration = m_lngGeneration;
     host.fetch = [this, lngGeneration](const FetchRequest& request, ScriptHost::FetchDone done) {
@@ -564,12 +568,20 @@ void BrowserEngine::ScheduleRefresh()
 
 bool BrowserEngine::Submit(const LoadedPage& page, int intForm)
 {
+    m_strRefusedFormHost.clear();
     if (!page.document || intForm < 0)
         return false;
     FormRequest form;
     if (!BuildFormRequest(*page.document, intForm, page.url, page.charset, &form))
         return false;
     const SplitUrl split = SplitUserInfo(form.url);
+    // A form bound for another host is not sent at all: the page stays as it is, and the caller
+    // can tell why.
+    m_strRefusedFormHost.clear();
+    if (!FetchSession::Of(m_manager)->Allows(split.url)) {
+        m_strRefusedFormHost = split.url.host();
+        return false;
+    }
     m_credentials->Remember(split.url, split.credentials);
     FetchRequest request;
     request.url = split.url;
@@ -602,6 +614,7 @@ void BrowserEngine::SetElementValue(const QString& strId, const QString& strValu
 
 bool BrowserEngine::SubmitForm(const QString& strNameOrId)
 {
+    m_strRefusedFormHost.clear();
     if (!m_top.document)
         return false;
     return Submit(m_top, m_top.document->FormByNameOrId(strNameOrId));
@@ -609,6 +622,7 @@ bool BrowserEngine::SubmitForm(const QString& strNameOrId)
 
 bool BrowserEngine::SubmitFrameForm(int intFrame)
 {
+    m_strRefusedFormHost.clear();
     if (intFrame < 0 || intFrame >= static_cast<int>(m_frames.size()))
         return false;
     const LoadedPage& frame = m_frames[static_cast<size_t>(intFrame)];
@@ -635,6 +649,11 @@ QString BrowserEngine::BodyHtml() const
 QString BrowserEngine::CurrentUrl() const
 {
     return m_top.strUrl;
+}
+
+void BrowserEngine::SetAllowedHost(const QString& strHost)
+{
+    FetchSession::Of(m_manager)->SetAllowedHost(strHost);
 }
 
 QString BrowserEngine::DocumentHtml() const

@@ -60,6 +60,10 @@ public:
     QString BodyText() const override;
     QString BodyHtml() const override;
     QString CurrentUrl() const override;
+    // The policy itself lives with the fetches of the engine's manager, so the downloader that
+    // shares the manager is held to the same host.
+    void SetAllowedHost(const QString& strHost) override;
+    QString RefusedFormHost() const override { return m_strRefusedFormHost; }
 
     // The whole current top-level document as HTML, for the debug view.
     QString DocumentHtml() const;
@@ -165,4 +169,5 @@ private:
     quint64 m_lngGeneration = 0; // counts navigations; late results of an earlier one are dropped
     QTimer m_refreshTimer;
     QUrl m_refreshTarget;
+    QString m_strRefusedFormHost;
 };

@@ -13,6 +13,9 @@ struct BrowserLimits
     int intNavigationTimeoutMs = 30000;
     qint64 lngMaxResponseBytes = 8 * 1024 * 1024;
     int intMaxRedirects = 20;
+    // Challenges answered within one request: a Digest nonce that goes stale needs a second one,
+    // and a server that calls every nonce stale is not answered a third time.
+    int intMaxAuthRounds = 2;
     int intMaxFrameDepth = 4; // frames inside frames, counted from the top-level document
     int intMaxFramesPerPage = 32; // frame documents loaded for one top-level document
     int intMaxParallelLoads = 6; // frames loaded side by side, as browsers do per server

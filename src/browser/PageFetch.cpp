@@ -1,5 +1,6 @@
 #include "browser/PageFetch.h"
 
+#include "browser/BoundedCookieJar.h"
 #include "browser/ContentDecoder.h"
 #include "browser/FetchSession.h"
 #include "browser/ResponseHead.h"
@@ -26,6 +27,7 @@ const QString kTooLarge = QStringLiteral("the response is too large");
 const QString kBrokenOff = QStringLiteral("the transfer broke off");
 const QString kUndecodable = QStringLiteral("the response could not be decoded");
 const QString kTooSlow = QStringLiteral("the server did not answer in time");
+const QString kOtherHost = QStringLiteral("the address is on another host than the router");
 
 QString DescribeError(CURLcode code)
 {
@@ -75,6 +77,11 @@ struct CurlGlue
             fetch->StartResponse();
             break;
         case ResponseHead::Line::End:
+            if ((fetch->m_head.Status() == 401 || fetch->m_head.Status() == 407)
+                && ++fetch->m_intChallenges > fetch->m_limits.intMaxAuthRounds) {
+                fetch->m_strBodyError = QStringLiteral("the server asked for the login again and again");
+                return 0;
+            }
             if (fetch->m_head.Status() >= 200 && !fetch->HeadersComplete())
                 return 0; // refused: the transfer stops here
             break;
@@ -188,7 +195,14 @@ void PageFetch::SendRequest()
     curl_slist_free_all(m_resolveList);
     m_resolveList = nullptr;
     const QString strHost = url.host();
-    const FetchSession::HostLookup& lookup = FetchSession::Of(m_manager)->Lookup();
+    const FetchSession* session = FetchSession::Of(m_manager);
+    // Only the router is reached: a request for another host fails like a refused connection,
+    // before its name is looked up. Every request passes here, each redirect's too.
+    if (!session->Allows(url)) {
+        QTimer::singleShot(0, this, [this] { Fail(FetchResult::Outcome::Canceled, kOtherHost); });
+        return;
+    }
+    const FetchSession::HostLookup& lookup = session->Lookup();
     QList<QHostAddress> addresses;
     if (lookup && (!lookup(strHost, &addresses) || addresses.isEmpty())) {
         QTimer::singleShot(0, this, [this] {
@@ -216,6 +230,7 @@ void PageFetch::SendRequest()
     else
         curl_easy_reset(m_easy);
     CURL* easy = m_easy;
+    m_intChallenges = 0;
     m_head = ResponseHead();
     StartResponse();
 
@@ -226,6 +241,9 @@ void PageFetch::SendRequest()
     // The router sits on the local network: no proxy may stand in between.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    // Redirects are followed here; what libcurl follows itself is a challenge's answer, bounded
+    // here and by the count of challenges in HeaderLine.
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(m_limits.intMaxAuthRounds));
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlGlue::HeaderLine);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -259,9 +277,7 @@ void PageFetch::SendRequest()
     if (IsWebUrl(m_request.referrer))
         headers << "Referer: " + m_request.referrer.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
     if (QNetworkCookieJar* jar = m_manager->cookieJar()) {
-        QByteArray cookies;
-        for (const QNetworkCookie& cookie : jar->cookiesForUrl(url))
-            cookies += (cookies.isEmpty() ? "" : "; ") + cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
+        const QByteArray cookies = BoundedCookieJar::CookieHeader(*jar, url);
         if (!cookies.isEmpty())
             headers << "Cookie: " + cookies;
     }

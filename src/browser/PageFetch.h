@@ -107,6 +107,7 @@ private:
     bool m_blnBypassCache = false;
     FetchRequest m_request;
     int m_intRedirects = 0;
+    int m_intChallenges = 0; // 401 and 407 answers to the request being sent
     bool m_blnDone = false;
 
     void* m_multi = nullptr;

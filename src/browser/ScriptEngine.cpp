@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QStringList>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
@@ -370,7 +371,7 @@ bool ScriptEngine::IsOutOfTime(int intWindow) const
 {
     if (intWindow < 0 || intWindow >= static_cast<int>(m_state->windows.size()))
         return true;
-    return m_state->windows[static_cast<size_t>(intWindow)].blnOutOfTime;
+    return m_state->windows[static_cast<size_t>(intWindow)].blnOutOfTime || m_state->limits.deadline.hasExpired();
 }
 
 qint64 ScriptEngine::HeapBytes() const
@@ -495,6 +496,15 @@ bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body
     duk_context* context = window.context;
     const Clock::time_point start = Clock::now();
     state->deadline = start + (budget - window.used);
+    if (!state->limits.deadline.isForever()) {
+        const auto left = state->limits.deadline.remainingTimeAsDuration();
+        if (left <= Clock::duration::zero()) {
+            if (strError)
+                *strError = QStringLiteral("the time of the page's navigation is spent");
+            return false;
+        }
+        state->deadline = std::min(state->deadline, start + std::chrono::duration_cast<Clock::duration>(left));
+    }
     state->abandonAt = state->deadline + kStopGrace;
     bool blnOk = false;
     try {

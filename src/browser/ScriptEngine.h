@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -22,6 +23,9 @@ struct ScriptLimits
 {
     int intTimeBudgetMs = 1000; // script time per window
     qint64 lngHeapBytes = qint64(64) << 20; // the whole heap
+    // The end of the navigation that the scripts belong to: whatever their windows' budgets
+    // leave, no script runs past it, so that many documents cannot add up to more.
+    QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever);
 };
 
 struct ScriptValue
@@ -109,7 +113,7 @@ public:
     // False once the heap outgrew its budget or a script could not be stopped in time: nothing
     // runs any more.
     bool IsAlive() const;
-    // Whether the window's time budget is spent.
+    // Whether the window's time budget, or the navigation's time, is spent.
     bool IsOutOfTime(int intWindow) const;
     qint64 HeapBytes() const;
 

@@ -90,6 +90,8 @@ void DiagnosticRun::OpenBrowser()
     // The previous run's instance is discarded here; a handler still on the stack keeps its own
     // reference until it returns.
     m_browser = m_host.CreateBrowser();
+    // The run talks to the router the user named and to nothing else, whatever its pages ask for.
+    m_browser->SetAllowedHost(m_host.FieldText(RunField::Address));
     RouterBrowser* raw = m_browser.get();
     m_browser->SetDocumentCompleteHandler([this, raw](const QString& strUrl) {
         if (m_browser.get() == raw)
@@ -587,6 +589,19 @@ void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strTex
     } else if (m_profile.intRouterClass == 3) {
         m_browser->SetElementValue(QStringLiteral("PS"), m_host.FieldText(RunField::Password));
         m_browser->SubmitFrameForm(1);
+    }
+    // A login form that would send the password to another host is not submitted: the run ends
+    // here and says why.
+    const QString strRefusedHost = m_browser->RefusedFormHost();
+    if (!strRefusedHost.isEmpty()) {
+        m_state.strReportBody += QStringLiteral("Unable to login: the login form sends the password to ")
+            + strRefusedHost + QStringLiteral(", not to the router");
+        ShowReport();
+        m_host.SetStatus(QStringLiteral("Finished report"));
+        m_state.blnFinished = true;
+        NavigateBlank();
+        EndRun(RunOutcome::Abnormal);
+        return;
     }
     m_host.ProcessEvents();
     if (!m_blnCancelRequested)

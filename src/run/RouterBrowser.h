@@ -39,6 +39,14 @@ public:
     // URL of the top-level document, without user-info.
     virtual QString CurrentUrl() const = 0;
 
+    // The router's host as the user named it, set before the first navigation: from then on no
+    // load reaches any other host (any port of the router's is fine), and one for another host
+    // fails like a refused connection.
+    virtual void SetAllowedHost(const QString& strHost) { static_cast<void>(strHost); }
+    // The host that the latest form submission was bound for when it was not made because that
+    // host is not the router's; empty when the submission was made or failed for another reason.
+    virtual QString RefusedFormHost() const { return QString(); }
+
     void SetDocumentCompleteHandler(DocumentCompleteHandler handler) { m_documentComplete = std::move(handler); }
 
 protected:

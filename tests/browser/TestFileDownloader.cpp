@@ -36,6 +36,8 @@ private Q_SLOTS:
     void DeliversOnlyWholeAnswers();
     void EndsWithinOneBoundOverRedirects();
     void CarriesTheBrowserLogin();
+    void FollowsRedirectsOnTheRoutersHostOnly_data();
+    void FollowsRedirectsOnTheRoutersHostOnly();
     void EndsWhenTheBrowserGoesAway();
 
 private:
@@ -283,6 +285,44 @@ void TestFileDownloader::EndsWithinOneBoundOverRedirects()
     m_downloader->BeginDownload(raw.Url(QStringLiteral("/hop1")), QString());
     AwaitCompletion(*m_downloader);
     QCOMPARE(m_downloader->strFileContents, QStringLiteral("arrived"));
+}
+
+// The downloader shares the browser's manager, and with it the one host the run may reach.
+void TestFileDownloader::FollowsRedirectsOnTheRoutersHostOnly_data()
+{
+    QTest::addColumn<QString>("strHost");
+    QTest::addColumn<bool>("blnDelivered");
+    QTest::newRow("another address") << "127.0.0.2" << false;
+    QTest::newRow("another port of the router") << "127.0.0.1" << true;
+}
+
+void TestFileDownloader::FollowsRedirectsOnTheRoutersHostOnly()
+{
+    QFETCH(QString, strHost);
+    QFETCH(bool, blnDelivered);
+    QTcpServer other;
+    LoopbackHttpServer otherPort;
+    otherPort.ServePage("/data.txt", "moved data", "text/plain");
+    quint16 intPort = 0;
+    if (blnDelivered) {
+        QVERIFY(otherPort.Start());
+        intPort = otherPort.Port();
+    } else {
+        QVERIFY(other.listen(QHostAddress(strHost), 0));
+        intPort = other.serverPort();
+    }
+    const QByteArray target = "http://" + strHost.toLatin1() + ':' + QByteArray::number(intPort) + "/data.txt";
+    m_server->Route("/moved.txt", [target](const LoopbackRequest&, LoopbackResponse& response) {
+        response.intStatus = 302;
+        response.AddHeader("Location", target);
+    });
+    FetchSession::Of(m_manager.get())->SetAllowedHost(QStringLiteral("127.0.0.1"));
+    m_downloader->BeginDownload(m_server->Url(QStringLiteral("/moved.txt")), QStringLiteral("moved"));
+    AwaitCompletion(*m_downloader);
+    QCOMPARE(m_downloader->blnDownloadError, !blnDelivered);
+    QCOMPARE(m_downloader->strFileContents, blnDelivered ? QStringLiteral("moved data") : QString());
+    if (!blnDelivered)
+        QVERIFY(!other.waitForNewConnection(50));
 }
 
 void TestFileDownloader::CarriesTheBrowserLogin()

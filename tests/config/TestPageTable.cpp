@@ -38,6 +38,43 @@ private Q_SLOTS:
         QCOMPARE(pages.FindPage(QString()), RouterPage::None);
     }
 
+    // The browser reports a path's blanks and non-ASCII letters percent-encoded, in either case
+    // of hex digits; a profile may hold the path as typed or encoded.
+    void pathsMatchEncodedOrAsTyped_data()
+    {
+        QTest::addColumn<QString>("strPath");
+        QTest::addColumn<QString>("strUrl");
+        QTest::addColumn<bool>("blnFound");
+        QTest::newRow("blank reported encoded") << "/doc/sys log.htm"
+                                                << "http://127.0.0.1:80/doc/sys%20log.htm" << true;
+        QTest::newRow("letter reported encoded")
+            << QStringLiteral("/doc/\u00E9tat.htm") << "http://127.0.0.1:80/doc/%C3%A9tat.htm" << true;
+        QTest::newRow("lower-case hex digits")
+            << QStringLiteral("/DOC/\u00C9TAT.HTM") << "http://127.0.0.1:80/doc/%c3%a9tat.htm" << true;
+        QTest::newRow("letter reported as is")
+            << QStringLiteral("/doc/\u00E9tat.htm") << QStringLiteral("http://127.0.0.1:80/doc/\u00E9tat.htm") << true;
+        QTest::newRow("path written encoded") << "/doc/sys%20log.htm"
+                                              << "http://127.0.0.1:80/doc/sys log.htm" << true;
+        QTest::newRow("encoded percent sign") << "/doc/100%.htm"
+                                              << "http://127.0.0.1:80/doc/100%25.htm" << true;
+        QTest::newRow("other letter") << QStringLiteral("/doc/\u00E9tat.htm") << "http://127.0.0.1:80/doc/%C3%A8tat.htm"
+                                      << false;
+        QTest::newRow("blank is not an underscore") << "/doc/sys log.htm"
+                                                    << "http://127.0.0.1:80/doc/sys_log.htm" << false;
+    }
+
+    void pathsMatchEncodedOrAsTyped()
+    {
+        QFETCH(QString, strPath);
+        QFETCH(QString, strUrl);
+        QFETCH(bool, blnFound);
+        PageTable pages;
+        pages.RegisterPage(strPath, RouterPage::SystemLog);
+        pages.RegisterPage(QStringLiteral("/doc/"), RouterPage::Home);
+        pages.SortPages();
+        QCOMPARE(pages.FindPage(strUrl), blnFound ? RouterPage::SystemLog : RouterPage::Home);
+    }
+
     void registerTakesOverAnEmptyFirstEntry()
     {
         PageTable pages;

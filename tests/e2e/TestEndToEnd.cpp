@@ -81,6 +81,9 @@ private Q_SLOTS:
         QTest::newRow("classII-proc-diag") << EndToEndCase { QStringLiteral("II"), QStringLiteral("proc-diag"), {},
             QStringLiteral("ClassII-proc.ini") }
                                            << 0;
+        // A login form that would send the password to another host is not submitted.
+        QTest::newRow("classII-login-elsewhere")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-elsewhere"), {}, {} } << 3;
         QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {} } << 0;
         QTest::newRow("classII-dump-login-refused")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 4;

@@ -176,6 +176,35 @@ private Q_SLOTS:
         QVERIFY(f.run.State().blnLoggedIn);
     }
 
+    // The browser refuses a login form bound for another host; the run says so and ends.
+    void loginFormForAnotherHostIsNotSent_data()
+    {
+        QTest::addColumn<int>("intClass");
+        QTest::addColumn<QString>("strLoginPath");
+        QTest::newRow("class II") << 2 << "/cgi-bin/webcm?getpage=../html/login.html";
+        QTest::newRow("class V") << 3 << "/login.htm";
+    }
+    void loginFormForAnotherHostIsNotSent()
+    {
+        QFETCH(int, intClass);
+        QFETCH(QString, strLoginPath);
+        RunFixture f(intClass);
+        RunOutcome outcome = RunOutcome::Finished;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcome = o; });
+        f.run.Go();
+        QCOMPARE(f.Browser().strAllowedHost, f.host.FieldText(RunField::Address));
+        f.Browser().strRefusedFormHost = QStringLiteral("127.0.0.2");
+        f.Load(strLoginPath, QStringLiteral("Log in"));
+        QCOMPARE(f.run.State().strReportBody,
+            QStringLiteral("Unable to login: the login form sends the password to 127.0.0.2, not to the router"));
+        QCOMPARE(outcome, RunOutcome::Abnormal);
+        QVERIFY(!f.run.State().blnLoggedIn);
+        QVERIFY(f.run.State().blnFinished);
+        QVERIFY(f.host.pauses.isEmpty());
+        QCOMPARE(f.host.intClipboardWrites, 0);
+        QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
+    }
+
     void dnsErrorOnTheLoginPageEndsTheRun()
     {
         RunFixture f(2);

@@ -31,6 +31,8 @@ public:
     QString BodyText() const override { return strText; }
     QString BodyHtml() const override { return strHtml; }
     QString CurrentUrl() const override { return strUrl; }
+    void SetAllowedHost(const QString& strHost) override { strAllowedHost = strHost; }
+    QString RefusedFormHost() const override { return strRefusedFormHost; }
 
     void Load(const QString& strPageUrl, const QString& strPageText, const QString& strPageHtml = QString())
     {
@@ -50,4 +52,6 @@ public:
     QString strUrl;
     QString strText;
     QString strHtml;
+    QString strAllowedHost;
+    QString strRefusedFormHost; // what every submission answers, as the engine would for a form bound elsewhere
 };

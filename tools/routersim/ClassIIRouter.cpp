@@ -44,13 +44,15 @@ table.status td { border: 1px solid #d0c8dc; }
     return FillPageFrame(strFrame, strTitle, strHead, strBody);
 }
 
-std::string ClassIILoginPage(bool blnFailed)
+// blnElsewhere: the form's action is on another host, as a hostile router might make it.
+std::string ClassIILoginPage(bool blnFailed, bool blnElsewhere)
 {
+    const std::string strAction = blnElsewhere ? "http://127.0.0.2:80/cgi-bin/webcm" : "/cgi-bin/webcm";
     const std::string strNotice = blnFailed
         ? "<tr><td colspan=\"2\" class=\"err\">Login failed: wrong user name or password.</td></tr>\n"
         : std::string();
     return ClassIIPage("Login", "",
-        R"html(<form name="uiPostForm" id="uiPostForm" method="post" action="/cgi-bin/webcm">
+        R"html(<form name="uiPostForm" id="uiPostForm" method="post" action=")html" + strAction + R"html(">
 <input type="hidden" name="getpage" value="../html/home.html">
 <table class="login" width="360">
 <tr><td colspan="2" class="title">RS-2200 ADSL2+ Router</td></tr>
@@ -346,7 +348,7 @@ void RouterSimulator::InstallClassII()
     // Any protected page without a session gets the login page in its place, at its own address.
     auto servePage = [this](const std::string& strName, const httplib::Request& req, httplib::Response& res) {
         if (strName == strLoginName) {
-            SendHtml(res, ClassIILoginPage(false));
+            SendHtml(res, ClassIILoginPage(false, m_options.scenario.blnLoginElsewhere));
             return;
         }
         if (strName == strLogoutName) {
@@ -359,7 +361,7 @@ void RouterSimulator::InstallClassII()
         }
         const std::string strToken = SessionOf(req, strSessionCookie);
         if (strToken.empty()) {
-            SendHtml(res, ClassIILoginPage(false));
+            SendHtml(res, ClassIILoginPage(false, m_options.scenario.blnLoginElsewhere));
             return;
         }
 
@@ -419,7 +421,7 @@ void RouterSimulator::InstallClassII()
         std::string strNext = req.has_param("getpage") ? req.get_param_value("getpage") : strHomeName;
         if (req.has_param("uiPostUserName") || req.has_param("uiPostPassword")) {
             if (!CredentialsAccepted(req.get_param_value("uiPostUserName"), req.get_param_value("uiPostPassword"))) {
-                SendHtml(res, ClassIILoginPage(true));
+                SendHtml(res, ClassIILoginPage(true, m_options.scenario.blnLoginElsewhere));
                 return;
             }
             const std::string strOld = SessionOf(req, strSessionCookie);
@@ -445,7 +447,7 @@ void RouterSimulator::InstallClassII()
             return;
         }
         if (SessionOf(req, strSessionCookie).empty())
-            SendHtml(res, ClassIILoginPage(false));
+            SendHtml(res, ClassIILoginPage(false, m_options.scenario.blnLoginElsewhere));
         else
             SendPlainText(res, ClassIIModemStats());
     });

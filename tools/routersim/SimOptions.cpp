@@ -98,6 +98,8 @@ std::string ParseScenario(const std::string& strText, RouterClass routerClass, S
             scenario.blnDigest = true;
         } else if (strName == "scripted") {
             scenario.blnScripted = true;
+        } else if (strName == "login-elsewhere") {
+            scenario.blnLoginElsewhere = true;
         } else {
             return "unknown scenario \"" + strName + "\"";
         }
@@ -108,6 +110,8 @@ std::string ParseScenario(const std::string& strText, RouterClass routerClass, S
         return "scenario proc-diag has no diagnostic test page to combine with diag-never or diag-error";
     if ((scenario.blnNoPppLink || scenario.blnProcDiag) && routerClass != RouterClass::ClassII)
         return "scenarios no-ppp-link and proc-diag need --class II";
+    if (scenario.blnLoginElsewhere && routerClass != RouterClass::ClassII)
+        return "scenario login-elsewhere needs --class II";
     if (scenario.blnDigest && routerClass != RouterClass::ClassI)
         return "scenario digest needs --class I";
     return std::string();
@@ -191,7 +195,7 @@ std::string SimUsage()
            "  --port N             port to listen on; 0 (the default) picks a free one\n"
            "  --scenario NAME      normal (default), login-refused, diag-never, diag-error,\n"
            "                       reload-forever, no-ppp-link (II), proc-diag (II), digest (I),\n"
-           "                       scripted\n"
+           "                       scripted, login-elsewhere (II)\n"
            "  --user, --password   the credentials the router accepts (admin / secret)\n"
            "  --refresh-seconds S  reload delay of the diagnostic test page (default 1)\n"
            "  --verbose            one line per request on standard error\n";

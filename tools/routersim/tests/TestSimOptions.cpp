@@ -80,6 +80,8 @@ private Q_SLOTS:
         QTest::newRow("digest on II") << QStringList { "--class", "II", "--scenario", "digest" } << "--scenario";
         QTest::newRow("no link on I") << QStringList { "--class", "I", "--scenario", "no-ppp-link" } << "--scenario";
         QTest::newRow("proc on V") << QStringList { "--class", "V", "--scenario", "proc-diag" } << "--scenario";
+        QTest::newRow("login elsewhere on V")
+            << QStringList { "--class", "V", "--scenario", "login-elsewhere" } << "--scenario";
         QTest::newRow("never and error") << QStringList { "--class", "V", "--scenario", "diag-never,diag-error" }
                                          << "--scenario";
         QTest::newRow("proc and never") << QStringList { "--class", "II", "--scenario", "proc-diag,diag-never" }

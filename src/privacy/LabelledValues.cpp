@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <algorithm>
+#include <string_view>
 
 namespace
 {
@@ -196,9 +197,53 @@ ValueKind KindOfLabel(const QStringList& parts)
     if (serials.contains(strLast) || (serialTails.contains(strLast) && strHead == QLatin1String("serial")))
         return ValueKind::SerialNumber;
     if (hardware.contains(strLast)
-        || ((strLast == QLatin1String("address") || strLast == QLatin1String("addr")) && hardwareHeads.contains(strHead)))
+        || ((strLast == QLatin1String("address") || strLast == QLatin1String("addr"))
+            && hardwareHeads.contains(strHead)))
         return ValueKind::HardwareAddress;
     return ValueKind::None;
+}
+
+// A quick test that spares most separators the reading of words: whether the letters before
+// position end (blanks, punctuation, tags and an index number skipped) end in the last word of a
+// label.
+bool MayEndInLabel(const QString& strLine, qsizetype end)
+{
+    static const char* const endings[]
+        = { "ssid", "password", "passwd", "pwd", "phrase", "psk", "secret", "key", "name", "user", "id", "serial",
+              "number", "no", "num", "sn", "s/n", "mac", "addr", "address", "bssid", "ether" };
+    qsizetype i = end;
+    const qsizetype limit = std::max<qsizetype>(0, end - lngLookBack);
+    while (i > limit) {
+        const QChar ch = strLine.at(i - 1);
+        if (ch == QLatin1Char('>')) {
+            const qsizetype tag = TagStartBefore(strLine, i);
+            if (tag < 0)
+                return false;
+            i = tag;
+        } else if (IsBlank(ch) || ch == QLatin1Char(':') || ch == QLatin1Char('.') || ch == QLatin1Char('"')
+            || ch == QLatin1Char('\'') || ch.isDigit()) {
+            --i;
+        } else {
+            break;
+        }
+    }
+    char letters[16];
+    int intCount = 0;
+    while (i > 0 && intCount < 16) {
+        const char16_t c = strLine.at(i - 1).unicode();
+        const bool blnLetter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'/';
+        if (!blnLetter)
+            break;
+        letters[15 - intCount++] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
+        --i;
+    }
+    const std::string_view word(letters + 16 - intCount, static_cast<size_t>(intCount));
+    for (const char* ending : endings) {
+        const std::string_view strEnding(ending);
+        if (word.size() >= strEnding.size() && word.substr(word.size() - strEnding.size()) == strEnding)
+            return true;
+    }
+    return false;
 }
 
 bool IsSeparatorAt(const QString& strLine, qsizetype i)
@@ -263,8 +308,8 @@ qsizetype HardwareValueEnd(const QString& strLine, qsizetype start)
             break;
         end = groupEnd;
         i = groupEnd;
-        if (intDigits < 12 && i + 1 < strLine.size()
-            && QStringView(u" :.-_").contains(strLine.at(i)) && IsHexDigit(strLine.at(i + 1)))
+        if (intDigits < 12 && i + 1 < strLine.size() && QStringView(u" :.-_").contains(strLine.at(i))
+            && IsHexDigit(strLine.at(i + 1)))
             ++i;
         else
             break;
@@ -346,7 +391,9 @@ std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
             --digits;
         if (digits < labelEnd && digits > 0 && IsBlank(strLine.at(digits - 1)))
             labelEnd = digits;
-        const ValueKind kind = KindOfLabel(PartsOf(WordsBefore(strLine, labelEnd, intLabelWords)));
+        const ValueKind kind = MayEndInLabel(strLine, labelEnd)
+            ? KindOfLabel(PartsOf(WordsBefore(strLine, labelEnd, intLabelWords)))
+            : ValueKind::None;
         if (kind == ValueKind::None || (blnSingleBlank && kind != ValueKind::HardwareAddress)) {
             ++i;
             continue;

@@ -4,6 +4,7 @@
 #include "privacy/TextStretches.h"
 #include "readers/TextHelpers.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringMatcher>
 #include <QStringView>
@@ -168,7 +169,7 @@ QString MaskOtherHardwareNotations(const QString& strLine)
     const qsizetype size = strLine.size();
     qsizetype i = 0;
     while (i < size) {
-        if (!IsHexDigit(strLine.at(i)) || (i > 0 && (IsWordChar(strLine.at(i - 1)) || IsAddressChar(strLine.at(i - 1))))) {
+        if (!IsHexDigit(strLine.at(i)) || (i > 0 && IsWordChar(strLine.at(i - 1)))) {
             ++i;
             continue;
         }
@@ -195,13 +196,16 @@ QString MaskOtherHardwareNotations(const QString& strLine)
             ++end;
         }
         const bool blnWordEnd = end >= size
-            || (!IsWordChar(strLine.at(end)) && !(QStringView(u":-._").contains(strLine.at(end)) && end + 1 < size
-                && IsHexDigit(strLine.at(end + 1))));
+            || (!IsWordChar(strLine.at(end))
+                && !(QStringView(u":-._").contains(strLine.at(end)) && end + 1 < size
+                    && IsHexDigit(strLine.at(end + 1))));
         const auto AllSizesIn = [&](qsizetype low, qsizetype high) {
-            return std::all_of(groupSizes.cbegin(), groupSizes.cend(), [&](qsizetype n) { return n >= low && n <= high; });
+            return std::all_of(
+                groupSizes.cbegin(), groupSizes.cend(), [&](qsizetype n) { return n >= low && n <= high; });
         };
         bool blnHardware = false;
-        if (blnWordEnd && groupSizes.size() == 6 && (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')))
+        if (blnWordEnd && groupSizes.size() == 6
+            && (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')))
             blnHardware = AllSizesIn(1, 2) && !AllSizesIn(2, 2);
         else if (blnWordEnd && groupSizes.size() == 6 && chSeparator == QLatin1Char('_'))
             blnHardware = AllSizesIn(1, 2);
@@ -228,7 +232,9 @@ template <typename OnRun> void ForEachDottedRun(const QString& strLine, OnRun on
             continue;
         }
         const qsizetype start = i;
-        while (i < size && ((strLine.at(i) >= QLatin1Char('0') && strLine.at(i) <= QLatin1Char('9')) || strLine.at(i) == QLatin1Char('.')))
+        while (i < size
+            && ((strLine.at(i) >= QLatin1Char('0') && strLine.at(i) <= QLatin1Char('9'))
+                || strLine.at(i) == QLatin1Char('.')))
             ++i;
         qsizetype end = i;
         while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
@@ -297,7 +303,8 @@ bool IsDomainName(QStringView token)
             return false;
     }
     const QStringView last = token.mid(token.lastIndexOf(QLatin1Char('.')) + 1);
-    static const QSet<QString> fileTypes { "htm", "html", "cgi", "asp", "js", "php", "txt", "css", "xml", "gif", "png" };
+    static const QSet<QString> fileTypes { "htm", "html", "cgi", "asp", "js", "php", "txt", "css", "xml", "gif",
+        "png" };
     return std::all_of(last.cbegin(), last.cend(), [](QChar ch) { return ch.isLetter(); })
         && !fileTypes.contains(last.toString().toLower());
 }
@@ -430,7 +437,7 @@ template <typename OnToken> void ForEachToken(const QString& strLine, OnToken on
 }
 
 // Pass one over a line: the roles of its addresses and the names it gives away.
-void StudyLine(const QString& strLine, ValueKind pendingKind, Findings& findings)
+void StudyLine(const QString& strLine, const std::vector<LabelledValue>& values, Findings& findings)
 {
     qsizetype previousEnd = -1;
     AddressRole previousRole = AddressRole::Unmarked;
@@ -469,7 +476,7 @@ void StudyLine(const QString& strLine, ValueKind pendingKind, Findings& findings
         }
     });
 
-    for (const LabelledValue& value : ValuesOfLine(strLine, pendingKind)) {
+    for (const LabelledValue& value : values) {
         const QStringView text = QStringView(strLine).mid(value.start, value.end - value.start);
         if (value.kind == ValueKind::HardwareAddress) {
             QString strDigits;
@@ -484,8 +491,10 @@ void StudyLine(const QString& strLine, ValueKind pendingKind, Findings& findings
     }
 
     const QString strFolded = CaseFolded(strLine);
-    // A DHCP client's name follows its hardware address ("DHCPACK(br0) 192.168.1.23 <mac> laptop").
-    if (strFolded.contains(QLatin1String("dhcp"))) {
+    // A DHCP client's name follows its hardware address at the end of a lease message
+    // ("DHCPACK(br0) 192.168.1.23 <mac> laptop").
+    static const QRegularExpression leaseMessage(QStringLiteral("dhcp(ack|offer|request|inform|discover)"));
+    if (strFolded.contains(QLatin1String("dhcp")) && strFolded.contains(leaseMessage)) {
         const QString strMasked = MaskHardwareAddresses(strLine);
         const qsizetype mask = strMasked.lastIndexOf(strHardwareMask);
         if (mask >= 0) {
@@ -496,7 +505,9 @@ void StudyLine(const QString& strLine, ValueKind pendingKind, Findings& findings
             while (end < strMasked.size() && !IsTokenDelimiter(strMasked.at(end)))
                 ++end;
             const QStringView name = QStringView(strMasked).mid(start, end - start);
-            if (std::any_of(name.cbegin(), name.cend(), [](QChar ch) { return ch.isLetter(); }) && name != QLatin1String("*"))
+            if (QStringView(strMasked).mid(end).trimmed().isEmpty()
+                && std::any_of(name.cbegin(), name.cend(), [](QChar ch) { return ch.isLetter(); })
+                && name != QLatin1String("*"))
                 AddName(findings, name, 2);
         }
     }
@@ -525,10 +536,10 @@ bool EmbedsAddress(QStringView token, const QSet<QString>& setDashed)
             ++i;
         const QList<QStringView> groups = token.mid(start, i - start).split(QLatin1Char('-'));
         for (qsizetype g = 0; g + 4 <= groups.size(); ++g) {
-            const QString strForward = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g), groups.at(g + 1),
-                groups.at(g + 2), groups.at(g + 3));
-            const QString strBackward = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g + 3), groups.at(g + 2),
-                groups.at(g + 1), groups.at(g));
+            const QString strForward
+                = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g), groups.at(g + 1), groups.at(g + 2), groups.at(g + 3));
+            const QString strBackward
+                = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g + 3), groups.at(g + 2), groups.at(g + 1), groups.at(g));
             if (setDashed.contains(strForward) || setDashed.contains(strBackward))
                 return true;
         }
@@ -538,9 +549,9 @@ bool EmbedsAddress(QStringView token, const QSet<QString>& setDashed)
 
 // Pass two over a line that is not replaced whole: every value, address and name it holds that
 // the findings name is masked.
-QString CensorLine(const QString& strLine, ValueKind pendingKind, const Findings& findings)
+QString CensorLine(const QString& strLine, const std::vector<LabelledValue>& values, const Findings& findings)
 {
-    QString strResult = ReplaceValues(strLine, ValuesOfLine(strLine, pendingKind));
+    QString strResult = ReplaceValues(strLine, values);
     strResult = MaskHardwareAddresses(MaskIdentifiers(strResult));
 
     TextStretches stretches;
@@ -616,7 +627,8 @@ QString MaskIpv6Addresses(const QString& strLine)
         if (end == runEnd && end < strLine.size() && IsWordChar(strLine.at(end)))
             continue;
         const QStringView token = QStringView(strLine).mid(start, std::max<qsizetype>(0, end - start));
-        const bool blnPrefixLength = end + 1 < strLine.size() && strLine.at(end) == QLatin1Char('/') && strLine.at(end + 1).isDigit();
+        const bool blnPrefixLength
+            = end + 1 < strLine.size() && strLine.at(end) == QLatin1Char('/') && strLine.at(end + 1).isDigit();
         static const QStringMatcher prefixLabel(QStringLiteral("prefix"), Qt::CaseInsensitive);
         const qsizetype labelFrom = std::max<qsizetype>(0, start - 12);
         const bool blnPrefixLabel = prefixLabel.indexIn(QStringView(strLine).mid(labelFrom, start - labelFrom)) >= 0;
@@ -721,9 +733,13 @@ QString FilterReport(const QString& strText, int intCensor)
 
     QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
     Findings findings;
+    std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
     ValueKind pendingKind = ValueKind::None;
-    for (const QString& strLine : std::as_const(lines)) {
-        StudyLine(strLine, pendingKind, findings);
+    for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+        const QString& strLine = lines.at(intLine);
+        std::vector<LabelledValue>& values = lineValues[static_cast<size_t>(intLine)];
+        values = ValuesOfLine(strLine, pendingKind);
+        StudyLine(strLine, values, findings);
         pendingKind = NextPendingKind(strLine, pendingKind);
     }
     // An address seen as the user's own is hidden everywhere; one seen only unmarked is hidden
@@ -741,8 +757,8 @@ QString FilterReport(const QString& strText, int intCensor)
         findings.setDashedAddresses.insert(strDashed.replace(QLatin1Char('.'), QLatin1Char('-')));
     }
 
-    pendingKind = ValueKind::None;
-    for (QString& strLine : lines) {
+    for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+        QString& strLine = lines[intLine];
         const QString strOriginal = strLine;
         const QString strFolded = CaseFolded(strOriginal);
         // The labels that stand for a whole line replace it; a later one overrides an earlier one.
@@ -753,8 +769,8 @@ QString FilterReport(const QString& strText, int intCensor)
             strFixed = strEthernetMacLine;
         if (strFolded.contains(strSsidLabel))
             strFixed = strSsidLine;
-        strLine = strFixed.isNull() ? CensorLine(strOriginal, pendingKind, findings) : strFixed;
-        pendingKind = NextPendingKind(strOriginal, pendingKind);
+        strLine = strFixed.isNull() ? CensorLine(strOriginal, lineValues[static_cast<size_t>(intLine)], findings)
+                                    : strFixed;
     }
     return lines.join(strCrLf);
 }

@@ -86,13 +86,14 @@ void TestReportFilter::addresses_data()
                                                                     << "remote <censored>\r\nWAN IP <censored> up";
     QTest::newRow("shorter candidate is the end of a longer one") << "build 9 1.2.3.4 ok\r\nWAN IP 81.2.3.4 up"
                                                                   << "build 9 <censored> ok\r\nWAN IP <censored> up";
-    QTest::newRow("run of numbers holding a candidate as four groups") << "peer 81.2.3.4.192.168.1.1 x\r\nremote 81.2.3.4 y"
-                                                                       << "peer <censored> x\r\nremote <censored> y";
-    QTest::newRow("run of numbers holding a candidate off its groups") << "peer 81.2.3.45.192.168.1.1 x\r\nremote 81.2.3.4 y"
-                                                                       << "peer 81.2.3.45.192.168.1.1 x\r\nremote <censored> y";
-    QTest::newRow("overlapping candidates on an exempt line")
-        << "a 1.2.3.45 b\r\nc 3.45.6.7 d\r\nPing 1.2.3.45.6.7.8"
-        << "a <censored> b\r\nc <censored> d\r\nPing <censored>";
+    QTest::newRow("run of numbers holding a candidate as four groups")
+        << "peer 81.2.3.4.192.168.1.1 x\r\nremote 81.2.3.4 y"
+        << "peer <censored> x\r\nremote <censored> y";
+    QTest::newRow("run of numbers holding a candidate off its groups")
+        << "peer 81.2.3.45.192.168.1.1 x\r\nremote 81.2.3.4 y"
+        << "peer 81.2.3.45.192.168.1.1 x\r\nremote <censored> y";
+    QTest::newRow("overlapping candidates on an exempt line") << "a 1.2.3.45 b\r\nc 3.45.6.7 d\r\nPing 1.2.3.45.6.7.8"
+                                                              << "a <censored> b\r\nc <censored> d\r\nPing <censored>";
     QTest::newRow("digits glued to a candidate make another number") << "a 1.2.3.4 b\r\nPing 1.2.3.41.2.3.4"
                                                                      << "a <censored> b\r\nPing 1.2.3.41.2.3.4";
     // Lines that name a version keep their numbers.
@@ -290,8 +291,9 @@ void TestReportFilter::firmwareLines_data()
     QTest::addColumn<QString>("expected");
 
     // Keywords are words, and exempt only the value they label.
-    QTest::newRow("firewall log: Dropping is no ping") << "kernel: Dropping packet IN=ppp0 SRC=5.6.7.8 DST=81.2.3.4"
-                                                       << "kernel: Dropping packet IN=ppp0 SRC=<censored> DST=<censored>";
+    QTest::newRow("firewall log: Dropping is no ping")
+        << "kernel: Dropping packet IN=ppp0 SRC=5.6.7.8 DST=81.2.3.4"
+        << "kernel: Dropping packet IN=ppp0 SRC=<censored> DST=<censored>";
     QTest::newRow("port mapping") << "upnp: port mapping added for 81.2.3.4:5000"
                                   << "upnp: port mapping added for <censored>:5000";
     QTest::newRow("IPCP: own addresses hidden, name server kept")
@@ -322,8 +324,9 @@ void TestReportFilter::firmwareLines_data()
                                             << "Network Name\t<SSID censored>\tChannel\t6";
     QTest::newRow("label and value on consecutive lines") << "SSID\r\nHomeNet\r\nChannel\r\n6"
                                                           << "SSID\r\n<SSID censored>\r\nChannel\r\n6";
-    QTest::newRow("access point log names the network") << "SSID: HomeNet\r\nhostapd: wlan0 AP-ENABLED on HomeNet"
-                                                        << "SSID: <SSID censored>\r\nhostapd: wlan0 AP-ENABLED on <censored>";
+    QTest::newRow("access point log names the network")
+        << "SSID: HomeNet\r\nhostapd: wlan0 AP-ENABLED on HomeNet"
+        << "SSID: <SSID censored>\r\nhostapd: wlan0 AP-ENABLED on <censored>";
     QTest::newRow("keys and passphrases") << "WPA Pre-Shared Key: s3cret-phrase\r\nwl0_wpa_psk=s3cret-phrase\r\n"
                                              "WEP Key 1 = 0123456789\r\nPassphrase\t\"tiger lily\""
                                           << "WPA Pre-Shared Key: <censored>\r\nwl0_wpa_psk=<censored>\r\n"
@@ -393,7 +396,8 @@ void TestReportFilter::linesAreSplitAtCrLfOnly()
     // A bare LF does not end a line: the wireless network name label replaces the whole piece.
     QCOMPARE(FilterReport(QStringLiteral("SSID=Home\nWAN 81.2.3.4 up"), 1), strSsidLine);
     // Nor does it separate a bare label from its value.
-    QCOMPARE(FilterReport(QStringLiteral("Serial Number\nRS22-0045871"), 1), QStringLiteral("Serial Number\nRS22-0045871"));
+    QCOMPARE(
+        FilterReport(QStringLiteral("Serial Number\nRS22-0045871"), 1), QStringLiteral("Serial Number\nRS22-0045871"));
 }
 
 QUORVANE_REGISTER_TEST(TestReportFilter)

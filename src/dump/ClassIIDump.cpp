@@ -1,6 +1,7 @@
 #include "dump/ClassIIDump.h"
 
 #include "config/RouterProfile.h"
+#include "privacy/ReportFilter.h"
 #include "readers/TextHelpers.h"
 #include "run/DiagnosticRun.h"
 
@@ -23,7 +24,7 @@ void ClassIIDump::Start()
     m_run.StartDataDump();
 }
 
-bool ClassIIDump::AppendListedPages(QString& strDump)
+bool ClassIIDump::AppendListedPages(QString& strDump, bool& blnLoginRefused)
 {
     RunHost& host = m_run.Host();
     const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
@@ -48,6 +49,7 @@ bool ClassIIDump::AppendListedPages(QString& strDump)
             continue;
         if (!DiagnosticRun::LoginAccepted(strText)) {
             strDump += QStringLiteral("Could not log in. Please check your router's username and password.");
+            blnLoginRefused = true;
             break;
         }
         strDump += strText.replace(QStringLiteral("\n"), CRLF) + CRLF;
@@ -62,13 +64,21 @@ void ClassIIDump::RunDataDump()
     host.SetStatus(QStringLiteral("Data dump started - please wait"));
 
     QString strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
-    const bool blnComplete = AppendListedPages(strDump);
+    bool blnLoginRefused = false;
+    const bool blnComplete = AppendListedPages(strDump, blnLoginRefused);
+    // The pages hold what a run's report holds and more: with "Censor data" checked they pass the
+    // same filter before anyone sees them.
+    strDump = FilterReport(strDump, host.CheckValue(RunCheck::Censor));
 
     host.SetReportText(strDump);
     if (blnComplete) {
         host.SetStatus(QStringLiteral("Data dump complete"));
-        if (!host.SetClipboardText(host.ReportText()))
+        const bool blnCopied = host.SetClipboardText(host.ReportText());
+        if (!blnCopied)
             host.SetStatus(QStringLiteral("Data dump complete - the dump could not be copied to the clipboard"));
+        // A refused login is told in the dump itself.
+        if (!blnLoginRefused)
+            host.ShowMessage(MessageIcon::Information, m_run.ClosingMessage(blnCopied));
     } else {
         // Like the abnormal endings of a run: shown, but not put on the clipboard.
         host.SetStatus(QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));

@@ -19,7 +19,8 @@ public:
 private:
     // Appends each listed page's name and text to strDump. False when the router sent nothing
     // for the whole no-page bound; the dump then stops after that page's name line.
-    bool AppendListedPages(QString& strDump);
+    // blnLoginRefused is set when a page was the login prompt, which ends the list there.
+    bool AppendListedPages(QString& strDump, bool& blnLoginRefused);
 
     DiagnosticRun& m_run;
 };

@@ -95,6 +95,8 @@ public:
     static QString HeaderLine(const QDateTime& dtNow);
     // The report line of a run or dump that the router left without a page for the whole bound.
     static QString NoPageLine();
+    // The message that ends a finished report or dump: where it went, and whether it was censored.
+    QString ClosingMessage(bool blnCopied) const;
 
 private:
     // The start of a run or dump: a fresh state, the page hits counted anew.

@@ -49,6 +49,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("intExit");
         const QStringList noCensor { QStringLiteral("--no-censor") };
         const QStringList dump { QStringLiteral("--dump") };
+        const QStringList dumpCensored { QStringLiteral("--dump"), QStringLiteral("--censor") };
+        const QStringList dumpUncensored { QStringLiteral("--dump"), QStringLiteral("--no-censor") };
         QTest::newRow("classI-normal") << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classI-normal-uncensored")
             << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), noCensor, {} } << 0;
@@ -67,7 +69,10 @@ private Q_SLOTS:
         QTest::newRow("classII-proc-diag") << EndToEndCase { QStringLiteral("II"), QStringLiteral("proc-diag"), {},
             QStringLiteral("ClassII-proc.ini") }
                                            << 0;
-        QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {} } << 0;
+        QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dumpCensored,
+            {} } << 0;
+        QTest::newRow("classII-dump-uncensored")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dumpUncensored, {} } << 0;
         QTest::newRow("classII-dump-login-refused")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 0;
         QTest::newRow("classV-normal") << EndToEndCase { QStringLiteral("V"), QStringLiteral("normal"), {}, {} } << 0;

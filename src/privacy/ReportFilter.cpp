@@ -326,6 +326,9 @@ struct Findings
     // Views of setAddresses and setNames, so that a look-up copies nothing.
     QSet<QStringView> setAddressViews;
     QSet<QStringView> setNameViews;
+    // No token of another length can be one of the names.
+    qsizetype lngShortestName = 0;
+    qsizetype lngLongestName = -1;
 };
 
 void AddName(Findings& findings, QStringView value, qsizetype lngShortest)
@@ -578,7 +581,8 @@ QString CensorLine(const QString& strLine, const std::vector<LabelledValue>& val
     stretches.clear();
     ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
         const QStringView token = QStringView(strResult).mid(start, end - start);
-        if (findings.setNameViews.contains(token) || IsEmailAddress(token)
+        const bool blnNameLength = token.size() >= findings.lngShortestName && token.size() <= findings.lngLongestName;
+        if ((blnNameLength && findings.setNameViews.contains(token)) || IsEmailAddress(token)
             || EmbedsAddress(token, findings.setDashedAddresses))
             stretches.emplace_back(start, end);
     });
@@ -749,8 +753,12 @@ QString FilterReport(const QString& strText, int intCensor)
         if (!findings.setVersion.contains(strAddress))
             findings.setAddresses.insert(strAddress);
     }
-    for (const QString& strName : std::as_const(findings.setNames))
+    for (const QString& strName : std::as_const(findings.setNames)) {
         findings.setNameViews.insert(QStringView(strName));
+        findings.lngShortestName
+            = findings.lngLongestName < 0 ? strName.size() : std::min(findings.lngShortestName, strName.size());
+        findings.lngLongestName = std::max(findings.lngLongestName, strName.size());
+    }
     for (const QString& strAddress : std::as_const(findings.setAddresses)) {
         findings.setAddressViews.insert(QStringView(strAddress));
         QString strDashed = strAddress;

@@ -1,6 +1,7 @@
 #include "dump/ClassIIDump.h"
 
 #include "config/RouterProfile.h"
+#include "privacy/ReportFilter.h"
 #include "readers/TextHelpers.h"
 #include "run/DiagnosticRun.h"
 
@@ -70,6 +71,9 @@ void ClassIIDump::RunDataDump()
 
     QString strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
     const RunOutcome outcome = AppendListedPages(strDump);
+    // The pages hold what a run's report holds and more: with "Censor data" checked they pass the
+    // same filter before anyone sees them, also when the dump was cut short.
+    strDump = FilterReport(strDump, host.CheckValue(RunCheck::Censor));
     if (outcome == RunOutcome::Cancelled) {
         // The run's cancel ending shows the pages so far once it has logged out.
         m_run.EndDataDump(strDump, outcome);
@@ -80,8 +84,12 @@ void ClassIIDump::RunDataDump()
     const bool blnComplete = outcome != RunOutcome::Abnormal;
     if (blnComplete) {
         host.SetStatus(QStringLiteral("Data dump complete"));
-        if (!host.SetClipboardText(host.ReportText()))
+        const bool blnCopied = host.SetClipboardText(host.ReportText());
+        if (!blnCopied)
             host.SetStatus(QStringLiteral("Data dump complete - the dump could not be copied to the clipboard"));
+        // A refused login is told in the dump itself.
+        if (outcome != RunOutcome::LoginFailed)
+            host.ShowMessage(MessageIcon::Information, m_run.ClosingMessage(blnCopied));
     } else {
         // Like the abnormal endings of a run: shown, but not put on the clipboard.
         host.SetStatus(QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));

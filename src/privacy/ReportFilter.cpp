@@ -1,8 +1,11 @@
 #include "privacy/ReportFilter.h"
 
-#include "privacy/AddressMatcher.h"
+#include "privacy/LabelledValues.h"
+#include "privacy/TextStretches.h"
 #include "readers/TextHelpers.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringMatcher>
 #include <QStringView>
 #include <algorithm>
@@ -32,56 +35,9 @@ QString CaseFolded(const QString& strText)
     return strFolded;
 }
 
-std::vector<QStringMatcher> CaseFoldedMatchers(const QStringList& texts)
+bool IsHardwareAddressLine(const QString& strLine, Qt::CaseSensitivity cs)
 {
-    std::vector<QStringMatcher> matchers;
-    for (const QString& strText : texts)
-        matchers.emplace_back(strText.toCaseFolded(), Qt::CaseSensitive);
-    return matchers;
-}
-
-bool ContainsAny(const QString& strFoldedLine, const std::vector<QStringMatcher>& matchers)
-{
-    return std::any_of(matchers.cbegin(), matchers.cend(),
-        [&](const QStringMatcher& matcher) { return matcher.indexIn(strFoldedLine) >= 0; });
-}
-
-// Lines holding any of these (in any case) name public hosts, name servers, the network layout or
-// the PC's own listing; their numbers are never collected for censoring.
-bool HasExemptKeyword(const QString& strFoldedLine)
-{
-    static const std::vector<QStringMatcher> keywords
-        = CaseFoldedMatchers(QStringLiteral("DNS^Subnet^Ping^Default Gateway^DHCP Server^"
-                                            "IP Address. . . . . . . . . . . . :^http://")
-                                 .split(QLatin1Char('^')));
-    return ContainsAny(strFoldedLine, keywords);
-}
-
-// Lines that name a firmware, software or hardware version, the first thing a helper on the forum
-// asks for. A marker counts at the start of a word or of a capitalised part ("FirmwareVersion"), not
-// inside one ("conversion").
-bool IsVersionLine(const QString& strLine, const QString& strFoldedLine)
-{
-    static const QStringList markers { QStringLiteral("Firmware"), QStringLiteral("Version"),
-        QStringLiteral("Software"), QStringLiteral("F/W") };
-    static const std::vector<QStringMatcher> foldedMarkers = CaseFoldedMatchers(markers);
-    if (!ContainsAny(strFoldedLine, foldedMarkers))
-        return false;
-    for (const QString& strMarker : markers) {
-        for (qsizetype at = strLine.indexOf(strMarker, 0, Qt::CaseInsensitive); at >= 0;
-             at = strLine.indexOf(strMarker, at + 1, Qt::CaseInsensitive)) {
-            if (at == 0 || !strLine.at(at - 1).isLetter())
-                return true;
-            if (strLine.at(at - 1).isLower() && strLine.at(at).isUpper())
-                return true;
-        }
-    }
-    return false;
-}
-
-bool IsHardwareAddressLine(const QString& strLine)
-{
-    return strLine.contains(QStringLiteral("Physical Address")) && !strLine.contains(strZeroHardwareAddress);
+    return strLine.contains(QStringLiteral("Physical Address"), cs) && !strLine.contains(strZeroHardwareAddress);
 }
 
 bool IsHexDigit(QChar ch)
@@ -161,7 +117,7 @@ bool IsIpv6Address(QStringView token)
 }
 
 // The value of a "DHCPv6 Client DUID" line (hexadecimal pairs joined by dashes after the first
-// colon) replaced by the mask; other lines come back unchanged.
+// colon, standing as a word of its own) replaced by the mask; other lines come back unchanged.
 QString MaskDuidLine(const QString& strLine)
 {
     static const QStringMatcher duidLabel(QStringLiteral("DHCPv6 Client DUID"), Qt::CaseInsensitive);
@@ -177,7 +133,9 @@ QString MaskDuidLine(const QString& strLine)
     qsizetype end = start;
     while (end < strLine.size() && (IsHexDigit(strLine.at(end)) || strLine.at(end) == QLatin1Char('-')))
         ++end;
-    if (end == start)
+    // "Firmware" begins with a hexadecimal letter too: only a whole word of pairs is a DUID.
+    const QStringView value = QStringView(strLine).mid(start, end - start);
+    if (end == start || !value.contains(QLatin1Char('-')) || (end < strLine.size() && IsWordChar(strLine.at(end))))
         return strLine;
     QString strMasked = strLine;
     strMasked.replace(start, end - start, strDuidMask);
@@ -187,6 +145,451 @@ QString MaskDuidLine(const QString& strLine)
 QString MaskIdentifiers(const QString& strLine)
 {
     return MaskIpv6Addresses(MaskDuidLine(strLine));
+}
+
+// A prefix written without "::" ("2001:db8:1234:5600", two to seven groups) of a global address.
+bool IsGlobalIpv6Prefix(QStringView token)
+{
+    const QList<QStringView> groups = token.split(QLatin1Char(':'));
+    if (groups.size() < 2 || groups.size() > 7 || groups.first().size() != 4)
+        return false;
+    const QChar chFirst = groups.first().at(0);
+    if (chFirst != QLatin1Char('2') && chFirst != QLatin1Char('3'))
+        return false;
+    return CountGroups(token, false) == groups.size();
+}
+
+// Hardware addresses in the rarer notations: six groups of one or two digits joined by ":", "-" or
+// "_" with a one-digit group among them ("0:1a:2b:3c:4d:5e") or joined by "_", six pairs joined by
+// ".", and three groups of four joined by "." ("001a.2b3c.4d5e"); the dotted ones must hold a
+// hexadecimal letter, so that they are told from numbers. The all-zero address stays.
+QString MaskOtherHardwareNotations(const QString& strLine)
+{
+    TextStretches stretches;
+    const qsizetype size = strLine.size();
+    qsizetype i = 0;
+    while (i < size) {
+        if (!IsHexDigit(strLine.at(i)) || (i > 0 && IsWordChar(strLine.at(i - 1)))) {
+            ++i;
+            continue;
+        }
+        QChar chSeparator;
+        std::vector<qsizetype> groupSizes;
+        bool blnLetter = false;
+        bool blnNonZero = false;
+        qsizetype end = i;
+        while (true) {
+            qsizetype groupEnd = end;
+            while (groupEnd < size && IsHexDigit(strLine.at(groupEnd)) && groupEnd - end < 5) {
+                blnLetter = blnLetter || strLine.at(groupEnd).isLetter();
+                blnNonZero = blnNonZero || strLine.at(groupEnd) != QLatin1Char('0');
+                ++groupEnd;
+            }
+            groupSizes.push_back(groupEnd - end);
+            end = groupEnd;
+            if (end + 1 >= size || !IsHexDigit(strLine.at(end + 1)))
+                break;
+            const QChar ch = strLine.at(end);
+            if (!QStringView(u":-._").contains(ch) || (!chSeparator.isNull() && ch != chSeparator))
+                break;
+            chSeparator = ch;
+            ++end;
+        }
+        const bool blnWordEnd = end >= size
+            || (!IsWordChar(strLine.at(end))
+                && !(QStringView(u":-._").contains(strLine.at(end)) && end + 1 < size
+                    && IsHexDigit(strLine.at(end + 1))));
+        const auto AllSizesIn = [&](qsizetype low, qsizetype high) {
+            return std::all_of(
+                groupSizes.cbegin(), groupSizes.cend(), [&](qsizetype n) { return n >= low && n <= high; });
+        };
+        bool blnHardware = false;
+        if (blnWordEnd && groupSizes.size() == 6
+            && (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')))
+            blnHardware = AllSizesIn(1, 2) && !AllSizesIn(2, 2);
+        else if (blnWordEnd && groupSizes.size() == 6 && chSeparator == QLatin1Char('_'))
+            blnHardware = AllSizesIn(1, 2);
+        else if (blnWordEnd && groupSizes.size() == 6 && chSeparator == QLatin1Char('.'))
+            blnHardware = AllSizesIn(2, 2) && blnLetter;
+        else if (blnWordEnd && groupSizes.size() == 3 && chSeparator == QLatin1Char('.'))
+            blnHardware = AllSizesIn(4, 4) && blnLetter;
+        if (blnHardware && blnNonZero)
+            stretches.emplace_back(i, end);
+        i = std::max(end, i + 1);
+    }
+    return ReplaceStretches(strLine, stretches, strHardwareMask);
+}
+
+// Runs of digits and dots, full stops at their end left out; onRun(start, end).
+template <typename OnRun> void ForEachDottedRun(const QString& strLine, OnRun onRun)
+{
+    qsizetype i = 0;
+    const qsizetype size = strLine.size();
+    while (i < size) {
+        const QChar ch = strLine.at(i);
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < size
+            && ((strLine.at(i) >= QLatin1Char('0') && strLine.at(i) <= QLatin1Char('9'))
+                || strLine.at(i) == QLatin1Char('.')))
+            ++i;
+        qsizetype end = i;
+        while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
+            --end;
+        onRun(start, end);
+    }
+}
+
+// The 32-bit value of an IPv4 address in dotted notation (four groups of one to three digits, each
+// at most 255); -1 for anything else.
+qint64 Ipv4Value(QStringView text)
+{
+    qint64 lngValue = 0;
+    int intGroups = 0;
+    int intDigits = 0;
+    int intGroup = 0;
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('.')) {
+            if (intDigits == 0 || ++intGroups > 3)
+                return -1;
+            lngValue = lngValue * 256 + intGroup;
+            intDigits = 0;
+            intGroup = 0;
+            continue;
+        }
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9') || ++intDigits > 3)
+            return -1;
+        intGroup = intGroup * 10 + (ch.unicode() - u'0');
+        if (intGroup > 255)
+            return -1;
+    }
+    if (intGroups != 3 || intDigits == 0)
+        return -1;
+    return lngValue * 256 + intGroup;
+}
+
+// Subnet masks (leading ones, then zeros, 0.0.0.0 and 255.255.255.255 included) identify nobody.
+bool IsNetmask(qint64 lngValue)
+{
+    const quint32 inverted = ~static_cast<quint32>(lngValue);
+    return (inverted & (inverted + 1U)) == 0;
+}
+
+bool IsTokenDelimiter(QChar ch)
+{
+    return ch.isSpace() || QStringView(u"\"'<>()[]{},;=|:").contains(ch);
+}
+
+bool IsEmailAddress(QStringView token)
+{
+    const qsizetype at = token.indexOf(QLatin1Char('@'));
+    if (at <= 0 || !IsWordChar(token.at(at - 1)))
+        return false;
+    const qsizetype dot = token.indexOf(QLatin1Char('.'), at + 1);
+    return dot > at + 1 && dot + 1 < token.size() && token.at(dot + 1).isLetter();
+}
+
+// A domain name ("smith.dyndns.example"): dotted labels of letters, digits and "-", the last one
+// of letters; file names of the web interface are none.
+bool IsDomainName(QStringView token)
+{
+    if (!token.contains(QLatin1Char('.')) || token.startsWith(QLatin1Char('.')) || token.endsWith(QLatin1Char('.')))
+        return false;
+    for (const QChar ch : token) {
+        if (!ch.isLetterOrNumber() && ch != QLatin1Char('-') && ch != QLatin1Char('.'))
+            return false;
+    }
+    const QStringView last = token.mid(token.lastIndexOf(QLatin1Char('.')) + 1);
+    static const QSet<QString> fileTypes { "htm", "html", "cgi", "asp", "js", "php", "txt", "css", "xml", "gif",
+        "png" };
+    return std::all_of(last.cbegin(), last.cend(), [](QChar ch) { return ch.isLetter(); })
+        && !fileTypes.contains(last.toString().toLower());
+}
+
+// What censoring learns from the whole text before it changes a line.
+struct Findings
+{
+    // IPv4 addresses by the roles they are seen in.
+    QSet<QString> setOwn;
+    QSet<QString> setUnmarked;
+    QSet<QString> setVersion;
+    // Names, keys and serial numbers to hide wherever they stand as a word, and those that hold a
+    // blank or a delimiter, hidden wherever they stand.
+    QSet<QString> setNames;
+    QStringList multiWordNames;
+    // The addresses to hide, and the same in the "81-2-3-4" form that host names embed.
+    QSet<QString> setAddresses;
+    QSet<QString> setDashedAddresses;
+    // Views of setAddresses and setNames, so that a look-up copies nothing.
+    QSet<QStringView> setAddressViews;
+    QSet<QStringView> setNameViews;
+    // No token of another length can be one of the names.
+    qsizetype lngShortestName = 0;
+    qsizetype lngLongestName = -1;
+};
+
+void AddName(Findings& findings, QStringView value, qsizetype lngShortest)
+{
+    const QString strValue = value.trimmed().toString();
+    if (strValue.size() < lngShortest || strValue.startsWith(QLatin1Char('<')))
+        return;
+    if (std::all_of(strValue.cbegin(), strValue.cend(), [](QChar ch) { return ch.isDigit(); }) && strValue.size() < 6)
+        return;
+    if (std::any_of(strValue.cbegin(), strValue.cend(), IsTokenDelimiter)) {
+        // Few of these are ever seen; each costs a search of every line.
+        if (findings.multiWordNames.size() < 32 && !findings.multiWordNames.contains(strValue))
+            findings.multiWordNames << strValue;
+    } else {
+        findings.setNames.insert(strValue);
+    }
+}
+
+// A line's labelled values, the value of a bare label on an earlier line included.
+std::vector<LabelledValue> ValuesOfLine(const QString& strLine, ValueKind pendingKind)
+{
+    std::vector<LabelledValue> values;
+    if (pendingKind != ValueKind::None && BareLabelKind(strLine) == ValueKind::None) {
+        qsizetype start = 0;
+        while (start < strLine.size() && strLine.at(start).isSpace())
+            ++start;
+        LabelledValue value = ValueAt(strLine, start, pendingKind);
+        if (pendingKind == ValueKind::NetworkName && value.end > value.start) {
+            // The whole line is the name.
+            qsizetype end = strLine.size();
+            while (end > start && strLine.at(end - 1).isSpace())
+                --end;
+            if (value.end == end || !strLine.mid(value.end, end - value.end).contains(QLatin1Char('<')))
+                value.end = end;
+        }
+        if (value.end > value.start) {
+            values.push_back(value);
+            for (const LabelledValue& later : FindLabelledValues(strLine)) {
+                if (later.start >= value.end)
+                    values.push_back(later);
+            }
+            return values;
+        }
+    }
+    return FindLabelledValues(strLine);
+}
+
+// Follows bare labels from line to line: the kind whose value the next line that is not blank holds.
+ValueKind NextPendingKind(const QString& strLine, ValueKind pendingKind)
+{
+    const ValueKind bare = BareLabelKind(strLine);
+    if (bare != ValueKind::None)
+        return bare;
+    return strLine.trimmed().isEmpty() ? pendingKind : ValueKind::None;
+}
+
+QString MaskOf(ValueKind kind)
+{
+    switch (kind) {
+    case ValueKind::NetworkName:
+        return strSsidLine;
+    case ValueKind::HardwareAddress:
+        return strHardwareMask;
+    default:
+        return strAddressMask;
+    }
+}
+
+QString ReplaceValues(const QString& strLine, const std::vector<LabelledValue>& values)
+{
+    if (values.empty())
+        return strLine;
+    QString strResult;
+    qsizetype copied = 0;
+    for (const LabelledValue& value : values) {
+        strResult += QStringView(strLine).mid(copied, value.start - copied);
+        strResult += MaskOf(value.kind);
+        copied = value.end;
+    }
+    strResult += QStringView(strLine).mid(copied);
+    return strResult;
+}
+
+// Whether a line speaks of dynamic DNS, whose host names are the user's own.
+bool IsDynamicDnsLine(const QString& strFoldedLine)
+{
+    return strFoldedLine.contains(QLatin1String("ddns")) || strFoldedLine.contains(QLatin1String("dyndns"))
+        || strFoldedLine.contains(QLatin1String("dynamic dns"));
+}
+
+// Calls onToken(start, end) for every word between delimiters, a full stop at its end left out.
+template <typename OnToken> void ForEachToken(const QString& strLine, OnToken onToken)
+{
+    qsizetype i = 0;
+    while (i < strLine.size()) {
+        if (IsTokenDelimiter(strLine.at(i))) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < strLine.size() && !IsTokenDelimiter(strLine.at(i)))
+            ++i;
+        qsizetype end = i;
+        while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
+            --end;
+        if (end > start)
+            onToken(start, end);
+    }
+}
+
+// Pass one over a line: the roles of its addresses and the names it gives away.
+void StudyLine(const QString& strLine, const std::vector<LabelledValue>& values, Findings& findings)
+{
+    qsizetype previousEnd = -1;
+    AddressRole previousRole = AddressRole::Unmarked;
+    ForEachDottedRun(strLine, [&](qsizetype start, qsizetype end) {
+        const QStringView run = QStringView(strLine).mid(start, end - start);
+        const qint64 lngValue = Ipv4Value(run);
+        if (lngValue < 0)
+            return;
+        // A list ("DNS 198.51.100.53, 198.51.100.54") shares the role of its first address.
+        AddressRole role;
+        const QStringView between
+            = previousEnd >= 0 ? QStringView(strLine).mid(previousEnd, start - previousEnd).trimmed() : QStringView();
+        if (previousEnd >= 0
+            && (between.isEmpty() || between == QLatin1String(",") || between == QLatin1String("/")
+                || between == QLatin1String("and") || between == QLatin1String(", and")))
+            role = previousRole;
+        else
+            role = RoleOfAddressAt(strLine, start);
+        previousEnd = end;
+        previousRole = role;
+        if (IsNetmask(lngValue))
+            return;
+        const QString strAddress = run.toString();
+        switch (role) {
+        case AddressRole::Own:
+            findings.setOwn.insert(strAddress);
+            break;
+        case AddressRole::Unmarked:
+            findings.setUnmarked.insert(strAddress);
+            break;
+        case AddressRole::Version:
+            findings.setVersion.insert(strAddress);
+            break;
+        case AddressRole::Public:
+            break;
+        }
+    });
+
+    for (const LabelledValue& value : values) {
+        const QStringView text = QStringView(strLine).mid(value.start, value.end - value.start);
+        if (value.kind == ValueKind::HardwareAddress) {
+            QString strDigits;
+            for (const QChar ch : text) {
+                if (IsHexDigit(ch))
+                    strDigits += ch;
+            }
+            findings.setNames.insert(strDigits);
+            continue;
+        }
+        AddName(findings, text, 3);
+    }
+
+    const QString strFolded = CaseFolded(strLine);
+    // A DHCP client's name follows its hardware address at the end of a lease message
+    // ("DHCPACK(br0) 192.168.1.23 <mac> laptop").
+    static const QRegularExpression leaseMessage(QStringLiteral("dhcp(ack|offer|request|inform|discover)"));
+    if (strFolded.contains(QLatin1String("dhcp")) && strFolded.contains(leaseMessage)) {
+        const QString strMasked = MaskHardwareAddresses(strLine);
+        const qsizetype mask = strMasked.lastIndexOf(strHardwareMask);
+        if (mask >= 0) {
+            qsizetype start = mask + strHardwareMask.size();
+            while (start < strMasked.size() && strMasked.at(start) == QLatin1Char(' '))
+                ++start;
+            qsizetype end = start;
+            while (end < strMasked.size() && !IsTokenDelimiter(strMasked.at(end)))
+                ++end;
+            const QStringView name = QStringView(strMasked).mid(start, end - start);
+            if (QStringView(strMasked).mid(end).trimmed().isEmpty()
+                && std::any_of(name.cbegin(), name.cend(), [](QChar ch) { return ch.isLetter(); })
+                && name != QLatin1String("*"))
+                AddName(findings, name, 2);
+        }
+    }
+    if (IsDynamicDnsLine(strFolded)) {
+        ForEachToken(strLine, [&](qsizetype start, qsizetype end) {
+            const QStringView token = QStringView(strLine).mid(start, end - start);
+            if (IsDomainName(token))
+                AddName(findings, token, 2);
+        });
+    }
+}
+
+// Whether a host name holds one of the addresses in its dashed form ("host-81-2-3-4.isp.example").
+bool EmbedsAddress(QStringView token, const QSet<QString>& setDashed)
+{
+    if (setDashed.isEmpty())
+        return false;
+    qsizetype i = 0;
+    while (i < token.size()) {
+        if (!token.at(i).isDigit()) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < token.size() && (token.at(i).isDigit() || token.at(i) == QLatin1Char('-')))
+            ++i;
+        const QList<QStringView> groups = token.mid(start, i - start).split(QLatin1Char('-'));
+        for (qsizetype g = 0; g + 4 <= groups.size(); ++g) {
+            const QString strForward
+                = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g), groups.at(g + 1), groups.at(g + 2), groups.at(g + 3));
+            const QString strBackward
+                = QStringLiteral("%1-%2-%3-%4").arg(groups.at(g + 3), groups.at(g + 2), groups.at(g + 1), groups.at(g));
+            if (setDashed.contains(strForward) || setDashed.contains(strBackward))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Pass two over a line that is not replaced whole: every value, address and name it holds that
+// the findings name is masked.
+QString CensorLine(const QString& strLine, const std::vector<LabelledValue>& values, const Findings& findings)
+{
+    QString strResult = ReplaceValues(strLine, values);
+    strResult = MaskHardwareAddresses(MaskIdentifiers(strResult));
+
+    TextStretches stretches;
+    ForEachDottedRun(strResult, [&](qsizetype start, qsizetype end) {
+        const QStringView run = QStringView(strResult).mid(start, end - start);
+        if (findings.setAddressViews.contains(run)) {
+            stretches.emplace_back(start, end);
+            return;
+        }
+        // A longer run of numbers that holds one of the addresses as four of its groups is hidden
+        // whole, so that no part of the address is left to read.
+        const QList<QStringView> groups = run.split(QLatin1Char('.'));
+        for (qsizetype g = 0; g + 4 <= groups.size() && groups.size() > 4; ++g) {
+            const qsizetype from = groups.at(g).data() - strResult.constData();
+            const qsizetype to = groups.at(g + 3).data() - strResult.constData() + groups.at(g + 3).size();
+            if (findings.setAddressViews.contains(QStringView(strResult).mid(from, to - from))) {
+                stretches.emplace_back(start, end);
+                return;
+            }
+        }
+    });
+    strResult = ReplaceStretches(strResult, stretches, strAddressMask);
+
+    stretches.clear();
+    ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
+        const QStringView token = QStringView(strResult).mid(start, end - start);
+        const bool blnNameLength = token.size() >= findings.lngShortestName && token.size() <= findings.lngLongestName;
+        if ((blnNameLength && findings.setNameViews.contains(token)) || IsEmailAddress(token)
+            || EmbedsAddress(token, findings.setDashedAddresses))
+            stretches.emplace_back(start, end);
+    });
+    strResult = ReplaceStretches(strResult, stretches, strAddressMask);
+    for (const QString& strName : findings.multiWordNames)
+        strResult.replace(strName, strAddressMask);
+    return strResult;
 }
 } // namespace
 
@@ -215,13 +618,29 @@ QString MaskIpv6Addresses(const QString& strLine)
             --end;
         if (end - start >= 2 && strLine.at(end - 1) == QLatin1Char(':') && strLine.at(end - 2) != QLatin1Char(':'))
             --end;
-        // A run glued to a word ("foo::bar", "fe80::1x") is not an address.
-        if (!blnColonInFront && start > 0 && IsWordChar(strLine.at(start - 1)))
-            continue;
+        // A run glued to a word ("foo::bar", "fe80::1x") is not an address, unless a single colon
+        // ends the word as a label's does ("WAN IPv6:2001:db8::1", "Source:2001:db8::1").
+        bool blnAfterLabel = blnColonInFront;
+        if (!blnColonInFront && start > 0 && IsWordChar(strLine.at(start - 1))) {
+            const qsizetype colon = strLine.indexOf(QLatin1Char(':'), start);
+            if (colon < 0 || colon + 1 >= end || strLine.at(colon + 1) == QLatin1Char(':'))
+                continue;
+            start = colon + 1;
+            blnAfterLabel = true;
+        }
         if (end == runEnd && end < strLine.size() && IsWordChar(strLine.at(end)))
             continue;
         const QStringView token = QStringView(strLine).mid(start, std::max<qsizetype>(0, end - start));
-        if (token.count(QLatin1Char(':')) < 2 || !IsIpv6Address(token))
+        const bool blnPrefixLength
+            = end + 1 < strLine.size() && strLine.at(end) == QLatin1Char('/') && strLine.at(end + 1).isDigit();
+        static const QStringMatcher prefixLabel(QStringLiteral("prefix"), Qt::CaseInsensitive);
+        const qsizetype labelFrom = std::max<qsizetype>(0, start - 12);
+        const bool blnPrefixLabel = prefixLabel.indexIn(QStringView(strLine).mid(labelFrom, start - labelFrom)) >= 0;
+        if ((blnPrefixLength || blnPrefixLabel) && !token.contains(QStringLiteral("::")) && IsGlobalIpv6Prefix(token)) {
+            stretches.emplace_back(start, end);
+            continue;
+        }
+        if (token.count(QLatin1Char(':')) < (blnAfterLabel ? 1 : 2) || !IsIpv6Address(token))
             continue;
         stretches.emplace_back(start, end);
     }
@@ -274,7 +693,7 @@ QString MaskHardwareAddresses(const QString& strLine)
             stretches.emplace_back(i, end);
         i = end;
     }
-    return ReplaceStretches(strLine, stretches, strHardwareMask);
+    return MaskOtherHardwareNotations(ReplaceStretches(strLine, stretches, strHardwareMask));
 }
 
 QStringList FindDottedNumbers(const QString& strLine)
@@ -317,45 +736,49 @@ QString FilterReport(const QString& strText, int intCensor)
         return strText;
 
     QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
-    QStringList candidates;
-    std::vector<bool> versionLines(static_cast<size_t>(lines.size()));
+    Findings findings;
+    std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
+    ValueKind pendingKind = ValueKind::None;
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
-        QString& strLine = lines[intLine];
-        // Every test looks at the line as it came; a later replacement overrides an earlier one.
-        const QString strOriginal = strLine;
-        const QString strFolded = CaseFolded(strOriginal);
-        if (IsHardwareAddressLine(strOriginal))
-            strLine = strPhysicalAddressLine;
-        if (strFolded.contains(strEthernetMacLabel))
-            strLine = strEthernetMacLine;
-        if (strFolded.contains(strSsidLabel))
-            strLine = strSsidLine;
-        strLine = MaskHardwareAddresses(MaskIdentifiers(strLine));
-        if (!strOriginal.contains(QLatin1Char('.')) || FindDigit(strOriginal, false) == 0)
-            continue;
-        // A version line keeps its dotted numbers: they are neither collected nor hidden, unless
-        // one of them is an address that another line names.
-        if (IsVersionLine(strOriginal, strFolded))
-            versionLines[static_cast<size_t>(intLine)] = true;
-        else if (!HasExemptKeyword(strFolded)) {
-            candidates += FindDottedNumbers(strOriginal);
-            // A mask that took the edge of a number ("DUID: 0.0.2.1" loses its first digit to
-            // the DUID mask) leaves the rest of it to be hidden as it now stands.
-            if (strLine != strOriginal)
-                candidates += FindDottedNumbers(strLine);
-        }
+        const QString& strLine = lines.at(intLine);
+        std::vector<LabelledValue>& values = lineValues[static_cast<size_t>(intLine)];
+        values = ValuesOfLine(strLine, pendingKind);
+        StudyLine(strLine, values, findings);
+        pendingKind = NextPendingKind(strLine, pendingKind);
+    }
+    // An address seen as the user's own is hidden everywhere; one seen only unmarked is hidden
+    // unless a label elsewhere calls it a version number.
+    findings.setAddresses = findings.setOwn;
+    for (const QString& strAddress : std::as_const(findings.setUnmarked)) {
+        if (!findings.setVersion.contains(strAddress))
+            findings.setAddresses.insert(strAddress);
+    }
+    for (const QString& strName : std::as_const(findings.setNames)) {
+        findings.setNameViews.insert(QStringView(strName));
+        findings.lngShortestName
+            = findings.lngLongestName < 0 ? strName.size() : std::min(findings.lngShortestName, strName.size());
+        findings.lngLongestName = std::max(findings.lngLongestName, strName.size());
+    }
+    for (const QString& strAddress : std::as_const(findings.setAddresses)) {
+        findings.setAddressViews.insert(QStringView(strAddress));
+        QString strDashed = strAddress;
+        findings.setDashedAddresses.insert(strDashed.replace(QLatin1Char('.'), QLatin1Char('-')));
     }
 
-    // All candidates in one pass over each line. Where candidates overlap (one the front or the end
-    // of another) the whole stretch is hidden, which hides at least what replacing them one by one
-    // in any order would.
-    const AddressMatcher matcher(candidates);
-    if (!matcher.IsEmpty()) {
-        for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
-            QString& strLine = lines[intLine];
-            strLine = versionLines[static_cast<size_t>(intLine)] ? matcher.MaskWholeRuns(strLine, strAddressMask)
-                                                                 : matcher.MaskOccurrences(strLine, strAddressMask);
-        }
+    for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
+        QString& strLine = lines[intLine];
+        const QString strOriginal = strLine;
+        const QString strFolded = CaseFolded(strOriginal);
+        // The labels that stand for a whole line replace it; a later one overrides an earlier one.
+        QString strFixed;
+        if (IsHardwareAddressLine(strOriginal, Qt::CaseSensitive))
+            strFixed = strPhysicalAddressLine;
+        if (strFolded.contains(strEthernetMacLabel))
+            strFixed = strEthernetMacLine;
+        if (strFolded.contains(strSsidLabel))
+            strFixed = strSsidLine;
+        strLine = strFixed.isNull() ? CensorLine(strOriginal, lineValues[static_cast<size_t>(intLine)], findings)
+                                    : strFixed;
     }
     return lines.join(strCrLf);
 }
@@ -364,11 +787,19 @@ QString CensorMacAddresses(const QString& strText)
 {
     QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
     for (QString& strLine : lines) {
-        if (IsHardwareAddressLine(strLine)) {
-            // The value runs from the first colon to the next one or the end of the line.
-            const QString strMac = TrimSpaces(GetField(strLine, QStringLiteral(":"), 2));
-            if (!strMac.isEmpty())
-                strLine.replace(strMac, strHardwareMask, Qt::CaseSensitive);
+        // Localised and emulated listings write the label in other letter cases.
+        if (IsHardwareAddressLine(strLine, Qt::CaseInsensitive)) {
+            // The value is everything after the label's colon; a colon inside it (the colon
+            // notation) belongs to the value.
+            const qsizetype label = strLine.indexOf(QStringLiteral("Physical Address"), 0, Qt::CaseInsensitive);
+            const qsizetype colon = strLine.indexOf(QLatin1Char(':'), label);
+            if (colon >= 0) {
+                const QString strValue = TrimSpaces(strLine.mid(colon + 1));
+                if (!strValue.isEmpty()) {
+                    const qsizetype start = strLine.indexOf(strValue, colon + 1);
+                    strLine.replace(start, strValue.size(), strHardwareMask);
+                }
+            }
         }
         strLine = MaskIdentifiers(strLine);
     }

@@ -397,16 +397,20 @@ void DiagnosticRun::FinishReport(RunOutcome outcome)
     const bool blnCopied = m_host.SetClipboardText(m_host.ReportText());
     if (!blnCopied)
         m_host.SetStatus(QStringLiteral("Finished report - the report could not be copied to the clipboard"));
+    m_host.ShowMessage(MessageIcon::Information, ClosingMessage(blnCopied));
+    EndRun(outcome);
+}
+
+QString DiagnosticRun::ClosingMessage(bool blnCopied) const
+{
     const QString strCensorLine = m_host.CheckValue(RunCheck::Censor) == 1
         ? QStringLiteral("Any sensitive information has been censored for your privacy.")
         : QStringLiteral("Any sensitive information has NOT been censored.");
     const QString strFirstLine = blnCopied
         ? m_host.ReportCopiedLine()
         : QStringLiteral("A report has been created but could not be copied into the clipboard.");
-    m_host.ShowMessage(MessageIcon::Information,
-        strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.") + CRLF
-            + strCensorLine);
-    EndRun(outcome);
+    return strFirstLine + CRLF + QStringLiteral("You may now paste the report into your post on the forum.") + CRLF
+        + strCensorLine;
 }
 
 void DiagnosticRun::ReportLoginFailure()

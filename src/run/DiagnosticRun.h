@@ -112,6 +112,8 @@ public:
     static QString NoAnswerLine(const QString& strAddress, const QString& strPort);
     // True for the browser's error document, which stands in for a page that could not be loaded.
     static bool LoadFailed(const QString& strPageText);
+    // The message that ends a finished report or dump: where it went, and whether it was censored.
+    QString ClosingMessage(bool blnCopied) const;
 
 private:
     // The start of a run or dump: a fresh state, the page hits counted anew.

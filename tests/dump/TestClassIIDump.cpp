@@ -117,6 +117,47 @@ private Q_SLOTS:
         QVERIFY(f.host.downloader.requests.contains(RunFixture::Base() + strCgi + QStringLiteral("B")));
     }
 
+    // With "Censor data" checked the dump passes the report filter before it is shown or copied, and
+    // the closing message says which it was; any other value leaves the pages raw.
+    void dumpIsCensoredWhenAsked_data()
+    {
+        QTest::addColumn<int>("censor");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("closingLine");
+        const QString strRaw
+            = QStringLiteral("<td><b>WAN IP Address:</b> 81.2.3.4</td>\r\n<td>SSID</td><td>Home-42</td>\r\n"
+                             "<td><b>Serial Number:</b> RS22-0045871</td>\r\nmac 02:1A:3F:4B:7E:01\r\n"
+                             "<td><b>Primary DNS:</b> 198.51.100.53</td>\r\n");
+        QTest::newRow("checked") << 1
+                                 << QStringLiteral("<td><b>WAN IP Address:</b> <censored></td>\r\n"
+                                                   "<td>SSID</td><td><SSID censored></td>\r\n"
+                                                   "<td><b>Serial Number:</b> <censored></td>\r\nmac X-X-X-X-X-X\r\n"
+                                                   "<td><b>Primary DNS:</b> 198.51.100.53</td>\r\n")
+                                 << QStringLiteral("Any sensitive information has been censored for your privacy.");
+        QTest::newRow("unchecked") << 0 << strRaw << QStringLiteral("Any sensitive information has NOT been censored.");
+        QTest::newRow("greyed") << 2 << strRaw << QStringLiteral("Any sensitive information has NOT been censored.");
+    }
+
+    void dumpIsCensoredWhenAsked()
+    {
+        QFETCH(int, censor);
+        QFETCH(QString, expected);
+        QFETCH(QString, closingLine);
+        DumpFixture f;
+        f.host.SetCheckValue(RunCheck::Censor, censor);
+        f.WriteList("status");
+        f.Answer(QStringLiteral("status"),
+            QStringLiteral("<td><b>WAN IP Address:</b> 81.2.3.4</td>\n<td>SSID</td><td>Home-42</td>\n"
+                           "<td><b>Serial Number:</b> RS22-0045871</td>\nmac 02:1A:3F:4B:7E:01\n"
+                           "<td><b>Primary DNS:</b> 198.51.100.53</td>"));
+        f.RunThroughLogin();
+        QCOMPARE(f.AfterTitle(f.host.strReport), QStringLiteral("\r\nClass II Dump\r\n\r\n\r\nstatus\r\n") + expected);
+        QCOMPARE(f.host.strClipboard, f.host.strReport);
+        QCOMPARE(f.run.State().strReportHead, f.host.strReport);
+        QCOMPARE(f.host.messages.size(), size_t(1));
+        QVERIFY2(f.host.messages.back().strText.endsWith(closingLine), qPrintable(f.host.messages.back().strText));
+    }
+
     void failedPageLeavesItsNameLineAlone()
     {
         DumpFixture f;
@@ -139,6 +180,8 @@ private Q_SLOTS:
         QCOMPARE(f.host.downloader.requests.size(), 1);
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Data dump complete"));
         QVERIFY(!f.run.RunActive());
+        // The dump itself tells of the refused login; no message box is shown.
+        QVERIFY(f.host.messages.empty());
     }
 
     // A cancel while a page is fetched keeps the pages before it, logs out and says so; neither the

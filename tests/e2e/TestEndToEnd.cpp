@@ -63,6 +63,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("intExit");
         const QStringList noCensor { QStringLiteral("--no-censor") };
         const QStringList dump { QStringLiteral("--dump") };
+        const QStringList dumpCensored { QStringLiteral("--dump"), QStringLiteral("--censor") };
+        const QStringList dumpUncensored { QStringLiteral("--dump"), QStringLiteral("--no-censor") };
         QTest::newRow("classI-normal") << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), {}, {} } << 0;
         QTest::newRow("classI-normal-uncensored")
             << EndToEndCase { QStringLiteral("I"), QStringLiteral("normal"), noCensor, {} } << 0;
@@ -84,7 +86,10 @@ private Q_SLOTS:
         // A login form that would send the password to another host is not submitted.
         QTest::newRow("classII-login-elsewhere")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-elsewhere"), {}, {} } << 3;
-        QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {} } << 0;
+        QTest::newRow("classII-dump") << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dumpCensored,
+            {} } << 0;
+        QTest::newRow("classII-dump-uncensored")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dumpUncensored, {} } << 0;
         QTest::newRow("classII-dump-login-refused")
             << EndToEndCase { QStringLiteral("II"), QStringLiteral("login-refused"), dump, {} } << 4;
         QTest::newRow("classV-normal") << EndToEndCase { QStringLiteral("V"), QStringLiteral("normal"), {}, {} } << 0;

@@ -37,14 +37,19 @@ void TestCensorMacAddresses::lines_data()
                                       << "Physical Address. . . . . . . . . : X-X-X-X-X-X";
     QTest::newRow("all-zero hardware address stays") << "Physical Address. . . : 00-00-00-00-00-00"
                                                      << "Physical Address. . . : 00-00-00-00-00-00";
-    QTest::newRow("label respects letter case") << "physical address. . : 00-0C-29-AA-BB-CC"
-                                                << "physical address. . : 00-0C-29-AA-BB-CC";
+    // Emulated and localised listings write the label in other letter cases.
+    QTest::newRow("label in any letter case") << "physical address. . : 00-0C-29-AA-BB-CC"
+                                              << "physical address. . : X-X-X-X-X-X";
+    QTest::newRow("label in capitals") << "PHYSICAL ADDRESS. . : 00-0c-29-aa-bb-cc"
+                                       << "PHYSICAL ADDRESS. . : X-X-X-X-X-X";
+    QTest::newRow("colon notation") << "Physical Address. . : 00:0C:29:AA:BB:CC"
+                                    << "Physical Address. . : X-X-X-X-X-X";
     QTest::newRow("no value after the colon") << "Physical Address. . . :   "
                                               << "Physical Address. . . :   ";
     QTest::newRow("no colon at all") << "Physical Address 00-0C-29-AA-BB-CC"
                                      << "Physical Address 00-0C-29-AA-BB-CC";
-    QTest::newRow("value ends at the next colon") << "Physical Address. : 00-0C-29-AA-BB-CC : 00-0C-29-AA-BB-CC"
-                                                  << "Physical Address. : X-X-X-X-X-X : X-X-X-X-X-X";
+    QTest::newRow("value runs to the end of the line") << "Physical Address. : 00-0C-29-AA-BB-CC : 00-0C-29-AA-BB-CC"
+                                                       << "Physical Address. : X-X-X-X-X-X";
     QTest::newRow("other lines untouched")
         << "Host Name . . . : desk-pc\r\nPhysical Address. . : 00-0C-29-AA-BB-CC\r\nDHCP Enabled. . : Yes"
         << "Host Name . . . : desk-pc\r\nPhysical Address. . : X-X-X-X-X-X\r\nDHCP Enabled. . : Yes";
@@ -85,6 +90,14 @@ void TestCensorMacAddresses::ipv6Addresses_data()
         << "fe80::1%12 and 2001:db8::/32" << strMask + "%12 and " + strMask + "/32";
     QTest::newRow("after a label and colon") << "Address:fe80::1"
                                              << "Address:" + strMask;
+    QTest::newRow("glued to a label by one colon") << "WAN IPv6:2001:db8:1234:5600::1 Source:2001:db8::2"
+                                                   << "WAN IPv6:" + strMask + " Source:" + strMask;
+    QTest::newRow("prefix without a gap, with its length") << "delegated 2001:db8:1234:5600/56"
+                                                           << "delegated " + strMask + "/56";
+    QTest::newRow("prefix without a gap after its label") << "Prefix 2001:db8:1234:5600 up"
+                                                          << "Prefix " + strMask + " up";
+    QTest::newRow("groups without a label are no prefix") << "at 2001:db8:1234 up"
+                                                          << "at 2001:db8:1234 up";
     QTest::newRow("before a full stop") << "prefix 2001:db8::1."
                                         << "prefix " + strMask + ".";
     QTest::newRow("several on a line") << "fe80::1 fe80::2" << strMask + " " + strMask;

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void fixedLineReplacements();
     void dottedNumbers_data();
     void dottedNumbers();
+    void firmwareLines_data();
+    void firmwareLines();
     void linesAreSplitAtCrLfOnly();
 };
 
@@ -76,20 +78,24 @@ void TestReportFilter::addresses_data()
                                           << "<censored> | up";
     QTest::newRow("bar without a digit before it") << "log | IP 81.2.3.4"
                                                    << "log | IP <censored>";
-    QTest::newRow("candidate censors the front of a longer number") << "peer 81.2.3.4 up\r\nPing 81.2.3.45 = PASS"
-                                                                    << "peer <censored> up\r\nPing <censored>5 = PASS";
+    // Addresses are matched whole: a longer number that begins with one is another address.
+    QTest::newRow("longer number that begins with a candidate") << "peer 81.2.3.4 up\r\nPing 81.2.3.45 = PASS"
+                                                                << "peer <censored> up\r\nPing 81.2.3.45 = PASS";
     // Overlapping candidates hide their whole stretch, whatever order they came in.
     QTest::newRow("shorter candidate is the front of a longer one") << "remote 81.2.3.4\r\nWAN IP 81.2.3.45 up"
                                                                     << "remote <censored>\r\nWAN IP <censored> up";
     QTest::newRow("shorter candidate is the end of a longer one") << "build 9 1.2.3.4 ok\r\nWAN IP 81.2.3.4 up"
                                                                   << "build 9 <censored> ok\r\nWAN IP <censored> up";
-    QTest::newRow("candidate inside a longer one") << "peer 81.2.3.45.192.168.1.1 x\r\nremote 81.2.3.4 y"
-                                                   << "peer <censored> x\r\nremote <censored> y";
-    QTest::newRow("overlapping candidates on an exempt line")
-        << "a 1.2.3.45 b\r\nc 3.45.6.7 d\r\nPing 1.2.3.45.6.7.8"
-        << "a <censored> b\r\nc <censored> d\r\nPing <censored>.8";
-    QTest::newRow("touching occurrences one by one") << "a 1.2.3.4 b\r\nPing 1.2.3.41.2.3.4"
-                                                     << "a <censored> b\r\nPing <censored><censored>";
+    QTest::newRow("run of numbers holding a candidate as four groups")
+        << "peer 81.2.3.4.192.168.1.1 x\r\nremote 81.2.3.4 y"
+        << "peer <censored> x\r\nremote <censored> y";
+    QTest::newRow("run of numbers holding a candidate off its groups")
+        << "peer 81.2.3.45.192.168.1.1 x\r\nremote 81.2.3.4 y"
+        << "peer 81.2.3.45.192.168.1.1 x\r\nremote <censored> y";
+    QTest::newRow("overlapping candidates on an exempt line") << "a 1.2.3.45 b\r\nc 3.45.6.7 d\r\nPing 1.2.3.45.6.7.8"
+                                                              << "a <censored> b\r\nc <censored> d\r\nPing <censored>";
+    QTest::newRow("digits glued to a candidate make another number") << "a 1.2.3.4 b\r\nPing 1.2.3.41.2.3.4"
+                                                                     << "a <censored> b\r\nPing 1.2.3.41.2.3.4";
     // Lines that name a version keep their numbers.
     QTest::newRow("firmware line") << "Firmware: 3.60.2.1"
                                    << "Firmware: 3.60.2.1";
@@ -103,21 +109,36 @@ void TestReportFilter::addresses_data()
                                                   << "HardwareVersion=1.0.2.3";
     QTest::newRow("marker inside a word is none") << "protocol conversion 81.2.3.4 on"
                                                   << "protocol conversion <censored> on";
-    QTest::newRow("version line is no source") << "Firmware from 81.2.3.4\r\nPing 81.2.3.4"
-                                               << "Firmware from 81.2.3.4\r\nPing 81.2.3.4";
+    // A version word keeps only the number right after it.
+    QTest::newRow("version word labels the next number only") << "Firmware from 81.2.3.4\r\nPing 81.2.3.4"
+                                                              << "Firmware from <censored>\r\nPing <censored>";
     QTest::newRow("address from elsewhere hidden on a version line") << "Firmware from 81.2.3.4\r\nWAN 81.2.3.4 up"
                                                                      << "Firmware from <censored>\r\nWAN <censored> up";
     QTest::newRow("version stays whole around a candidate") << "Firmware 13.60.2.14.\r\nWAN 3.60.2.1 up"
                                                             << "Firmware 13.60.2.14.\r\nWAN <censored> up";
-    QTest::newRow("version with a full stop named elsewhere") << "Firmware 3.60.2.1.\r\nimage 3.60.2.1 up"
-                                                              << "Firmware <censored>.\r\nimage <censored> up";
+    QTest::newRow("version that is the WAN address elsewhere") << "Firmware 3.60.2.1.\r\nWAN IP 3.60.2.1 up"
+                                                               << "Firmware <censored>.\r\nWAN IP <censored> up";
+    QTest::newRow("version named unmarked elsewhere stays") << "Firmware Version: 3.60.2.1\r\nboot 3.60.2.1 ok"
+                                                            << "Firmware Version: 3.60.2.1\r\nboot 3.60.2.1 ok";
     QTest::newRow("full stop after an address") << "Assigned 81.2.3.4.\r\nPing 81.2.3.4 = PASS"
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
-    QTest::newRow("dots that make the third keep the run whole") << "code 1.2.3. end\r\nPing 1.2.3.9"
-                                                                 << "code <censored> end\r\nPing <censored>9";
+    QTest::newRow("three groups are no address") << "code 1.2.3. end\r\nPing 1.2.3.9"
+                                                 << "code 1.2.3. end\r\nPing 1.2.3.9";
+    QTest::newRow("group above 255 is no address") << "peer 81.2.3.256 up"
+                                                   << "peer 81.2.3.256 up";
+    QTest::newRow("masks are never hidden") << "LAN 0.0.0.0 up\r\nLAN Subnet 10.0.0.0/8 mask 255.255.255.0"
+                                            << "LAN 0.0.0.0 up\r\nLAN Subnet 10.0.0.0/8 mask 255.255.255.0";
     QTest::newRow("address partly taken by a DUID mask") << "DHCPv6 Client DUID. . : 0.0.2.1.\r\nPing 0.0.2.1"
-                                                         << "DHCPv6 Client DUID. . : X-X-X-X-X-X-X-X.<censored>\r\n"
+                                                         << "DHCPv6 Client DUID. . : <censored>.\r\n"
                                                             "Ping <censored>";
+    // Hexadecimal letters that begin a word are no DUID.
+    QTest::newRow("DUID label before a word") << "DHCPv6 Client DUID: Firmware 9.1.2.3"
+                                              << "DHCPv6 Client DUID: Firmware 9.1.2.3";
+    // Whose address a gateway or a link names is not known: it is hidden.
+    QTest::newRow("Default Gateway") << "Default Gateway 81.2.3.4 ok"
+                                     << "Default Gateway <censored> ok";
+    QTest::newRow("remote management link") << "see http://81.2.3.4:8080/status.htm"
+                                            << "see http://<censored>:8080/status.htm";
     QTest::newRow("address glued to letters") << "ip=81.2.3.4;gw=81.2.3.1"
                                               << "ip=<censored>;gw=<censored>";
     QTest::newRow("line without digits or dots untouched") << "LCP up\r\n\r\nIPCP up"
@@ -145,10 +166,12 @@ void TestReportFilter::exemptLinesAreNoSource_data()
     QTest::newRow("DNS") << "Primary DNS 81.2.3.4 set";
     QTest::newRow("lower-case dns") << "dns server 81.2.3.4";
     QTest::newRow("Subnet") << "Subnet Mask 255.255.255.0 ok";
-    QTest::newRow("Default Gateway") << "Default Gateway 81.2.3.4 ok";
     QTest::newRow("DHCP Server") << "DHCP Server 81.2.3.4 ok";
+    QTest::newRow("name server") << "Name server: 81.2.3.4";
+    QTest::newRow("nameserver") << "nameserver 81.2.3.4";
+    QTest::newRow("list of name servers") << "DNS servers 81.2.3.4, 81.2.3.5";
+    QTest::newRow("ping target after a host name") << "PING host.example (81.2.3.4): 56 data bytes";
     QTest::newRow("IP configuration address line") << "   IP Address. . . . . . . . . . . . : 81.2.3.4 x";
-    QTest::newRow("link") << "see http://81.2.3.4/status.htm";
 }
 
 void TestReportFilter::exemptLinesAreNoSource()
@@ -173,6 +196,8 @@ void TestReportFilter::fixedLineReplacements_data()
                                            << "        Physical Address . . . . . . . . . . . : X.X.X.X";
     QTest::newRow("all-zero hardware address stays") << "Physical Address. . . : 00-00-00-00-00-00"
                                                      << "Physical Address. . . : 00-00-00-00-00-00";
+    QTest::newRow("all-zero address after a label stays") << "MAC: 000000000000"
+                                                          << "MAC: 000000000000";
     // Only the label in its own case makes the fixed line; the address is masked all the same.
     QTest::newRow("hardware address label respects letter case") << "physical address 00-0C-29-AA-BB-CC"
                                                                  << "physical address X-X-X-X-X-X";
@@ -257,11 +282,122 @@ void TestReportFilter::dottedNumbers()
     QCOMPARE(FindDottedNumber(line), expected.value(0));
 }
 
+// Lines as routers of several firmware styles print them: a syslog with program tags, a status
+// page laid out as one line, key=value settings, label and value on lines of their own, and raw
+// pages of the web interface.
+void TestReportFilter::firmwareLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    // Keywords are words, and exempt only the value they label.
+    QTest::newRow("firewall log: Dropping is no ping")
+        << "kernel: Dropping packet IN=ppp0 SRC=5.6.7.8 DST=81.2.3.4"
+        << "kernel: Dropping packet IN=ppp0 SRC=<censored> DST=<censored>";
+    QTest::newRow("port mapping") << "upnp: port mapping added for 81.2.3.4:5000"
+                                  << "upnp: port mapping added for <censored>:5000";
+    QTest::newRow("IPCP: own addresses hidden, name server kept")
+        << "IPCP up: local 81.2.3.4 remote 81.2.3.1, primary DNS 62.24.128.1"
+        << "IPCP up: local <censored> remote <censored>, primary DNS 62.24.128.1";
+    QTest::newRow("status table on one line")
+        << "WAN IP 81.2.3.4   Subnet Mask 255.255.255.255   Default Gateway 81.2.3.1   DNS 62.24.128.1"
+        << "WAN IP <censored>   Subnet Mask 255.255.255.255   Default Gateway <censored>   DNS 62.24.128.1";
+    QTest::newRow("name server that is the own address elsewhere") << "nameserver 81.2.3.4\r\nWAN IP 81.2.3.4"
+                                                                   << "nameserver <censored>\r\nWAN IP <censored>";
+    // Versions: the number after a version word stays, nothing else on its line.
+    QTest::newRow("IP version beside the WAN address") << "IP Version: IPv4   WAN IP: 81.2.3.4"
+                                                       << "IP Version: IPv4   WAN IP: <censored>";
+    QTest::newRow("firmware in a log line with an address") << "firmware 3.60.2.1 running, WAN IP 81.2.3.4 up"
+                                                            << "firmware 3.60.2.1 running, WAN IP <censored> up";
+    QTest::newRow("version words") << "Build 3.60.2.1\r\nFW: 1.0.4.2\r\nSW ver 2.1.0.9\r\nBootloader 1.0.0.3\r\n"
+                                      "Image: 4.2.1.7\r\nModem code 13.60.2.14\r\nv5.1.0.2 started"
+                                   << "Build 3.60.2.1\r\nFW: 1.0.4.2\r\nSW ver 2.1.0.9\r\nBootloader 1.0.0.3\r\n"
+                                      "Image: 4.2.1.7\r\nModem code 13.60.2.14\r\nv5.1.0.2 started";
+    // Wireless names and keys, in every layout.
+    QTest::newRow("SSID after a colon") << "SSID: Home Net 5G"
+                                        << "SSID: <SSID censored>";
+    QTest::newRow("SSID with blanks round the equals sign") << "SSID = HomeNet  channel 6"
+                                                            << "SSID = <SSID censored>  channel 6";
+    QTest::newRow("quoted ESSID") << "wlan0     IEEE 802.11  ESSID:\"HomeNet\"  Mode:Master"
+                                  << "wlan0     IEEE 802.11  ESSID:\"<SSID censored>\"  Mode:Master";
+    QTest::newRow("network name cell pair") << "Network Name\tHomeNet\tChannel\t6"
+                                            << "Network Name\t<SSID censored>\tChannel\t6";
+    QTest::newRow("label and value on consecutive lines") << "SSID\r\nHomeNet\r\nChannel\r\n6"
+                                                          << "SSID\r\n<SSID censored>\r\nChannel\r\n6";
+    QTest::newRow("access point log names the network")
+        << "SSID: HomeNet\r\nhostapd: wlan0 AP-ENABLED on HomeNet"
+        << "SSID: <SSID censored>\r\nhostapd: wlan0 AP-ENABLED on <censored>";
+    QTest::newRow("keys and passphrases") << "WPA Pre-Shared Key: s3cret-phrase\r\nwl0_wpa_psk=s3cret-phrase\r\n"
+                                             "WEP Key 1 = 0123456789\r\nPassphrase\t\"tiger lily\""
+                                          << "WPA Pre-Shared Key: <censored>\r\nwl0_wpa_psk=<censored>\r\n"
+                                             "WEP Key 1 = <censored>\r\nPassphrase\t\"<censored>\"";
+    // Hardware addresses in other notations.
+    QTest::newRow("hardware address in groups of four") << "arp: 001a.2b3c.4d5e on br0"
+                                                        << "arp: X-X-X-X-X-X on br0";
+    QTest::newRow("twelve digits after a MAC label") << "MAC Address: 001A2B3C4D5E\r\nlearnt 001A2B3C4D5E"
+                                                     << "MAC Address: X-X-X-X-X-X\r\nlearnt <censored>";
+    QTest::newRow("pairs joined by blanks after a label") << "HWaddr 00 1A 2B 3C 4D 5E up"
+                                                          << "HWaddr X-X-X-X-X-X up";
+    QTest::newRow("pairs joined by dots or underscores") << "sta 00.1a.2b.3c.4d.5e and 00_1a_2b_3c_4d_5f"
+                                                         << "sta X-X-X-X-X-X and X-X-X-X-X-X";
+    QTest::newRow("unpadded groups") << "assoc 0:1a:2b:3c:4d:5e ok"
+                                     << "assoc X-X-X-X-X-X ok";
+    QTest::newRow("twelve digits without a label stay") << "session 001A2B3C4D5E"
+                                                        << "session 001A2B3C4D5E";
+    // IPv6 glued to its label.
+    QTest::newRow("IPv6 glued to a label") << "WAN IPv6:2001:db8:1234:5600::1"
+                                           << "WAN IPv6:X:X:X:X:X:X:X:X";
+    // Identifying values a page prints.
+    QTest::newRow("PPP user name, in the log too") << "Username: smith@isp.example\r\n"
+                                                      "pppd[312]: PAP authentication for smith@isp.example ok"
+                                                   << "Username: <censored>\r\n"
+                                                      "pppd[312]: PAP authentication for <censored> ok";
+    QTest::newRow("user name without a domain") << "PPP User Name = jsmith01\r\nLCP: peer refused jsmith01"
+                                                << "PPP User Name = <censored>\r\nLCP: peer refused <censored>";
+    QTest::newRow("printed password") << "Password: hunter22 (shown)"
+                                      << "Password: <censored> (shown)";
+    QTest::newRow("serial number") << "Serial Number: RS22-0045871\r\nS/N: QX7781230"
+                                   << "Serial Number: <censored>\r\nS/N: <censored>";
+    QTest::newRow("DHCP client name after its hardware address")
+        << "dnsmasq-dhcp: DHCPACK(br0) 192.168.1.23 00:11:22:33:44:55 johns-laptop\r\nHost Name: johns-laptop"
+        << "dnsmasq-dhcp: DHCPACK(br0) <censored> X-X-X-X-X-X <censored>\r\nHost Name: <censored>";
+    QTest::newRow("dynamic DNS host name") << "ddns: updated smith.dyndns.example to 81.2.3.4"
+                                           << "ddns: updated <censored> to <censored>";
+    QTest::newRow("host name that embeds the address") << "PPP IP 81.2.3.4\r\nreverse host-81-2-3-4.isp.example"
+                                                       << "PPP IP <censored>\r\nreverse <censored>";
+    // Raw pages, as the data dump fetches them.
+    QTest::newRow("HTML table cells")
+        << "<tr><td><b>Serial Number:</b> RS22-0045871</td></tr><tr><td>SSID</td><td>HomeNet</td></tr>"
+        << "<tr><td><b>Serial Number:</b> <censored></td></tr><tr><td>SSID</td><td><SSID censored></td></tr>";
+    QTest::newRow("script variables") << "var wan_ip = \"81.2.3.4\"; var ssid = \"HomeNet\";"
+                                      << "var wan_ip = \"<censored>\"; var ssid = \"<SSID censored>\";";
+    // What a helper needs stays readable.
+    QTest::newRow("line figures stay")
+        << "SNR Margin: 9.5 dB\tAttenuation: 28.5 dB\tRate: 8128/448 kbps\tVPI/VCI: 0/38\tModulation: G.992.5"
+        << "SNR Margin: 9.5 dB\tAttenuation: 28.5 dB\tRate: 8128/448 kbps\tVPI/VCI: 0/38\tModulation: G.992.5";
+    QTest::newRow("ping target by name") << "Pinging www.example.com [192.0.2.80] with 32 bytes of data"
+                                         << "Pinging www.example.com [192.0.2.80] with 32 bytes of data";
+    QTest::newRow("login failure line") << "Could not log in. Please check your router's username and password."
+                                        << "Could not log in. Please check your router's username and password.";
+}
+
+void TestReportFilter::firmwareLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const QString strFiltered = FilterReport(text, 1);
+    QCOMPARE(strFiltered, expected);
+    // Censoring what is censored changes nothing.
+    QCOMPARE(FilterReport(strFiltered, 1), strFiltered);
+}
+
 void TestReportFilter::linesAreSplitAtCrLfOnly()
 {
-    // A bare LF does not end a line: the Ping keyword exempts the whole piece.
-    const QString strText = QStringLiteral("Ping 81.2.3.4 = PASS\nWAN 81.2.3.4 up");
-    QCOMPARE(FilterReport(strText, 1), strText);
+    // A bare LF does not end a line: the wireless network name label replaces the whole piece.
+    QCOMPARE(FilterReport(QStringLiteral("SSID=Home\nWAN 81.2.3.4 up"), 1), strSsidLine);
+    // Nor does it separate a bare label from its value.
+    QCOMPARE(
+        FilterReport(QStringLiteral("Serial Number\nRS22-0045871"), 1), QStringLiteral("Serial Number\nRS22-0045871"));
 }
 
 QUORVANE_REGISTER_TEST(TestReportFilter)

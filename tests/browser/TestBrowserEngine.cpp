@@ -1,5 +1,5 @@
 #include "BrowserTestSupport.h"
-#include "browser/BrowserEngine.h"
+#include "browser/engine/BrowserEngine.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestRegistry.h"
 

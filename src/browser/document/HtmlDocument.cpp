@@ -1,6 +1,7 @@
 #include "browser/document/HtmlDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 namespace
@@ -31,10 +32,26 @@ HtmlDocument::HtmlDocument()
     document.kind = HtmlNodeKind::Document;
     document.intSerial = intDocumentNode;
     m_nodes.push_back(std::move(document));
+    NoteChange();
+}
+
+namespace
+{
+quint64 NextVersion()
+{
+    static std::atomic<quint64> s_lngLast { 0 };
+    return ++s_lngLast;
+}
+} // namespace
+
+void HtmlDocument::NoteChange()
+{
+    m_lngVersion = NextVersion();
 }
 
 int HtmlDocument::AppendNode(HtmlNode node, int intParent)
 {
+    NoteChange();
     const int intNumber = NodeCount();
     node.intParent = intParent;
     node.intSerial = intNumber;
@@ -358,6 +375,7 @@ void HtmlDocument::KeepSerials()
 
 int HtmlDocument::CreateNode(HtmlNode node)
 {
+    NoteChange();
     KeepSerials();
     const int intNumber = NodeCount();
     node.intParent = -1;
@@ -371,6 +389,7 @@ int HtmlDocument::CreateNode(HtmlNode node)
 
 void HtmlDocument::Detach(int intNode)
 {
+    NoteChange();
     HtmlNode& node = Node(intNode);
     if (node.intParent < 0)
         return;
@@ -383,6 +402,7 @@ void HtmlDocument::Detach(int intNode)
 
 void HtmlDocument::InsertChild(int intParent, int intChild, int intBefore)
 {
+    NoteChange();
     if (intChild == intDocumentNode || intParent == intChild)
         return;
     // A node cannot go under one of its own descendants.

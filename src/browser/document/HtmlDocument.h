@@ -83,7 +83,11 @@ public:
     // stays empty in the tree while the fields that follow still belong to it).
     std::vector<int> FormControls(int intForm) const;
     // Offsets of the </form> end tags in the parsed source, ascending (set by the builder).
-    void SetFormEndOffsets(std::vector<int> offsets) { m_formEndOffsets = std::move(offsets); }
+    void SetFormEndOffsets(std::vector<int> offsets)
+    {
+        m_formEndOffsets = std::move(offsets);
+        NoteChange();
+    }
 
     // Concatenated text of the node's descendants.
     QString TextContent(int intNode) const;
@@ -117,6 +121,12 @@ public:
     int NodeBySerial(int intSerial) const;
     const std::vector<int>& FormEndOffsets() const { return m_formEndOffsets; }
 
+    // Changes whenever nodes are added, moved or taken out, and when NoteChange() is called (by
+    // whoever changes a name or an id): what was looked up in the tree may be kept for as long as
+    // the version stays. Values of controls do not count. No two states of any documents share one.
+    quint64 Version() const { return m_lngVersion; }
+    void NoteChange();
+
 private:
     void KeepSerials();
 
@@ -124,4 +134,5 @@ private:
     std::vector<int> m_serialToNode; // empty while every serial equals its node's number
     bool m_blnOrdered = true;
     std::vector<int> m_formEndOffsets;
+    quint64 m_lngVersion = 0;
 };

@@ -45,15 +45,20 @@ function namedProxy(target, lookup) {
             var r = lookup(k);
             return r === null ? undefined : r;
         },
-        set: function (t, k, v) { t[k] = v; return true; }
+        set: function (t, k, v) { t[k] = v; return true; },
+        // with (form) and with (document) find names through this
+        has: function (t, k) { return k in t || (typeof k === 'string' && lookup(k) !== null); }
     });
 }
+// What a lookup built stays until the tree changes its shape or a name.
+var cache = {};
+function cached(key, build) {
+    var v = __qVersion(), c = cache[key];
+    if (!c || c.v !== v) c = cache[key] = { v: v, value: build() };
+    return c.value;
+}
 function formControl(form, name) {
-    var found = [];
-    var all = __qElements(form);
-    for (var i = 0; i < all.length; i++) {
-        if (__qAttr(all[i], 'name') === name || __qAttr(all[i], 'id') === name) found.push(all[i]);
-    }
+    var found = __qNamed(form, name);
     if (found.length === 0) return null;
     return found.length === 1 ? wrap(found[0]) : list(found);
 }
@@ -157,7 +162,10 @@ getter(ElementProto, 'outerHTML', function () { return __qOuterHtml(this.__s); }
 getter(ElementProto, 'innerText', function () { return __qText(this.__s, 1); }, function (v) { __qSetText(this.__s, str(v)); });
 getter(ElementProto, 'textContent', function () { return __qText(this.__s, 0); }, function (v) { __qSetText(this.__s, str(v)); });
 getter(ElementProto, 'form', function () { return wrap(__qFormOf(this.__s)); });
-getter(ElementProto, 'elements', function () { return named(__qElements(this.__s)); });
+getter(ElementProto, 'elements', function () {
+    var s = this.__s;
+    return cached('elements' + s, function () { return named(__qElements(s)); });
+});
 getter(ElementProto, 'length', function () {
     var t = __qTag(this.__s);
     return t === 'FORM' ? __qElements(this.__s).length : t === 'SELECT' ? __qOptions(this.__s).length : undefined;
@@ -335,9 +343,8 @@ function frameWindow(s) {
 // The document
 var D = {};
 var doc = namedProxy(D, function (name) {
-    var forms = __qByTag(0, 'form').concat(__qByTag(0, 'img'));
-    for (var i = 0; i < forms.length; i++) if (__qAttr(forms[i], 'name') === name) return wrap(forms[i]);
-    return null;
+    var found = __qNamed(0, name);
+    return found.length ? wrap(found[0]) : null;
 });
 N[0] = doc;
 var docEvents = listeners.document;
@@ -349,7 +356,7 @@ getter(D, 'body', function () { return wrap(__qBody()); });
 getter(D, 'childNodes', function () { return list(__qChildren(0)); });
 getter(D, 'firstChild', function () { var c = __qChildren(0); return c.length ? wrap(c[0]) : null; });
 getter(D, 'parentNode', function () { return null; });
-getter(D, 'forms', function () { return named(__qByTag(0, 'form')); });
+getter(D, 'forms', function () { return cached('forms', function () { return named(__qByTag(0, 'form')); }); });
 getter(D, 'images', function () { return named(__qByTag(0, 'img')); });
 getter(D, 'links', function () { return named(__qByTag(0, 'a')); });
 getter(D, 'anchors', function () { return named(__qByTag(0, 'a')); });
@@ -397,10 +404,10 @@ getter(location, 'hostname', part('hostname'));
 getter(location, 'port', part('port'));
 getter(location, 'pathname', part('pathname'), function (v) { __qNavigate(str(v)); });
 getter(location, 'search', part('search'), function (v) { var q = str(v); __qNavigate(__qUrlPart('pathname') + (q.charAt(0) === '?' || !q ? '' : '?') + q); });
-getter(location, 'hash', part('hash'), function () {});
+getter(location, 'hash', part('hash'), function (v) { var h = str(v); __qNavigate('#' + (h.charAt(0) === '#' ? h.slice(1) : h)); });
 location.assign = function (u) { __qNavigate(str(u)); };
 location.replace = function (u) { __qNavigate(str(u)); };
-location.reload = function () { __qNavigate(__qUrl()); };
+location.reload = function () { __qNavigate(__qUrl(), true); };
 location.toString = function () { return __qUrl(); };
 location.valueOf = location.toString;
 

@@ -179,6 +179,12 @@ ScriptValue Serials(const HtmlDocument& document, const std::vector<int>& nodes)
         serials.push_back(document.Node(intNode).intSerial);
     return ScriptValue::List(std::move(serials));
 }
+
+// Attributes that lookups by name go by.
+bool IsLookupAttribute(const QString& strName)
+{
+    return strName == QLatin1String("name") || strName == QLatin1String("id");
+}
 } // namespace
 
 ScriptedDocument::ScriptedDocument(
@@ -566,11 +572,48 @@ void ScriptedDocument::AppendMarkup(int intParent, const QString& strHtml)
         CopyInto(fragment, intChild, intParent, kNoNode);
 }
 
+const std::vector<int>& ScriptedDocument::NamedLookup(int intRoot, const QString& strName)
+{
+    HtmlDocument& document = Dom();
+    NameIndex& index = m_nameIndexes[document.Node(intRoot).intSerial];
+    if (index.lngVersion != document.Version()) {
+        // Built once for each state of the tree, so that a page that reaches each of its
+        // controls by name spends time in proportion to their number, not to its square.
+        index.lngVersion = document.Version();
+        index.serials.clear();
+        auto add = [&index, &document](const QString& strKey, int intNode) {
+            if (!strKey.isEmpty())
+                index.serials[strKey].push_back(document.Node(intNode).intSerial);
+        };
+        const bool blnForm = intRoot != HtmlDocument::intDocumentNode;
+        if (blnForm) {
+            for (int intControl : document.FormControls(intRoot)) {
+                const QString strControlName = document.AttributeValue(intControl, QStringLiteral("name"));
+                const QString strId = document.AttributeValue(intControl, QStringLiteral("id"));
+                add(strControlName, intControl);
+                if (strId != strControlName)
+                    add(strId, intControl);
+            }
+        } else {
+            // The document's named items: its forms, then its images, by name.
+            for (const char* strTag : { "form", "img" }) {
+                for (int intNode : document.ElementsByTag(strTag))
+                    add(document.AttributeValue(intNode, QStringLiteral("name")), intNode);
+            }
+        }
+    }
+    static const std::vector<int> none;
+    const auto it = index.serials.constFind(strName);
+    return it == index.serials.constEnd() ? none : *it;
+}
+
 void ScriptedDocument::SetAttribute(int intNode, const QString& strName, const QString& strValue)
 {
     HtmlNode& node = m_document->Node(intNode);
     if (node.kind != HtmlNodeKind::Element)
         return;
+    if (IsLookupAttribute(strName))
+        m_document->NoteChange();
     for (HtmlAttribute& attribute : node.attributes) {
         if (attribute.strName == strName) {
             attribute.strValue = strValue;
@@ -585,6 +628,8 @@ void ScriptedDocument::SetAttribute(int intNode, const QString& strName, const Q
 
 void ScriptedDocument::RemoveAttribute(int intNode, const QString& strName)
 {
+    if (IsLookupAttribute(strName))
+        m_document->NoteChange();
     auto& attributes = m_document->Node(intNode).attributes;
     attributes.erase(std::remove_if(attributes.begin(), attributes.end(),
                          [&](const HtmlAttribute& attribute) { return attribute.strName == strName; }),
@@ -727,11 +772,17 @@ void ScriptedDocument::XhrSend(const ScriptArgs& args)
     });
 }
 
-void ScriptedDocument::Navigate(const QString& strUrl)
+void ScriptedDocument::Navigate(const QString& strUrl, bool blnReload)
 {
     const QUrl url = m_baseUrl.resolved(QUrl(strUrl.trimmed()));
     if (!IsWebUrl(url) || m_blnNavigating || !m_host.navigate)
         return;
+    // Another place in the same document ("#", "#top") is not a new page: only the address
+    // changes, and nothing is fetched.
+    if (!blnReload && url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == m_url.adjusted(QUrl::RemoveFragment)) {
+        m_url = url;
+        return;
+    }
     // Nothing more of this document runs: it is being replaced.
     m_blnNavigating = true;
     FetchRequest request;
@@ -1016,6 +1067,16 @@ void ScriptedDocument::DefineNatives()
         const int intNode = element(args, 0);
         return intNode < 0 ? ScriptValue::List({}) : Serials(*m_document, m_document->FormControls(intNode));
     });
+    // Controls of a form by name or id, and the document's forms and images by name.
+    define("__qNamed", [this, arg](const ScriptArgs& args) {
+        const int intRoot = NodeOf(arg(args, 0));
+        if (intRoot < 0 || (intRoot != HtmlDocument::intDocumentNode && !m_document->IsElement(intRoot, "form")))
+            return ScriptValue::List({});
+        const std::vector<int>& found = NamedLookup(intRoot, arg(args, 1).ToString());
+        return ScriptValue::List(std::vector<double>(found.begin(), found.end()));
+    });
+    define(
+        "__qVersion", [this](const ScriptArgs&) { return ScriptValue::Number(static_cast<double>(Dom().Version())); });
     define("__qFormOf", [this, element, serial](const ScriptArgs& args) {
         const int intNode = element(args, 0);
         if (intNode < 0)
@@ -1168,7 +1229,7 @@ void ScriptedDocument::DefineNatives()
         return ScriptValue();
     });
     define("__qNavigate", [this, arg](const ScriptArgs& args) {
-        Navigate(arg(args, 0).ToString());
+        Navigate(arg(args, 0).ToString(), arg(args, 1).ToBool());
         return ScriptValue();
     });
     define("__qUrl", [this](const ScriptArgs&) { return ScriptValue::String(m_url.toString()); });

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QNetworkCookieJar;
@@ -100,7 +101,8 @@ private:
     void NoteBounds();
     void BuildIndex();
     void RunTimers();
-    void Navigate(const QString& strUrl);
+    // blnReload: the page itself again, even when only a fragment would differ.
+    void Navigate(const QString& strUrl, bool blnReload = false);
     void ContinueParsing();
     void RunScript(const QString& strCode, const QString& strName);
     void FinishParsing();
@@ -116,6 +118,9 @@ private:
     int NodeOf(const ScriptValue& value);
     void AppendMarkup(int intParent, const QString& strHtml);
     int CopyInto(const HtmlDocument& from, int intFrom, int intParent, int intBefore);
+    // Serial numbers of the controls of a form (intRoot) named or with the id strName, or of the
+    // document's (intRoot 0) forms and images named strName; in document order.
+    const std::vector<int>& NamedLookup(int intRoot, const QString& strName);
     void SetAttribute(int intNode, const QString& strName, const QString& strValue);
     void RemoveAttribute(int intNode, const QString& strName);
     void DetachChildren(int intNode);
@@ -161,4 +166,12 @@ private:
     bool m_blnStopped = false;
     QStringList m_errors;
     std::shared_ptr<bool> m_alive; // guards fetch callbacks against a deleted document
+
+    // Lookups by name, by the serial number of their form (0: the document's), for one version.
+    struct NameIndex
+    {
+        quint64 lngVersion = 0;
+        QHash<QString, std::vector<int>> serials;
+    };
+    std::unordered_map<int, NameIndex> m_nameIndexes;
 };

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "cli/PageReader.h"
 #include "config/CommandLine.h"
 #include "run/RouterAddress.h"
 
@@ -46,6 +47,13 @@ struct CliParser
             QStringLiteral("address") });
         parser.addOption({ QStringLiteral("dump"), QStringLiteral("Run the Class II data dump instead.") });
         parser.addOption({ QStringLiteral("trace"), QStringLiteral("Write the page trace log.txt.") });
+        parser.addOption({ QStringLiteral("read-page"),
+            QStringLiteral("Instead of a run, load the page at <url> (an http address) with its scripts and frames, "
+                           "logging in with --user and the password as a run does, and print its body text as the "
+                           "page readers see it."),
+            QStringLiteral("url") });
+        parser.addOption(
+            { QStringLiteral("html"), QStringLiteral("With --read-page: print the body HTML instead of the text.") });
         helpOption = parser.addHelpOption();
         versionOption = parser.addVersionOption();
     }
@@ -73,7 +81,8 @@ QString CliUsage()
             "it is asked for without being shown.\n"
             "\n"
             "Exit status: 0 when the run finished normally (or the dump completed), 3 when it ended any other\n"
-            "way, 2 for a usage error.\n"));
+            "way, 2 for a usage error. With --read-page: 0 when the page loaded with a successful answer, 3\n"
+            "when it did not (what was shown instead is printed all the same).\n"));
 }
 
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError)
@@ -123,6 +132,20 @@ bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString&
     options.strPingIP = OptionalValue(parser, QStringLiteral("ping-ip"));
     options.blnDump = parser.isSet(QStringLiteral("dump"));
     options.blnTrace = parser.isSet(QStringLiteral("trace"));
+    options.strReadPage = OptionalValue(parser, QStringLiteral("read-page"));
+    options.blnHtml = parser.isSet(QStringLiteral("html"));
+    if (options.strReadPage) {
+        PageReadUrl(*options.strReadPage, std::nullopt, std::nullopt, strError);
+        if (!strError.isEmpty())
+            return false;
+        if (options.blnDump) {
+            strError = QStringLiteral("Options '--read-page' and '--dump' cannot be used together.");
+            return false;
+        }
+    } else if (options.blnHtml) {
+        strError = QStringLiteral("Option '--html' needs '--read-page'.");
+        return false;
+    }
 
     // Of two opposite switches the last one given counts.
     for (const QString& strName : parser.optionNames()) {

@@ -24,6 +24,8 @@ struct CliOptions
     std::optional<int> intIPConfig;
     std::optional<QString> strPingHost;
     std::optional<QString> strPingIP;
+    std::optional<QString> strReadPage; // --read-page: the address of the page to read
+    bool blnHtml = false; // with --read-page: the body HTML instead of the text
     bool blnDump = false;
     bool blnTrace = false;
     bool blnHelp = false;

@@ -364,6 +364,7 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
     page.strUrl = ShownUrl(result.url);
     page.charset = ChoosePageCharset(result.body, result.contentType);
     page.refresh = result.refresh;
+    page.intStatus = result.intStatus;
     QByteArray source = DecodePageToUtf8(result.body, page.charset);
     // Plain text is shown as it is, as browsers do: in a <pre> (whose first line break the
     // parser drops, hence the one added).
@@ -378,6 +379,7 @@ BrowserEngine::LoadedPage BrowserEngine::BuildPage(const FetchResult& result, co
         // rather than showing as an empty page.
         page.charset = QByteArrayLiteral("UTF-8");
         page.refresh.clear();
+        page.intStatus = 0;
         page.document = ParsePage(ErrorPageHtml(false, QStringLiteral("the page is too large to show")));
         return page;
     }

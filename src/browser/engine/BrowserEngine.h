@@ -63,6 +63,9 @@ public:
 
     // The whole current top-level document as HTML, for the debug view.
     QString DocumentHtml() const;
+    // The HTTP status of the current top-level page's answer; 0 when it did not load (an error
+    // page stands in for it).
+    int PageStatus() const { return m_top.intStatus; }
     // Whether a document or one of its frames is still loading.
     bool IsLoading() const;
 
@@ -77,6 +80,7 @@ private:
         QString strUrl; // as reported
         QByteArray charset;
         QByteArray refresh; // the Refresh header of its response
+        int intStatus = 0; // of its response; 0 for an error page
         std::shared_ptr<HtmlDocument> document;
         QByteArray parsedSource; // what the document was parsed from, while its scripts are to run
         std::shared_ptr<ScriptedDocument> scripted;

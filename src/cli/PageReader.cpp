@@ -51,9 +51,19 @@ int ReadPage(const CliOptions& options, const std::function<void(const QString&)
     engine.Navigate(url.toString());
     loop.exec();
 
-    QString strShown = options.blnHtml ? engine.BodyHtml() : engine.BodyText();
-    if (!strShown.isEmpty() && !strShown.endsWith(QLatin1Char('\n')))
-        strShown += QStringLiteral("\r\n");
+    auto shown = [](QString strText) {
+        if (!strText.isEmpty() && !strText.endsWith(QLatin1Char('\n')))
+            strText += QStringLiteral("\r\n");
+        return strText;
+    };
+    QString strShown = shown(options.blnHtml ? engine.BodyHtml() : engine.BodyText());
+    // A frameset's own body holds little: each frame follows under a line that names it.
+    for (int intFrame = 0; intFrame < engine.FrameCount(); ++intFrame) {
+        strShown
+            += QStringLiteral("--- frame %1: %2\r\n")
+                   .arg(QString::number(intFrame + 1), QUrl(engine.FrameUrl(intFrame)).toString(QUrl::RemoveUserInfo));
+        strShown += shown(options.blnHtml ? engine.FrameBodyHtml(intFrame) : engine.FrameBodyText(intFrame));
+    }
     outputSink(strShown);
     const int intStatus = engine.PageStatus();
     if (intStatus >= 200 && intStatus < 300)

@@ -19,7 +19,8 @@
 QUrl PageReadUrl(const QString& strUrl, const std::optional<QString>& strUser,
     const std::optional<QString>& strPassword, QString& strError);
 
-// Loads the page and hands its body text (with --html its body HTML) to outputSink. Returns
+// Loads the page and hands its body text (with --html its body HTML) to outputSink, followed by
+// each of its frames' under a line "--- frame <n>: <address>". Returns
 // intExitFinished when the page loaded with a successful answer, intExitAbnormal when it did
 // not (an error page, a refused log-in, an HTTP error: its text is still printed), intExitUsage
 // for an address that cannot be read. When --user is given without a password, passwordPrompt is

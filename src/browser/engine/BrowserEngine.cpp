@@ -634,6 +634,24 @@ QString BrowserEngine::BodyHtml() const
     return m_top.document ? SerializeBodyHtml(*m_top.document) : QString();
 }
 
+QString BrowserEngine::FrameUrl(int intFrame) const
+{
+    return intFrame >= 0 && intFrame < FrameCount() ? m_frames[static_cast<size_t>(intFrame)].url.toString()
+                                                    : QString();
+}
+
+QString BrowserEngine::FrameBodyText(int intFrame) const
+{
+    const bool blnLoaded = intFrame >= 0 && intFrame < FrameCount() && m_frames[static_cast<size_t>(intFrame)].document;
+    return blnLoaded ? LayOutBodyText(*m_frames[static_cast<size_t>(intFrame)].document) : QString();
+}
+
+QString BrowserEngine::FrameBodyHtml(int intFrame) const
+{
+    const bool blnLoaded = intFrame >= 0 && intFrame < FrameCount() && m_frames[static_cast<size_t>(intFrame)].document;
+    return blnLoaded ? SerializeBodyHtml(*m_frames[static_cast<size_t>(intFrame)].document) : QString();
+}
+
 QString BrowserEngine::CurrentUrl() const
 {
     return m_top.strUrl;

@@ -66,6 +66,13 @@ public:
     // The HTTP status of the current top-level page's answer; 0 when it did not load (an error
     // page stands in for it).
     int PageStatus() const { return m_top.intStatus; }
+    // The top-level document's frames (frames and iframes together, in document order): how many
+    // there are, and each one's address, body text and body HTML; empty for a frame that did not
+    // load.
+    int FrameCount() const { return static_cast<int>(m_frames.size()); }
+    QString FrameUrl(int intFrame) const;
+    QString FrameBodyText(int intFrame) const;
+    QString FrameBodyHtml(int intFrame) const;
     // Whether a document or one of its frames is still loading.
     bool IsLoading() const;
 

@@ -26,12 +26,12 @@
 // Router pages come in 5 KB, 50 KB and 1 MB. Every time reported is the time of one page. Only
 // 127.0.0.1 is contacted; Chromium is started with no network access beyond loopback.
 
-#include "browser/BodyTextLayout.h"
-#include "browser/BrowserEngine.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/HtmlSerializer.h"
-#include "browser/PageCharset.h"
-#include "browser/ScriptEngine.h"
+#include "browser/document/BodyTextLayout.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/HtmlSerializer.h"
+#include "browser/document/PageCharset.h"
+#include "browser/engine/BrowserEngine.h"
+#include "browser/scripts/ScriptEngine.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <QCoreApplication>

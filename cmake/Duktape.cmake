@@ -13,7 +13,7 @@
 # - gives up a regular expression after 10^7 backtracking steps instead of 10^9, which would take
 #   several seconds, and asks QuorvaneScriptTimedOut() every 4,096 steps too, so that a script
 #   that runs such patterns in a loop stops when its time is up.
-# The library's headers stay inside src/browser/ScriptEngine.cpp.
+# The library's headers stay inside src/browser/scripts/ScriptEngine.cpp.
 set(QUORVANE_DUKTAPE_SOURCE_DIR /usr/share/duktape CACHE PATH "Folder with duktape.c, duktape.h and duk_config.h")
 if(NOT EXISTS ${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.c)
   message(FATAL_ERROR "duktape.c not found in ${QUORVANE_DUKTAPE_SOURCE_DIR} (Debian: apt-get install duktape-dev)")

@@ -9,14 +9,14 @@
 // address keeps its user-info.
 
 #include "FuzzCheck.h"
-#include "browser/BodyTextLayout.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/FormSubmission.h"
-#include "browser/HtmlDocument.h"
-#include "browser/HtmlSerializer.h"
-#include "browser/PageCharset.h"
-#include "browser/RefreshDirective.h"
-#include "browser/UrlCredentials.h"
+#include "browser/document/BodyTextLayout.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/FormSubmission.h"
+#include "browser/document/HtmlDocument.h"
+#include "browser/document/HtmlSerializer.h"
+#include "browser/document/PageCharset.h"
+#include "browser/engine/RefreshDirective.h"
+#include "browser/transfer/UrlCredentials.h"
 
 #include <QByteArray>
 #include <QString>

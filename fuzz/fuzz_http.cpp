@@ -13,11 +13,11 @@
 // to the original whenever it fits the cap.
 
 #include "FuzzCheck.h"
-#include "browser/ContentDecoder.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/PageCharset.h"
-#include "browser/RefreshDirective.h"
-#include "browser/ResponseHead.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/PageCharset.h"
+#include "browser/engine/RefreshDirective.h"
+#include "browser/transfer/ContentDecoder.h"
+#include "browser/transfer/ResponseHead.h"
 #include "support/Compression.h"
 
 #include <QByteArray>

@@ -7,11 +7,11 @@
 // CR LF; navigations that scripts ask for go to web addresses.
 
 #include "FuzzCheck.h"
-#include "browser/BodyTextLayout.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/HtmlSerializer.h"
-#include "browser/ScriptEngine.h"
-#include "browser/ScriptedDocument.h"
+#include "browser/document/BodyTextLayout.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/HtmlSerializer.h"
+#include "browser/scripts/ScriptEngine.h"
+#include "browser/scripts/ScriptedDocument.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

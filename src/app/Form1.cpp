@@ -7,7 +7,7 @@
 #include "app/ValueCheckBox.h"
 #include "app/ViewedBrowser.h"
 #include "app/WindowRunHost.h"
-#include "browser/BrowserEngine.h"
+#include "browser/engine/BrowserEngine.h"
 #include "config/AppInfo.h"
 #include "controls/OrloSimpleButton.h"
 #include "controls/Twips.h"

@@ -5,8 +5,8 @@
 #include "app/PageView.h"
 #include "app/ValueCheckBox.h"
 #include "app/ViewedBrowser.h"
-#include "browser/BrowserEngine.h"
-#include "browser/FileDownloader.h"
+#include "browser/engine/BrowserEngine.h"
+#include "browser/engine/FileDownloader.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

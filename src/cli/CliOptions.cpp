@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "cli/PageReader.h"
 #include "config/CommandLine.h"
 #include "run/RouterAddress.h"
 
@@ -51,6 +52,13 @@ struct CliParser
                            "once the run has ended, or left as it was."),
             QStringLiteral("file") });
         parser.addOption({ QStringLiteral("quiet"), QStringLiteral("Leave out the status lines.") });
+        parser.addOption({ QStringLiteral("read-page"),
+            QStringLiteral("Instead of a run, load the page at <url> (an http address) with its scripts and frames, "
+                           "logging in with --user and the password as a run does, and print its body text as the "
+                           "page readers see it."),
+            QStringLiteral("url") });
+        parser.addOption(
+            { QStringLiteral("html"), QStringLiteral("With --read-page: print the body HTML instead of the text.") });
         helpOption = parser.addHelpOption();
         versionOption = parser.addVersionOption();
     }
@@ -81,10 +89,12 @@ QString CliUsage()
             "was gathered so far; a second Ctrl-C ends the program at once.\n"
             "\n"
             "Exit status:\n"
-            "  0    the run finished normally (or the dump completed)\n"
+            "  0    the run finished normally (or the dump completed); with --read-page: the page loaded\n"
+            "       with a successful answer\n"
             "  1    the report could not be written to --output; it went to standard output\n"
             "  2    usage error\n"
-            "  3    the run ended any other way: no answer from the router, time-outs, page limits\n"
+            "  3    the run ended any other way: no answer from the router, time-outs, page limits; with\n"
+            "       --read-page: the page did not load (what was shown instead is printed all the same)\n"
             "  4    the router refused the login\n"
             "  130  interrupted by Ctrl-C (SIGINT); 143: by SIGTERM\n"));
 }
@@ -140,6 +150,20 @@ bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString&
     options.strOutput = parser.value(QStringLiteral("output"));
     if (parser.isSet(QStringLiteral("output")) && options.strOutput.isEmpty()) {
         strError = QStringLiteral("Option '--output' needs a file name.");
+        return false;
+    }
+    options.strReadPage = OptionalValue(parser, QStringLiteral("read-page"));
+    options.blnHtml = parser.isSet(QStringLiteral("html"));
+    if (options.strReadPage) {
+        PageReadUrl(*options.strReadPage, std::nullopt, std::nullopt, strError);
+        if (!strError.isEmpty())
+            return false;
+        if (options.blnDump) {
+            strError = QStringLiteral("Options '--read-page' and '--dump' cannot be used together.");
+            return false;
+        }
+    } else if (options.blnHtml) {
+        strError = QStringLiteral("Option '--html' needs '--read-page'.");
         return false;
     }
 

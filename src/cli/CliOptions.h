@@ -26,6 +26,8 @@ struct CliOptions
     std::optional<QString> strPingIP;
     QString strOutput; // the report goes to this file instead of standard output
     bool blnQuiet = false; // no status lines
+    std::optional<QString> strReadPage; // --read-page: the address of the page to read
+    bool blnHtml = false; // with --read-page: the body HTML instead of the text
     bool blnDump = false;
     bool blnTrace = false;
     bool blnHelp = false;

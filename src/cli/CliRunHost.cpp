@@ -1,7 +1,7 @@
 #include "cli/CliRunHost.h"
 
-#include "browser/BrowserEngine.h"
-#include "browser/FileDownloader.h"
+#include "browser/engine/BrowserEngine.h"
+#include "browser/engine/FileDownloader.h"
 
 CliRunHost::CliRunHost(std::function<void(const QString&)> lineSink, QObject* parent)
     : StandardRunHost(parent)

@@ -2,6 +2,7 @@
 // to standard output exactly as the report box would show it; everything else to standard error.
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
+#include "cli/PageReader.h"
 #include "cli/PasswordSource.h"
 #include "config/AppInfo.h"
 
@@ -35,6 +36,12 @@ int main(int argc, char* argv[])
         return intExitUsage;
     }
 
+    if (options.strReadPage) {
+        return ReadPage(
+            options, [](const QString& strText) { CommandLine::WriteOut(strText); },
+            [](const QString& strLine) { CommandLine::WriteErr(strLine + QLatin1Char('\n')); },
+            [] { return PromptPassword(fileno(stdin), fileno(stderr)); });
+    }
     return RunCliSession(
         options, [](const QString& strReport) { CommandLine::WriteOut(strReport); },
         [](const QString& strLine) { CommandLine::WriteErr(strLine + QLatin1Char('\n')); },

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "browser/BrowserLimits.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/FetchSession.h"
-#include "browser/HtmlDocument.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/HtmlDocument.h"
+#include "browser/transfer/BrowserLimits.h"
+#include "browser/transfer/FetchSession.h"
 #include "support/Compression.h"
 #include "support/RawHttpServer.h"
 

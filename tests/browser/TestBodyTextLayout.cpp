@@ -1,5 +1,5 @@
 #include "BrowserTestSupport.h"
-#include "browser/BodyTextLayout.h"
+#include "browser/document/BodyTextLayout.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "BrowserTestSupport.h"
-#include "browser/BoundedCookieJar.h"
-#include "browser/BrowserEngine.h"
+#include "browser/engine/BrowserEngine.h"
+#include "browser/transfer/BoundedCookieJar.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestRegistry.h"
 
@@ -124,6 +124,8 @@ private Q_SLOTS:
     void ScriptsNavigateInsteadOfCompleting_data();
     void ScriptsNavigateInsteadOfCompleting();
     void ScriptRedirectLoopIsBounded();
+    void FragmentNavigationsFetchNothing_data();
+    void FragmentNavigationsFetchNothing();
     void FramesNavigateThemselvesOrTheTop();
     void ScriptFilesAndRequestsGoThroughTheEngine();
     void ReachesNoHostButTheRouters_data();
@@ -951,6 +953,39 @@ void TestBrowserEngine::ScriptRedirectLoopIsBounded()
     m_engine->Navigate(m_server->Url(QStringLiteral("/again.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 2, kWaitMs);
     QCOMPARE(m_server->RequestCount("/again.htm"), 2 * (1 + ShortLimits().intMaxRedirects));
+}
+
+void TestBrowserEngine::FragmentNavigationsFetchNothing_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("strShown");
+    QTest::addColumn<int>("intRequests");
+    QTest::newRow("href #") << QByteArray("location.href = '#'; document.write(location.href.slice(-9));")
+                            << QStringLiteral("/log.htm#") << 1;
+    QTest::newRow("hash") << QByteArray("location.hash = 'end'; document.write(location.hash);")
+                          << QStringLiteral("#end") << 1;
+    QTest::newRow("whole address") << QByteArray("location.href = location.href + '#top'; document.write('x');")
+                                   << QStringLiteral("x") << 1;
+    QTest::newRow("in a load handler") << QByteArray("window.onload = function () { location.href = '#'; };"
+                                                     "document.write('x');")
+                                       << QStringLiteral("x") << 1;
+    // Another page, or the same one with another query, is fetched as ever.
+    QTest::newRow("other query") << QByteArray("if (!location.search) location.href = '?n=2#top';"
+                                               "document.write(location.search);")
+                                 << QStringLiteral("?n=2") << 2;
+}
+
+void TestBrowserEngine::FragmentNavigationsFetchNothing()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, strShown);
+    QFETCH(int, intRequests);
+    m_server->ServePage("/log.htm", Page("<script>" + script + "</script>"));
+    Completions completions(*m_engine);
+    m_engine->Navigate(m_server->Url(QStringLiteral("/log.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(completions.urls.size(), 1, kWaitMs);
+    QCOMPARE(m_engine->BodyText(), strShown);
+    QCOMPARE(m_server->RequestCount("/log.htm"), intRequests);
 }
 
 void TestBrowserEngine::ScriptFilesAndRequestsGoThroughTheEngine()

@@ -1,6 +1,6 @@
 #include "BrowserTestSupport.h"
-#include "browser/BrowserEngine.h"
-#include "browser/FileDownloader.h"
+#include "browser/engine/BrowserEngine.h"
+#include "browser/engine/FileDownloader.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestRegistry.h"
 

@@ -1,5 +1,5 @@
 #include "BrowserTestSupport.h"
-#include "browser/FormSubmission.h"
+#include "browser/document/FormSubmission.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

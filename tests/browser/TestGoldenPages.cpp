@@ -1,9 +1,9 @@
-#include "browser/BodyTextLayout.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/HtmlSerializer.h"
-#include "browser/PageCharset.h"
-#include "browser/ScriptEngine.h"
-#include "browser/ScriptedDocument.h"
+#include "browser/document/BodyTextLayout.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/HtmlSerializer.h"
+#include "browser/document/PageCharset.h"
+#include "browser/scripts/ScriptEngine.h"
+#include "browser/scripts/ScriptedDocument.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

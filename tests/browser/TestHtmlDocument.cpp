@@ -1,5 +1,5 @@
 #include "BrowserTestSupport.h"
-#include "browser/HtmlDocument.h"
+#include "browser/document/HtmlDocument.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "BrowserTestSupport.h"
-#include "browser/HtmlSerializer.h"
+#include "browser/document/HtmlSerializer.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "browser/BodyTextLayout.h"
-#include "browser/DocumentBuilder.h"
-#include "browser/HtmlDocument.h"
-#include "browser/HtmlSerializer.h"
-#include "browser/MarkupGuard.h"
+#include "browser/document/BodyTextLayout.h"
+#include "browser/document/DocumentBuilder.h"
+#include "browser/document/HtmlDocument.h"
+#include "browser/document/HtmlSerializer.h"
+#include "browser/document/MarkupGuard.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "browser/PageCharset.h"
+#include "browser/document/PageCharset.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

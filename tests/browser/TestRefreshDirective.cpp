@@ -1,4 +1,4 @@
-#include "browser/RefreshDirective.h"
+#include "browser/engine/RefreshDirective.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

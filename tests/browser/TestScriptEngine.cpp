@@ -1,4 +1,4 @@
-#include "browser/ScriptEngine.h"
+#include "browser/scripts/ScriptEngine.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

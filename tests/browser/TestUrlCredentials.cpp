@@ -1,4 +1,4 @@
-#include "browser/UrlCredentials.h"
+#include "browser/transfer/UrlCredentials.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

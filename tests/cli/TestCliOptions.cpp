@@ -84,6 +84,16 @@ private Q_SLOTS:
                                              << QStringLiteral("--password-file");
         QTest::newRow("output without a file")
             << QStringList { QStringLiteral("--output=") } << QStringLiteral("--output");
+        QTest::newRow("page not http") << QStringList { QStringLiteral("--read-page=ftp://127.0.0.1/") }
+                                       << QStringLiteral("--read-page");
+        QTest::newRow("page at a second host")
+            << QStringList { QStringLiteral("--read-page"), QStringLiteral("http://127.0.0.1 @127.0.0.2/") }
+            << QStringLiteral("--read-page");
+        QTest::newRow("page without a host")
+            << QStringList { QStringLiteral("--read-page=http:///status.htm") } << QStringLiteral("--read-page");
+        QTest::newRow("page and dump") << QStringList { QStringLiteral("--read-page=http://127.0.0.1/"),
+            QStringLiteral("--dump") } << QStringLiteral("--dump");
+        QTest::newRow("html alone") << QStringList { QStringLiteral("--html") } << QStringLiteral("--read-page");
     }
     void lastOfTwoOppositeSwitchesCounts()
     {

@@ -177,6 +177,47 @@ private Q_SLOTS:
         QVERIFY2(fallback.stdErr.contains("Cannot write the report to"), fallback.stdErr.constData());
     }
 
+    // The page reader against the simulator's Class I router, whose pages ask for HTTP
+    // authentication: the credentials come as a run takes them.
+    void readPagePrintsWhatTheReadersSee_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("bytPasswordEnv");
+        QTest::addColumn<int>("intExit");
+        QTest::addColumn<QByteArray>("bytShown");
+        QTest::newRow("text") << QStringList { QStringLiteral("--user"), QStringLiteral("admin") }
+                              << QByteArray("secret") << 0 << QByteArray("User name\r\nMRU\r\nMTU\r\n");
+        QTest::newRow("html") << QStringList { QStringLiteral("--user"), QStringLiteral("admin"),
+            QStringLiteral("--html") }
+                              << QByteArray("secret") << 0
+                              << QByteArray("value=\"subscriber@isp.example\" name=ppp_username");
+        QTest::newRow("wrong password") << QStringList { QStringLiteral("--user"), QStringLiteral("admin") }
+                                        << QByteArray("not-it") << 3 << QByteArray("401 Unauthorized");
+        QTest::newRow("no credentials") << QStringList {} << QByteArray() << 3 << QByteArray("401 Unauthorized");
+    }
+    void readPagePrintsWhatTheReadersSee()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, bytPasswordEnv);
+        QFETCH(int, intExit);
+        QFETCH(QByteArray, bytShown);
+        EndToEndRunner runner;
+        QString strError;
+        QVERIFY2(
+            runner.Prepare({ QStringLiteral("I"), QStringLiteral("normal"), {}, {} }, strError), qPrintable(strError));
+        if (!bytPasswordEnv.isEmpty())
+            qputenv("QUORVANE_PASSWORD", bytPasswordEnv);
+        const QString strUrl = QStringLiteral("http://127.0.0.1:%1/doc/wan_adv.htm").arg(runner.RouterPort());
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane-cli")),
+            arguments + QStringList { QStringLiteral("--read-page"), strUrl }, 60000);
+        qunsetenv("QUORVANE_PASSWORD");
+        QCOMPARE(result.intExitCode, intExit);
+        QVERIFY2(result.stdOut.contains(bytShown), result.stdOut.constData());
+        QVERIFY(!result.stdOut.contains("secret") && !result.stdErr.contains("secret"));
+        if (intExit != 0)
+            QVERIFY2(result.stdErr.contains(strUrl.toUtf8()), result.stdErr.constData());
+    }
+
     void dumpOfAnotherClassIsAUsageError()
     {
         EndToEndRunner runner;

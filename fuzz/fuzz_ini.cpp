@@ -3,8 +3,9 @@
 // Input layout: section NUL key NUL value NUL file contents. Inputs with fewer than three NUL
 // bytes are file contents only and use a fixed section, key and value.
 //
-// Checked: reading never fails; a write that is accepted reads back exactly, and leaves every
-// other value of the file as it was. File contents that are UTF-8 text are also tried as UTF-16
+// Checked: reading never fails, and reading many values of one parse (IniValues) agrees with
+// reading one; a write that is accepted reads back exactly, and leaves every other value of the
+// file as it was. File contents that are UTF-8 text are also tried as UTF-16
 // (little and big endian, behind their byte-order marks): every read gives the same value, and a
 // write gives the same file in UTF-16.
 
@@ -59,10 +60,12 @@ void CheckUtf16(const QByteArray& bytText, const QList<std::pair<QString, QStrin
 {
     QByteArray bytWritten = bytText;
     const bool blnWritten = UpdateIniText(bytWritten, strSection, strKey, strValue);
+    const IniValues values(bytText);
     for (const QStringConverter::Encoding encoding : { QStringConverter::Utf16LE, QStringConverter::Utf16BE }) {
         const QByteArray bytUtf16 = ToUtf16(bytText, encoding);
+        const IniValues utf16Values(bytUtf16);
         for (const auto& probe : arrProbes) {
-            if (ReadIniText(bytUtf16, probe.first, probe.second) != ReadIniText(bytText, probe.first, probe.second))
+            if (utf16Values.Value(probe.first, probe.second) != values.Value(probe.first, probe.second))
                 std::abort();
         }
         QByteArray bytUtf16Written = bytUtf16;
@@ -94,10 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QList<std::pair<QString, QString>> arrProbes { { strSection, QStringLiteral("Port") },
         { strSection, QStringLiteral("Password") }, { QStringLiteral("Options"), strKey },
         { QStringLiteral("URLs"), QStringLiteral("Log in") }, { QStringLiteral("Options"), QStringLiteral("Port") } };
+    // Parsed once for all the probes; the one-value reader must agree with it.
+    const IniValues before(bytText);
     QList<QString> arrBefore;
     for (const auto& probe : arrProbes)
-        arrBefore << ReadIniText(bytText, probe.first, probe.second);
-    ReadIniText(bytText, strSection, strKey);
+        arrBefore << before.Value(probe.first, probe.second);
+    if (ReadIniText(bytText, strSection, strKey) != before.Value(strSection, strKey))
+        std::abort();
     if (IsUtf8Text(bytText))
         CheckUtf16(bytText, arrProbes, strSection, strKey, strValue);
 
@@ -109,11 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (ReadIniText(bytWritten, strSection, strKey) != strValue)
         std::abort();
+    const IniValues after(bytWritten);
     for (qsizetype intProbe = 0; intProbe < arrProbes.size(); ++intProbe) {
         const auto& probe = arrProbes.at(intProbe);
         if (SameName(probe.first, strSection) && SameName(probe.second, strKey))
             continue;
-        if (ReadIniText(bytWritten, probe.first, probe.second) != arrBefore.at(intProbe))
+        if (after.Value(probe.first, probe.second) != arrBefore.at(intProbe))
             std::abort();
     }
     return 0;

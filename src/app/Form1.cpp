@@ -502,6 +502,9 @@ bool Form1::RouterFieldsUsable(bool blnWithPort)
     QString strProblem = CheckRouterAddress(txtIP->text());
     if (strProblem.isEmpty() && blnWithPort)
         strProblem = CheckRouterPort(txtPort->text());
+    // The commands that visit the router's pages refuse a profile that would send them elsewhere.
+    if (strProblem.isEmpty() && blnWithPort)
+        strProblem = m_profile.PagePathProblem();
     if (strProblem.isEmpty())
         return true;
     MessageDialog::Show(this, MessageDialog::Exclamation, QString(), strProblem, MessageDialog::Ok);

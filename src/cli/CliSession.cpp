@@ -26,6 +26,8 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     strFolder = folder.strFolder;
     if (!folder.blnWritable)
         lineSink(QStringLiteral("warning: ") + folder.WarningText());
+    else if (!options.strAppDir.isEmpty() && folder.PerUser())
+        lineSink(QStringLiteral("warning: ") + folder.ReplacedText());
 
     ProfileDefaults defaults;
     if (options.strPingHost)
@@ -54,7 +56,8 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     // anything is sent.
     const QString strAddress = options.strAddress.value_or(profile.strRouterIP);
     const QString strPort = options.strPort.value_or(profile.strPort);
-    for (const QString& strProblem : { CheckRouterAddress(strAddress), CheckRouterPort(strPort) }) {
+    for (const QString& strProblem :
+        { CheckRouterAddress(strAddress), CheckRouterPort(strPort), profile.PagePathProblem() }) {
         if (!strProblem.isEmpty()) {
             lineSink(CommandLine::UsageErrorLine(CliProgramName(), strProblem));
             return intExitUsage;

@@ -74,13 +74,18 @@ std::optional<QString> ReadPasswordFile(const QString& strFile, QString& strErro
 
 std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& strError)
 {
+    // Taken out of the environment whether it is used or not: the IP configuration script and
+    // everything it starts inherit the environment, and have no business with the password.
+    std::optional<QString> strFromEnvironment;
+    if (qEnvironmentVariableIsSet("QUORVANE_PASSWORD")) {
+        strFromEnvironment = qEnvironmentVariable("QUORVANE_PASSWORD");
+        qunsetenv("QUORVANE_PASSWORD");
+    }
     if (options.strPassword)
         return options.strPassword;
     if (options.strPasswordFile)
         return ReadPasswordFile(*options.strPasswordFile, strError);
-    if (qEnvironmentVariableIsSet("QUORVANE_PASSWORD"))
-        return qEnvironmentVariable("QUORVANE_PASSWORD");
-    return std::nullopt;
+    return strFromEnvironment;
 }
 
 QString RunPassword(const std::optional<QString>& strGiven, const QString& strProfile, const PasswordPromptFn& prompt)

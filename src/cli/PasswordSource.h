@@ -12,7 +12,8 @@
 // The password that the command line or the environment gives, first found wins: --password,
 // the first line of --password-file ("-" reads standard input), the environment variable
 // QUORVANE_PASSWORD. nullopt when none of them gives one, and also when the file cannot be read,
-// in which case strError says why.
+// in which case strError says why. QUORVANE_PASSWORD is removed from the environment, so that no
+// program that the run starts sees it.
 std::optional<QString> PasswordFromOptions(const CliOptions& options, QString& strError);
 
 // Asks the user for the password; nullopt when nobody can be asked.

@@ -1,5 +1,7 @@
 #include "config/DataFolder.h"
 
+#include "config/IniFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,12 +18,23 @@ QString WithSlash(const QString& strFolder)
     return strResult;
 }
 
-// Copies every shipped file that the per-user folder does not hold yet. The copies belong to the
-// user, who must be able to change them whatever the installed files allow; a script keeps its
-// execute bits.
+const QString strSettingsName = QStringLiteral("Settings.ini");
+
+// The INI files that the program saves into its folder.
+QStringList SavedFileNames()
+{
+    return { strSettingsName, QStringLiteral("ClassI.ini"), QStringLiteral("ClassII.ini"),
+        QStringLiteral("ClassV.ini") };
+}
+
+// Copies every shipped file that the per-user folder does not hold yet, and the program folder's
+// Settings.ini: without it the profiles would be seeded but Class I chosen whatever the folder's
+// settings say. The copies belong to the user, who must be able to change them whatever the
+// installed files allow; a script keeps its execute bits.
 void SeedFolder(const QString& strFrom, const QString& strTo)
 {
-    for (const QString& strName : ShippedFileNames()) {
+    const QStringList arrNames = ShippedFileNames() << strSettingsName;
+    for (const QString& strName : arrNames) {
         const QString strSource = strFrom + strName;
         const QString strTarget = strTo + strName;
         if (!QFileInfo(strSource).isFile() || QFileInfo::exists(strTarget))
@@ -40,6 +53,14 @@ QString DataFolder::WarningText() const
         return QString();
     return QStringLiteral("Neither %1 nor %2 can be written to: your settings, the page trace and the IP "
                           "configuration of the report cannot be saved.")
+        .arg(QDir::toNativeSeparators(strAppFolder), QDir::toNativeSeparators(strUserFolder));
+}
+
+QString DataFolder::ReplacedText() const
+{
+    if (!PerUser())
+        return QString();
+    return QStringLiteral("%1 cannot be written to: the settings are read from and saved to %2 instead.")
         .arg(QDir::toNativeSeparators(strAppFolder), QDir::toNativeSeparators(strUserFolder));
 }
 
@@ -76,18 +97,21 @@ DataFolder ChooseDataFolder(const QString& strAppFolder, const QString& strUserF
     folder.strAppFolder = WithSlash(strAppFolder);
     folder.strUserFolder = WithSlash(strUserFolder);
     folder.strFolder = folder.strAppFolder;
-    if (writable(folder.strAppFolder))
+    if (writable(folder.strAppFolder)) {
+        RemoveStaleSaveCopies(folder.strFolder, SavedFileNames());
         return folder;
+    }
 
     if (!folder.strUserFolder.isEmpty() && QDir().mkpath(folder.strUserFolder) && writable(folder.strUserFolder)) {
         SeedFolder(folder.strAppFolder, folder.strUserFolder);
         folder.strFolder = folder.strUserFolder;
+        RemoveStaleSaveCopies(folder.strFolder, SavedFileNames());
         return folder;
     }
 
     // Nothing can be saved. The user's own settings still count when there are any.
     folder.blnWritable = false;
-    if (!folder.strUserFolder.isEmpty() && QFileInfo(folder.strUserFolder + QStringLiteral("Settings.ini")).isFile())
+    if (!folder.strUserFolder.isEmpty() && QFileInfo(folder.strUserFolder + strSettingsName).isFile())
         folder.strFolder = folder.strUserFolder;
     return folder;
 }

@@ -23,6 +23,10 @@ struct DataFolder
 
     // The one notice given when nothing can be saved; empty while blnWritable.
     QString WarningText() const;
+
+    // The one notice given when a folder that the user named explicitly (quorvane-cli --app-dir)
+    // cannot be written to and the per-user folder is used instead; empty otherwise.
+    QString ReplacedText() const;
 };
 
 using FolderWritableFn = std::function<bool(const QString& strFolder)>;
@@ -39,8 +43,10 @@ QStringList ShippedFileNames();
 QString UserDataFolder();
 
 // Chooses the folder for a program living in strAppFolder, as described above. The per-user
-// folder strUserFolder is created and seeded when it is needed. When neither folder can be written
-// to, blnWritable is false and the folder read is the per-user one when it holds settings of an
-// earlier start, the program's folder otherwise.
+// folder strUserFolder is created and seeded when it is needed; its seed includes the program
+// folder's Settings.ini, so that the class chosen there still holds. Temporary copies that an
+// interrupted save left in the chosen folder are removed (see RemoveStaleSaveCopies). When neither folder can be
+// written to, blnWritable is false and the folder read is the per-user one when it holds settings of an earlier start,
+// the program's folder otherwise.
 DataFolder ChooseDataFolder(
     const QString& strAppFolder, const QString& strUserFolder, const FolderWritableFn& writable = FolderWritable);

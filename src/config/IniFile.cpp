@@ -1,5 +1,7 @@
 #include "config/IniFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -197,6 +199,7 @@ public:
     }
 
     bool IsUtf8() const { return m_blnUtf8; }
+    const QList<IniLine>& Lines() const { return m_arrLines; }
 
     QString Value(const QString& strSection, const QString& strKey) const
     {
@@ -358,18 +361,71 @@ bool SyncedToDisk(QFileDevice& file)
 
 // The file is written unbuffered: buffered data would only be written out while committing, and a
 // failure there (a full disk) would still replace the file with a cut-off copy.
+// The temporary copy (the file's name followed by "." and six letters or digits) is private to the
+// user from before its first byte: a profile holds the saved password, and a copy left behind by an
+// interrupted program must not show it to others. The replaced file keeps the permissions it had.
 bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
 {
+    const QFileInfo info(strFile);
+    const std::optional<QFileDevice::Permissions> oldPermissions
+        = info.exists() ? std::optional(info.permissions()) : std::nullopt;
     QSaveFile save(strFile);
     if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    const bool blnWritten = save.write(bytText) == bytText.size() && save.flush()
-        && save.error() == QFileDevice::NoError && SyncedToDisk(save);
+    const bool blnWritten = save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        && save.write(bytText) == bytText.size() && save.flush() && save.error() == QFileDevice::NoError
+        && SyncedToDisk(save);
     if (!blnWritten) {
         save.cancelWriting();
         return false;
     }
-    return save.commit();
+    if (!save.commit())
+        return false;
+    // A new file stays private: it may hold the password.
+    if (oldPermissions)
+        QFile::setPermissions(strFile, *oldPermissions);
+    return true;
+}
+
+IniValues::IniValues(const QByteArray& bytText)
+{
+    const IniDocument document(EditableText(bytText));
+    QList<QString> arrSections;
+    QString strSection;
+    bool blnFirstOfName = false;
+    for (const IniLine& line : document.Lines()) {
+        if (line.kind == LineKind::Section) {
+            // A section that occurs again is ignored, like a key that does.
+            blnFirstOfName = true;
+            for (const QString& strSeen : arrSections)
+                blnFirstOfName = blnFirstOfName && !SameName(strSeen, line.strName);
+            arrSections.append(line.strName);
+            strSection = line.strName;
+        } else if (line.kind == LineKind::Key && blnFirstOfName) {
+            m_arrEntries.append({ strSection, line.strName, line.strValue });
+        }
+    }
+}
+
+QString IniValues::Value(const QString& strSection, const QString& strKey) const
+{
+    const QString strWantedSection = TrimBlanks(strSection);
+    const QString strWantedKey = TrimBlanks(strKey);
+    if (strWantedSection.isEmpty() || strWantedKey.isEmpty())
+        return QString();
+    for (const Entry& entry : m_arrEntries) {
+        if (SameName(entry.strKey, strWantedKey) && SameName(entry.strSection, strWantedSection))
+            return entry.strValue;
+    }
+    return QString();
+}
+
+IniValues ReadIniFile(const QString& strFile)
+{
+    QFile file(strFile);
+    if (strFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return IniValues();
+    return IniValues(file.readAll());
 }
 
 QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey)
@@ -435,4 +491,26 @@ int WriteIni(const QString& strSection, const QString& strKey, const QString& st
         return 1;
 
     return ReplaceFile(strFile, bytText) ? 1 : 0;
+}
+
+int RemoveStaleSaveCopies(const QString& strFolder, const QStringList& arrNames, int intMinAgeSeconds)
+{
+    const QDir folder(strFolder);
+    const QDateTime dtBefore = QDateTime::currentDateTimeUtc().addSecs(-intMinAgeSeconds);
+    int intRemoved = 0;
+    for (const QString& strName : arrNames) {
+        // The name pattern matches "?" one character at a time: six of them after the dot.
+        const QStringList arrCopies = folder.entryList(
+            { strName + QStringLiteral(".??????") }, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        for (const QString& strCopy : arrCopies) {
+            const QString strSuffix = strCopy.mid(strName.size() + 1);
+            bool blnOurs = strCopy.startsWith(strName) && strSuffix.size() == 6;
+            for (const QChar chr : strSuffix)
+                blnOurs = blnOurs && chr.unicode() < 0x80 && chr.isLetterOrNumber();
+            const QFileInfo info(folder.filePath(strCopy));
+            if (blnOurs && info.lastModified().toUTC() < dtBefore && QFile::remove(info.filePath()))
+                ++intRemoved;
+        }
+    }
+    return intRemoved;
 }

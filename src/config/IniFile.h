@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // Reading and writing of the INI files beside the program (Settings.ini and the router-class
 // profiles), one value at a time.
@@ -41,6 +43,12 @@ QString ReadIni(const QString& strSection, const QString& strKey, const QString&
 // Returns nonzero on success, 0 when the write was refused or failed.
 int WriteIni(const QString& strSection, const QString& strKey, const QString& strValue, const QString& strFile);
 
+// Removes the temporary copies that an interrupted WriteIni left behind in strFolder for the files
+// named arrNames ("ClassII.ini.Ab12Cd" for "ClassII.ini"): regular files only, and only those that
+// were last written more than intMinAgeSeconds ago, so that a save still under way in another
+// instance keeps its copy. Returns how many were removed.
+int RemoveStaleSaveCopies(const QString& strFolder, const QStringList& arrNames, int intMinAgeSeconds = 60);
+
 // The same two operations on a file's contents in memory. UpdateIniText changes bytText only when
 // it returns true.
 QString ReadIniText(const QByteArray& bytText, const QString& strSection, const QString& strKey);
@@ -49,3 +57,26 @@ bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString
 // Writes bytText to a temporary file beside strFile and replaces strFile with it only when every
 // step succeeded; otherwise strFile keeps its previous contents and the temporary file is removed.
 bool ReplaceFile(const QString& strFile, const QByteArray& bytText);
+// The values of a file's contents, read by the rules above but parsed once: for reading many keys.
+class IniValues
+{
+public:
+    IniValues() = default;
+    explicit IniValues(const QByteArray& bytText);
+
+    // The same as ReadIniText on the contents given.
+    QString Value(const QString& strSection, const QString& strKey) const;
+
+private:
+    struct Entry
+    {
+        QString strSection;
+        QString strKey;
+        QString strValue;
+    };
+    // The keys of the first section of each name, in file order.
+    QList<Entry> m_arrEntries;
+};
+
+// The values of strFile; none when it is missing or cannot be read.
+IniValues ReadIniFile(const QString& strFile);

@@ -36,6 +36,30 @@ int CheckBoxValue(const QString& strValue, int intDefault)
     return blnNumber && intValue >= 0 && intValue <= 2 ? intValue : intDefault;
 }
 
+// The text as a message quotes it: control characters spelled out, so that the message stays on
+// one line and shows what was really there.
+QString Quoted(const QString& strText)
+{
+    QString strShown;
+    for (const QChar chr : strText) {
+        if (chr.category() == QChar::Other_Control)
+            strShown += QStringLiteral("\\x%1").arg(chr.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            strShown += chr;
+    }
+    return QLatin1Char('"') + strShown + QLatin1Char('"');
+}
+
+// The keys of the paths that a profile absent from the folder leaves as they were.
+bool KeptWithoutProfile(const QString& strKey)
+{
+    for (const char* strKept : { "Log out", "Log in", "Product Info", "Modem status page" }) {
+        if (strKey == QLatin1String(strKept))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 RouterProfile::RouterProfile(ProfileDefaults defaults)
@@ -108,12 +132,29 @@ void RouterProfile::LoadProfile(PageTable& pages)
         intHidePassword = defaults.intHidePassword;
         intCensor = defaults.intCensor;
         strDiagnosticID = defaults.strDiagnosticID;
+        // A kept path keeps its problem, and the file it came from.
+        if (!KeptWithoutProfile(m_strPathProblemKey)) {
+            m_strPathProblem.clear();
+            m_strPathProblemKey.clear();
+        }
     } else {
         // Once the file exists, a missing key reads as empty: no fallback to the defaults.
-        const auto readUrl
-            = [this](const char* strKey) { return ReadIni(strUrls, QLatin1String(strKey), strProfileFile); };
-        const auto readOption
-            = [this](const char* strKey) { return ReadIni(strOptions, QLatin1String(strKey), strProfileFile); };
+        const IniValues ini = ReadIniFile(strProfileFile);
+        const auto readOption = [&ini](const char* strKey) { return ini.Value(strOptions, QLatin1String(strKey)); };
+        m_strPathProblem.clear();
+        m_strPathProblemKey.clear();
+        const auto readUrl = [this, &ini](const char* strKey) {
+            const QString strKeyName = QLatin1String(strKey);
+            const QString strPath = ini.Value(strUrls, strKeyName);
+            const QString strFault = PagePathFault(strPath);
+            if (!strFault.isEmpty() && m_strPathProblem.isEmpty()) {
+                m_strPathProblemKey = strKeyName;
+                m_strPathProblem
+                    = QStringLiteral("The page path %1 of \"%2\" in %3 is not a path on the router: %4")
+                          .arg(Quoted(strPath), strKeyName, QDir::toNativeSeparators(strProfileFile), strFault);
+            }
+            return strPath;
+        };
         strSystemLogPage = readUrl("System log");
         strAdslPage = readUrl("ADSL page");
         strDiagTestPage = readUrl("Diagnostic test");
@@ -160,4 +201,23 @@ QStringList RouterProfile::SaveOnClose() const
     writeOption("Ping host name", strPingHost);
     writeOption("Router's IP address", strRouterIP);
     return arrFailed;
+}
+
+QString PagePathFault(const QString& strPath)
+{
+    if (strPath.isEmpty())
+        return QString();
+    if (!strPath.startsWith(QLatin1Char('/')))
+        return QStringLiteral("it must begin with \"/\".");
+    for (const QChar chr : strPath) {
+        if (chr.category() == QChar::Other_Control)
+            return QStringLiteral("it holds a control character.");
+    }
+    if (strPath.contains(QLatin1Char('@')))
+        return QStringLiteral("it holds \"@\".");
+    if (strPath.contains(QLatin1Char('\\')))
+        return QStringLiteral("it holds \"\\\".");
+    if (strPath.contains(QStringLiteral("://")))
+        return QStringLiteral("it holds a scheme (\"://\").");
+    return QString();
 }

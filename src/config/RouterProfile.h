@@ -59,6 +59,14 @@ public:
     // could not be written completely (none when everything was saved); closing is never held up.
     QStringList SaveOnClose() const;
 
+    // "" when every page path loaded from a profile can be sent to the router, otherwise the text
+    // that says which key of which file holds one that cannot. Each path is appended to
+    // "http://" + address + ":" + port, so a path from a profile that someone passed around could
+    // send the run elsewhere ("@127.0.0.2/doc/syslog.htm" sends a Class I run's credentials to that
+    // host): a path must be empty or begin with "/", and hold no "@", "\", scheme ("://") or
+    // control character. Commands check it before anything is sent.
+    QString PagePathProblem() const { return m_strPathProblem; }
+
     // Configuration values and run variables.
     QString strAppFolder;
     QString strSettingsFile;
@@ -96,4 +104,11 @@ public:
 
 private:
     void SelectClass(int intIndex);
+
+    QString m_strPathProblem;
+    QString m_strPathProblemKey;
 };
+
+// "" when strPath can follow "http://" + address + ":" + port (see PagePathProblem), otherwise what
+// is wrong with it.
+QString PagePathFault(const QString& strPath);

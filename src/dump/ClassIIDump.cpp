@@ -5,11 +5,25 @@
 #include "readers/TextHelpers.h"
 #include "run/DiagnosticRun.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <optional>
 
 namespace
 {
 const QString CRLF = QStringLiteral("\r\n");
+
+// Single-byte text as the platform's profile functions read it.
+QString DecodeEightBit(const QByteArray& bytes)
+{
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(bytes);
+#else
+    return QString::fromLatin1(bytes);
+#endif
+}
 
 } // namespace
 
@@ -24,7 +38,49 @@ void ClassIIDump::Start()
     m_run.StartDataDump();
 }
 
-RunOutcome ClassIIDump::AppendListedPages(QString& strDump)
+QStringList ClassIIDump::ListedPages(const QByteArray& bytList)
+{
+    std::optional<QStringConverter::Encoding> encoding;
+    qsizetype lngSkip = 0;
+    if (bytList.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        lngSkip = 2;
+    } else if (bytList.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        lngSkip = 2;
+    } else if (bytList.size() >= 2 && bytList.at(0) != '\0' && bytList.at(1) == '\0') {
+        encoding = QStringConverter::Utf16LE;
+    } else if (bytList.size() >= 2 && bytList.at(0) == '\0' && bytList.at(1) != '\0') {
+        encoding = QStringConverter::Utf16BE;
+    } else if (bytList.startsWith("\xEF\xBB\xBF")) {
+        encoding = QStringConverter::Utf8;
+        lngSkip = 3;
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString strIgnored = utf8(bytList);
+        if (!utf8.hasError())
+            encoding = QStringConverter::Utf8;
+    }
+    QString strList;
+    if (encoding) {
+        QStringDecoder decoder(*encoding, QStringConverter::Flag::Stateless);
+        strList = decoder(bytList.mid(lngSkip));
+    } else {
+        strList = DecodeEightBit(bytList);
+    }
+
+    QStringList arrPages;
+    strList.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    strList.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& strLine : strList.split(QLatin1Char('\n'))) {
+        const QString strPage = TrimSpaces(strLine);
+        if (!strPage.isEmpty())
+            arrPages.append(strPage);
+    }
+    return arrPages;
+}
+
+RunOutcome ClassIIDump::AppendListedPages(QString& strDump, const QDateTime& dtStart)
 {
     RunHost& host = m_run.Host();
     const QString strListFile = m_run.Profile().strAppFolder + QStringLiteral("ClassIIDump.txt");
@@ -32,11 +88,28 @@ RunOutcome ClassIIDump::AppendListedPages(QString& strDump)
         return RunOutcome::Finished;
     const QString strBase = QStringLiteral("http://") + host.FieldText(RunField::Address) + QStringLiteral(":")
         + host.FieldText(RunField::Port);
-    const QString strList = ReadWholeFile(strListFile);
-    for (const QString& strLine : SplitPieces(strList, CRLF, Qt::CaseSensitive)) {
-        const QString strPage = TrimSpaces(strLine);
-        if (strPage.isEmpty())
-            continue;
+    QFile file(strListFile);
+    const QStringList arrPages = file.open(QIODevice::ReadOnly) ? ListedPages(file.readAll()) : QStringList();
+    for (qsizetype lngPage = 0; lngPage < arrPages.size(); ++lngPage) {
+        const qsizetype lngLeft = arrPages.size() - lngPage;
+        if (lngPage == intMaxPages) {
+            strDump += CRLF
+                + QStringLiteral("Data dump stopped after %1 pages: the %2 further pages of the list were not fetched.")
+                      .arg(intMaxPages)
+                      .arg(lngLeft)
+                + CRLF;
+            break;
+        }
+        if (dtStart.msecsTo(host.Now()) >= lngTimeLimitMs) {
+            strDump += CRLF
+                + QStringLiteral(
+                    "Data dump stopped after %1 minutes: the %2 further pages of the list were not fetched.")
+                      .arg(lngTimeLimitMs / 60000)
+                      .arg(lngLeft)
+                + CRLF;
+            break;
+        }
+        const QString& strPage = arrPages.at(lngPage);
         host.SetStatus(strPage);
         strDump += CRLF + strPage + CRLF;
         QString strText = m_run.DownloadText(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
@@ -69,8 +142,9 @@ void ClassIIDump::RunDataDump()
     host.SetControlsEnabled(false);
     host.SetStatus(QStringLiteral("Data dump started - please wait"));
 
-    QString strDump = DiagnosticRun::HeaderLine(host.Now()) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
-    const RunOutcome outcome = AppendListedPages(strDump);
+    const QDateTime dtStart = host.Now();
+    QString strDump = DiagnosticRun::HeaderLine(dtStart) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
+    const RunOutcome outcome = AppendListedPages(strDump, dtStart);
     // The pages hold what a run's report holds and more: with "Censor data" checked they pass the
     // same filter before anyone sees them, also when the dump was cut short.
     strDump = FilterReport(strDump, host.CheckValue(RunCheck::Censor));

@@ -512,14 +512,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("strPort");
         QTest::addColumn<bool>("blnDump");
         QTest::addColumn<QString>("strQuoted");
+        QTest::addColumn<QByteArray>("bytProfile"); // ClassII.ini, when there is one
         QTest::newRow("second host after a blank") << "127.0.0.1 @127.0.0.2"
-                                                   << "80" << false << "\"127.0.0.1 @127.0.0.2\"";
+                                                   << "80" << false << "\"127.0.0.1 @127.0.0.2\"" << QByteArray();
         QTest::newRow("second host in the port") << "127.0.0.1"
-                                                 << "P@127.0.0.2:P" << false << "\"P@127.0.0.2:P\"";
+                                                 << "P@127.0.0.2:P" << false << "\"P@127.0.0.2:P\"" << QByteArray();
         QTest::newRow("port 0, data dump") << "127.0.0.1"
-                                           << "0" << true << "\"0\"";
+                                           << "0" << true << "\"0\"" << QByteArray();
         QTest::newRow("line break, data dump") << "127.0.0.1\n127.0.0.2"
-                                               << "80" << true << "\"127.0.0.1\\n127.0.0.2\"";
+                                               << "80" << true << "\"127.0.0.1\\n127.0.0.2\"" << QByteArray();
+        // A profile that someone passed around, naming another host in a page path.
+        QTest::newRow("profile's system log on another host")
+            << "127.0.0.1"
+            << "80" << false << "\"@127.0.0.2:8080/doc/syslog.htm\" of \"System log\" in "
+            << QByteArray("[URLs]\r\nSystem log=@127.0.0.2:8080/doc/syslog.htm\r\n[Options]\r\n");
+        QTest::newRow("profile's log-in with a scheme, data dump")
+            << "127.0.0.1"
+            << "80" << true << "\"http://127.0.0.2/login.htm\" of \"Log in\" in "
+            << QByteArray("[URLs]\r\nLog in=http://127.0.0.2/login.htm\r\n[Options]\r\n");
     }
     void addressOrPortThatIsNotOneStartsNothing()
     {
@@ -527,7 +537,12 @@ private Q_SLOTS:
         QFETCH(QString, strPort);
         QFETCH(bool, blnDump);
         QFETCH(QString, strQuoted);
+        QFETCH(QByteArray, bytProfile);
         AppFixture f;
+        if (!bytProfile.isEmpty()) {
+            QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=ClassII.ini\r\n"));
+            QVERIFY(f.WriteFile(QStringLiteral("ClassII.ini"), bytProfile));
+        }
         Form1& form = f.Open();
         f.Find<QLineEdit>("txtIP")->setText(strAddress);
         f.Find<QLineEdit>("txtPort")->setText(strPort);

@@ -68,11 +68,19 @@ private Q_SLOTS:
         // An empty password given on purpose is a password: nobody is asked for another.
         PasswordVariable variable("");
         QCOMPARE(PasswordFromOptions(options, strError).value_or(QStringLiteral("unset")), QString());
+        // Read once, then gone: the programs that the run starts never see it.
+        QVERIFY(!qEnvironmentVariableIsSet("QUORVANE_PASSWORD"));
+        QVERIFY(!PasswordFromOptions(options, strError));
         options.strPasswordFile = strFile;
         // The first line only, without CR LF, read as UTF-8.
         QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("s\u20ACcret"));
         options.strPassword = QStringLiteral("from-option");
-        QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-option"));
+        {
+            // Removed even when another source wins.
+            PasswordVariable unused("from-environment");
+            QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("from-option"));
+            QVERIFY(!qEnvironmentVariableIsSet("QUORVANE_PASSWORD"));
+        }
         QVERIFY(strError.isEmpty());
 
         options.strPassword.reset();

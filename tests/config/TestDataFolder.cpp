@@ -1,6 +1,7 @@
 #include "config/DataFolder.h"
 #include "support/TestRegistry.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,7 +36,7 @@ struct InstalledFolder
             blnReady &= WriteFile(dirApp.filePath(strName), "shipped " + strName.toLatin1(),
                 blnScript ? readOnly | QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeOther : readOnly);
         }
-        blnReady &= WriteFile(dirApp.filePath(QStringLiteral("Settings.ini")), "not shipped", readOnly);
+        blnReady &= WriteFile(dirApp.filePath(QStringLiteral("Settings.ini")), "folder's settings", readOnly);
     }
 
     QString App() const { return dirApp.path(); }
@@ -95,8 +96,53 @@ private Q_SLOTS:
             if (strName.startsWith(QLatin1String("NetworkInfo")))
                 QVERIFY(QFile::permissions(strCopy).testFlag(QFileDevice::ExeOwner));
         }
-        // Only shipped files are copied: the settings are the user's to make.
-        QVERIFY(!QFileInfo::exists(folder.strFolder + QStringLiteral("Settings.ini")));
+        // The folder's class choice comes along, so that the seeded profiles are used as chosen.
+        QCOMPARE(ReadFile(folder.strFolder + QStringLiteral("Settings.ini")), QByteArray("folder's settings"));
+        QVERIFY(folder.WarningText().isEmpty());
+        QVERIFY(folder.ReplacedText().contains(QDir::toNativeSeparators(installed.App())));
+        QVERIFY(folder.ReplacedText().contains(QDir::toNativeSeparators(installed.User())));
+
+        // A later start keeps the settings the user has saved meanwhile.
+        QVERIFY(WriteFile(folder.strFolder + QStringLiteral("Settings.ini"), "user's settings",
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        ChooseDataFolder(installed.App(), installed.User(), onlyUser);
+        QCOMPARE(ReadFile(folder.strFolder + QStringLiteral("Settings.ini")), QByteArray("user's settings"));
+    }
+
+    // A save interrupted by a kill leaves its temporary copy, saved password included; the next
+    // start removes the old copies of the program's own INI files, and nothing else.
+    void staleSaveCopiesAreRemovedAtStart_data()
+    {
+        QTest::addColumn<QString>("strName");
+        QTest::addColumn<int>("intAgeSeconds");
+        QTest::addColumn<bool>("blnRemoved");
+        QTest::newRow("profile copy") << "ClassII.ini.Ab12Cd" << 3600 << true;
+        QTest::newRow("settings copy") << "Settings.ini.x9Y8z7" << 120 << true;
+        QTest::newRow("being written now") << "ClassI.ini.Ab12Cd" << 0 << false;
+        QTest::newRow("five characters") << "ClassV.ini.Ab12C" << 3600 << false;
+        QTest::newRow("seven characters") << "ClassV.ini.Ab12Cde" << 3600 << false;
+        QTest::newRow("punctuation") << "ClassV.ini.Ab-2Cd" << 3600 << false;
+        QTest::newRow("other file") << "vendors.txt.Ab12Cd" << 3600 << false;
+        QTest::newRow("no dot") << "ClassII.iniAb12Cd" << 3600 << false;
+    }
+    void staleSaveCopiesAreRemovedAtStart()
+    {
+        QFETCH(QString, strName);
+        QFETCH(int, intAgeSeconds);
+        QFETCH(bool, blnRemoved);
+        InstalledFolder installed;
+        QVERIFY(installed.blnReady);
+        const QString strPath = installed.App() + QLatin1Char('/') + strName;
+        QVERIFY(WriteFile(strPath, "Password=secret", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QFile file(strPath);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(
+            QDateTime::currentDateTimeUtc().addSecs(-intAgeSeconds), QFileDevice::FileModificationTime));
+        file.close();
+        const DataFolder folder = ChooseDataFolder(installed.App(), installed.User());
+        QCOMPARE(folder.strFolder, installed.App() + QLatin1Char('/'));
+        QCOMPARE(QFileInfo::exists(strPath), !blnRemoved);
+        QVERIFY(folder.ReplacedText().isEmpty());
     }
 
     void neitherWritableIsSaidOnce_data()

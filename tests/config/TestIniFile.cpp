@@ -149,6 +149,9 @@ private Q_SLOTS:
         PutFile(strFile, bytProfile);
         QCOMPARE(ReadIni(strSection, strKey, strFile), strExpected);
         QCOMPARE(ReadIniText(bytProfile, strSection, strKey), strExpected);
+        // Parsed once for many keys, the same answers.
+        QCOMPARE(IniValues(bytProfile).Value(strSection, strKey), strExpected);
+        QCOMPARE(ReadIniFile(strFile).Value(strSection, strKey), strExpected);
     }
 
     void readWithoutUsableFile()
@@ -157,6 +160,7 @@ private Q_SLOTS:
         QCOMPARE(ReadIni("URLs", "System log", m_dir.path()), QString());
         QCOMPARE(ReadIni("URLs", "System log", QString()), QString());
         QCOMPARE(ReadIniText(QByteArray(), "URLs", "System log"), QString());
+        QCOMPARE(ReadIniFile(m_dir.filePath("absent.ini")).Value("URLs", "System log"), QString());
     }
 
     void readEncodings()
@@ -377,6 +381,20 @@ private Q_SLOTS:
         QCOMPARE(earlier.readAll(), bytProfile);
         QCOMPARE(ReadIni("Options", "Port", strFile), QStringLiteral("81"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("ClassI.ini") });
+
+#ifdef Q_OS_UNIX
+        // The replaced file keeps its permissions; a new one, which may hold the password, is the
+        // user's alone (so is the temporary copy that both are written through).
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const auto shared = ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(strFile, shared));
+        QVERIFY(WriteIni("Options", "Password", "secret", strFile) != 0);
+        QCOMPARE(QFile::permissions(strFile) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), shared);
+        const QString strNew = dir.filePath(QStringLiteral("ClassII.ini"));
+        QVERIFY(WriteIni("Options", "Password", "secret", strNew) != 0);
+        QCOMPARE(QFile::permissions(strNew) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), ownerOnly);
+        QVERIFY(QFile::remove(strNew));
+#endif
 
         // Writes that cannot be done report 0 and leave nothing behind.
         QCOMPARE(WriteIni("Options", "Port", "81", dir.filePath(QStringLiteral("missing/ClassI.ini"))), 0);

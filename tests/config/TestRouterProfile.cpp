@@ -253,6 +253,74 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(QDir(m_dir->path()).filePath(QStringLiteral("ClassV.ini"))));
     }
 
+    // A page path is appended to "http://address:port": one that could name another host, or a
+    // scheme, is refused with the key and the file that hold it.
+    void pagePathsOffTheRouterAreRefused_data()
+    {
+        QTest::addColumn<QString>("strKey");
+        QTest::addColumn<QString>("strPath");
+        QTest::addColumn<bool>("blnRefused");
+        QTest::addColumn<bool>("blnKeptByClassV"); // a Class V start without a profile keeps the problem
+        QTest::newRow("plain") << "System log"
+                               << "/doc/syslog.htm" << false << false;
+        QTest::newRow("empty") << "Log in"
+                               << "" << false << false;
+        QTest::newRow("query with ../") << "Log in"
+                                        << "/cgi-bin/webcm?getpage=../html/login.html" << false << false;
+        QTest::newRow("double slash") << "Home page"
+                                      << "//127.0.0.2/x.htm" << false << false;
+        QTest::newRow("non-ASCII, blank") << "Product Info"
+                                          << "/status/prodüct info.htm" << false << false;
+        QTest::newRow("user info of a Class I run") << "System log"
+                                                    << "@127.0.0.2:8080/doc/syslog.htm" << true << false;
+        QTest::newRow("user info of a log-in") << "Log in"
+                                               << "@127.0.0.2/login.htm" << true << true;
+        QTest::newRow("@ after the slash") << "Log out"
+                                           << "/x@127.0.0.2/" << true << true;
+        QTest::newRow("no leading slash") << "ADSL page"
+                                          << "doc/adsl.htm" << true << false;
+        QTest::newRow("port continued") << "PPP settings"
+                                        << "0.127.0.0.2/x" << true << false;
+        QTest::newRow("scheme") << "Modem status page"
+                                << "http://127.0.0.2/" << true << true;
+        QTest::newRow("scheme in the query") << "Diagnostic test"
+                                             << "/go?to=http://127.0.0.2/" << true << false;
+        QTest::newRow("backslash") << "Home page"
+                                   << "/\\127.0.0.2/x" << true << false;
+        QTest::newRow("tab inside") << "System log"
+                                    << "/doc/sys\tlog.htm" << true << false;
+        QTest::newRow("delete character") << "System log"
+                                          << "/doc/syslog\x7f.htm" << true << false;
+        QTest::newRow("C1 control") << "System log" << QStringLiteral("/doc/syslog\u0085.htm") << true << false;
+    }
+    void pagePathsOffTheRouterAreRefused()
+    {
+        QFETCH(QString, strKey);
+        QFETCH(QString, strPath);
+        QFETCH(bool, blnRefused);
+        QFETCH(bool, blnKeptByClassV);
+        const QString strFile = QDir(m_dir->path()).filePath(QStringLiteral("ClassII.ini"));
+        PutFile(strFile, "[URLs]\r\nSystem log=/doc/syslog.htm\r\nLog out=/logout.htm\r\n[Options]\r\n");
+        QVERIFY(WriteIni(QStringLiteral("URLs"), strKey, strPath, strFile));
+        m_profile->SwitchClass(1, m_pages);
+        const QString strProblem = m_profile->PagePathProblem();
+        QCOMPARE(!strProblem.isEmpty(), blnRefused);
+        if (blnRefused) {
+            QVERIFY2(strProblem.startsWith(QStringLiteral("The page path \"")), qPrintable(strProblem));
+            QVERIFY2(strProblem.contains(QStringLiteral("\" of \"%1\" in %2 is not a path on the router: ")
+                                             .arg(strKey, QDir::toNativeSeparators(strFile))),
+                qPrintable(strProblem));
+            QVERIFY(!strProblem.contains(QLatin1Char('\t')) && !strProblem.contains(QChar(0x7f)));
+        }
+        // Without a profile of its own Class V keeps the four paths that have no default, and with
+        // them their problem; a good profile clears it.
+        m_profile->SwitchClass(2, m_pages);
+        QCOMPARE(m_profile->PagePathProblem(), blnKeptByClassV ? strProblem : QString());
+        PutFile(strFile, "[URLs]\r\nSystem log=/doc/syslog.htm\r\n");
+        m_profile->SwitchClass(1, m_pages);
+        QCOMPARE(m_profile->PagePathProblem(), QString());
+    }
+
     void pingHostIsAlwaysTheBuiltInOne()
     {
         const QString strFile = QDir(m_dir->path()).filePath(QStringLiteral("ClassI.ini"));

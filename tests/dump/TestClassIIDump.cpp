@@ -3,6 +3,7 @@
 #include "support/TestRegistry.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,6 +157,74 @@ private Q_SLOTS:
         QCOMPARE(f.run.State().strReportHead, f.host.strReport);
         QCOMPARE(f.host.messages.size(), size_t(1));
         QVERIFY2(f.host.messages.back().strText.endsWith(closingLine), qPrintable(f.host.messages.back().strText));
+    }
+
+    // The list is a file users edit, with whatever editor they have.
+    void listIsReadInTheEncodingsAndLineEndsOfEditors_data()
+    {
+        QTest::addColumn<QByteArray>("bytList");
+        const QString strText = QStringLiteral(" A \r\n\r\nB\u00e9\r\n");
+        QTest::newRow("CR LF, single-byte") << QByteArray(" A \r\n\r\nB\xe9\r\n");
+        QTest::newRow("LF only") << QByteArray(" A \n\nB\xe9");
+        QTest::newRow("CR only, mixed") << QByteArray(" A \r\r\nB\xe9\n");
+        QTest::newRow("UTF-8") << strText.toUtf8();
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + strText.toUtf8();
+        QStringEncoder le(QStringConverter::Utf16LE);
+        QStringEncoder be(QStringConverter::Utf16BE);
+        QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFE") + QByteArray(le(strText));
+        QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF") + QByteArray(be(strText));
+        QTest::newRow("UTF-16 LE without mark") << QByteArray(le(strText));
+    }
+    void listIsReadInTheEncodingsAndLineEndsOfEditors()
+    {
+        QFETCH(QByteArray, bytList);
+        QCOMPARE(ClassIIDump::ListedPages(bytList), QStringList({ QStringLiteral("A"), QStringLiteral("B\u00e9") }));
+        DumpFixture f;
+        f.WriteList(bytList);
+        f.Answer(QStringLiteral("A"), QStringLiteral("aa"));
+        f.RunThroughLogin();
+        QCOMPARE(f.host.downloader.requests.size(), 2);
+        QVERIFY(f.host.strReport.endsWith(QStringLiteral("\r\nA\r\naa\r\n\r\nB\u00e9\r\n")));
+    }
+
+    // A list of 10,000 names ends at the page bound, or at the time bound when pages are slow, and
+    // the dump says which.
+    void longListStopsAtItsBounds_data()
+    {
+        QTest::addColumn<int>("intSecondsPerPage");
+        QTest::addColumn<int>("intFetched");
+        QTest::addColumn<QString>("strNote");
+        QTest::newRow("fast pages") << 1 << ClassIIDump::intMaxPages
+                                    << QStringLiteral(
+                                           "Data dump stopped after 500 pages: the 9500 further pages of the "
+                                           "list were not fetched.");
+        // Three seconds a page: the 200th page starts at 597 s, the 201st at 600 s.
+        QTest::newRow("slow pages") << 3 << 200
+                                    << QStringLiteral("Data dump stopped after 10 minutes: the 9800 further pages of "
+                                                      "the list were not fetched.");
+    }
+    void longListStopsAtItsBounds()
+    {
+        QFETCH(int, intSecondsPerPage);
+        QFETCH(int, intFetched);
+        QFETCH(QString, strNote);
+        DumpFixture f;
+        QByteArray bytList;
+        for (int intLine = 1; intLine <= 10000; ++intLine)
+            bytList += "page" + QByteArray::number(intLine) + "\n";
+        f.WriteList(bytList);
+        // The pages' events run once after each page.
+        f.host.onProcessEvents = [&] { f.host.dtNow = f.host.dtNow.addSecs(intSecondsPerPage); };
+        RunOutcome outcome = RunOutcome::Abnormal;
+        f.run.SetRunEndedHandler([&](RunOutcome o) { outcome = o; });
+        f.RunThroughLogin();
+        QCOMPARE(f.host.downloader.requests.size(), intFetched);
+        QVERIFY(f.host.downloader.requests.last().endsWith(QStringLiteral("=page%1").arg(intFetched)));
+        QVERIFY2(f.host.strReport.endsWith(
+                     QStringLiteral("\r\npage%1\r\n\r\n").arg(intFetched) + strNote + QStringLiteral("\r\n")),
+            qPrintable(f.host.strReport.right(300)));
+        QCOMPARE(outcome, RunOutcome::Finished);
+        QCOMPARE(f.host.strClipboard, f.host.strReport);
     }
 
     void failedPageLeavesItsNameLineAlone()

@@ -1,4 +1,5 @@
 #include "config/AppInfo.h"
+#include "config/IniFile.h"
 #include "e2e/EndToEnd.h"
 #include "support/TestRegistry.h"
 
@@ -313,6 +314,39 @@ private Q_SLOTS:
         QVERIFY(result.stdOut.isEmpty());
         QVERIFY2(result.stdErr.startsWith("quorvane-cli: The port \"0\""), result.stdErr.constData());
         // Not even the status of a first step.
+        QVERIFY(!result.stdErr.contains("status:"));
+    }
+
+    // A shared profile whose page path names another host is refused before anything is sent.
+    void pagePathOfAnotherHostSendsNothing_data()
+    {
+        QTest::addColumn<QString>("strClass");
+        QTest::addColumn<QString>("strKey");
+        QTest::addColumn<QStringList>("extraArgs");
+        QTest::newRow("Class I system log") << "I"
+                                            << "System log" << QStringList();
+        QTest::newRow("Class II log-in, dump") << "II"
+                                               << "Log in" << QStringList { QStringLiteral("--dump") };
+    }
+    void pagePathOfAnotherHostSendsNothing()
+    {
+        QFETCH(QString, strClass);
+        QFETCH(QString, strKey);
+        QFETCH(QStringList, extraArgs);
+        EndToEndRunner runner;
+        QString strError;
+        const EndToEndCase testCase { strClass, QStringLiteral("normal"), extraArgs, {} };
+        QVERIFY2(runner.Prepare(testCase, strError), qPrintable(strError));
+        const QString strProfile = runner.AppFolder() + QStringLiteral("/Class") + strClass + QStringLiteral(".ini");
+        QVERIFY(WriteIni(QStringLiteral("URLs"), strKey,
+            QStringLiteral("@127.0.0.2:%1/doc/syslog.htm").arg(runner.RouterPort()), strProfile));
+        const ProcessResult result = runner.RunCli(testCase, 30000);
+        QCOMPARE(result.intExitCode, 2);
+        QVERIFY(result.stdOut.isEmpty());
+        const QByteArray bytWanted
+            = ("quorvane-cli: The page path \"@127.0.0.2:" + QByteArray::number(runner.RouterPort())
+                + "/doc/syslog.htm\" of \"" + strKey.toUtf8() + "\" in " + strProfile.toUtf8() + " is not a path");
+        QVERIFY2(result.stdErr.startsWith(bytWanted), result.stdErr.constData());
         QVERIFY(!result.stdErr.contains("status:"));
     }
 };

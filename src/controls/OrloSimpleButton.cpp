@@ -319,7 +319,8 @@ void OrloSimpleButton::Repaint()
         painter.setPen(Qt::black);
         painter.setFont(font());
         painter.drawText(QRect(m_ptCaption, m_szCaption),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, CaptionMarkup());
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip,
+            CaptionMarkup());
 
         const QColor clrBorder = QColor::fromRgb(GradientDrawing::ColourToRgb(m_lngBorderColour));
         const QSizeF szFace = m_imgFace.deviceIndependentSize();

@@ -49,6 +49,7 @@ public:
     // before it ends.
     static constexpr int intPageWatchdogMs = 60000;
     static constexpr int intDiagTimerMs = 30000;
+    static constexpr int intWaitClockMs = 1000;
     static constexpr int intLoginPauseMs = 3000;
 
     DiagnosticRun(
@@ -67,6 +68,8 @@ public:
     // Timer callbacks from the host.
     void OnTimer(RunTimer timer);
     void OnTimerTick();
+    // The wait's second hand: the status line counts the seconds of the diagnostic wait.
+    void OnWaitSecond();
 
     void ShowReport();
     void FinishReport();

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -80,9 +81,12 @@ QIcon AppIcon()
     return icon;
 }
 
-QImage DrawBanner()
+QImage DrawBanner(qreal dblRatio)
 {
-    QImage img(pxBannerWidth, pxBannerHeight, QImage::Format_RGB32);
+    dblRatio = std::max(dblRatio, 1.0);
+    QImage img(static_cast<int>(std::ceil(pxBannerWidth * dblRatio)),
+        static_cast<int>(std::ceil(pxBannerHeight * dblRatio)), QImage::Format_RGB32);
+    img.setDevicePixelRatio(dblRatio);
     QPainter painter(&img);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -91,11 +95,11 @@ QImage DrawBanner()
     grdBand.setColorAt(0, Qt::white);
     grdBand.setColorAt(0.55, QColor(0xE4, 0xEE, 0xFB));
     grdBand.setColorAt(1, QColor(0x9D, 0xBF, 0xEC));
-    painter.fillRect(img.rect(), grdBand);
+    painter.fillRect(QRect(0, 0, pxBannerWidth, pxBannerHeight), grdBand);
     // A thin rule along the bottom edge separates the banner from the fields below.
     painter.fillRect(QRect(0, pxBannerHeight - 2, pxBannerWidth, 2), clrTileBottom);
 
-    painter.drawImage(QPoint(3, 1), DrawIcon(21));
+    painter.drawImage(QRectF(3, 1, 21, 21), DrawIcon(static_cast<int>(std::lround(21 * dblRatio))));
 
     QFont fntName(painter.font());
     fntName.setPixelSize(17);

@@ -20,6 +20,7 @@ QImage DrawIcon(int pxSize);
 QIcon AppIcon();
 
 // The 385 x 25 banner: a white-to-blue band with the icon, the program's name and a hint that
-// the banner can be clicked.
-QImage DrawBanner();
+// the banner can be clicked. Drawn for a screen of dblRatio device pixels to the pixel: the image
+// has that many times the pixels and says so in its device pixel ratio.
+QImage DrawBanner(qreal dblRatio = 1.0);
 } // namespace AppArtwork

@@ -9,6 +9,7 @@
 #include "app/WindowRunHost.h"
 #include "browser/engine/BrowserEngine.h"
 #include "config/AppInfo.h"
+#include "config/IniFile.h"
 #include "controls/OrloSimpleButton.h"
 #include "controls/Twips.h"
 #include "controls/vbkToolTip.h"
@@ -16,19 +17,27 @@
 #include "run/DiagnosticRun.h"
 #include "run/RouterAddress.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
@@ -36,6 +45,36 @@
 namespace
 {
 const QString CRLF = QStringLiteral("\r\n");
+
+// The window's size, place and state, saved with the options in Settings.ini; sizes and places in
+// twips, the state 0 (normal) or 2 (maximised).
+const QString strPlacementSection = QStringLiteral("Options");
+const QString strLeftKey = QStringLiteral("Window left");
+const QString strTopKey = QStringLiteral("Window top");
+const QString strWidthKey = QStringLiteral("Window width");
+const QString strHeightKey = QStringLiteral("Window height");
+const QString strStateKey = QStringLiteral("Window state");
+
+// The space kept between a caption and the box it names, in pixels.
+constexpr int pxCaptionGap = 3;
+
+// The access key of each command: with Alt it clicks the command from anywhere in the window.
+QChar AccessKeyFor(const QString& strButton)
+{
+    if (strButton == QLatin1String("cmdClassIIDump"))
+        return QLatin1Char('D');
+    if (strButton == QLatin1String("cmdOpen"))
+        return QLatin1Char('O');
+    return QLatin1Char('G');
+}
+
+// The room a caption's text has: up to a gap before the box it names.
+int CaptionRoom(const QLabel* pLabel, const QWidget* pField)
+{
+    const int pxRight
+        = pField ? qMin(pLabel->geometry().right(), pField->x() - pxCaptionGap - 1) : pLabel->geometry().right();
+    return pxRight - pLabel->x() + 1;
+}
 
 void OpenInDesktopBrowser(const QString& strAddress)
 {
@@ -109,6 +148,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
         Q_EMIT RunEnded(outcome);
     });
     m_tip = new vbkToolTip(this);
+    // The balloons read in the window's own face and size.
+    m_tip->SetTipFont(font());
 
     // A session that ends without closing the window still saves the configuration.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
@@ -139,6 +180,12 @@ QString Form1::UnsavedSettingsMessage(const QStringList& arrFiles)
         + QStringLiteral("The disk may be full or the folder read-only. These files keep their previous contents.");
 }
 
+QString Form1::UnsavedReportMessage(const QString& strFile)
+{
+    return QStringLiteral("The report could not be saved to:") + CRLF + QDir::toNativeSeparators(strFile) + CRLF + CRLF
+        + QStringLiteral("The disk may be full or the folder read-only. The report is still in the window.");
+}
+
 QString Form1::AboutText()
 {
     return QStringLiteral("Quorvane was created by Orlo at ") + AppInfo::SupportSite() + QStringLiteral(",") + CRLF
@@ -161,10 +208,11 @@ void Form1::BuildControls()
         switch (entry.kind) {
         case K::Picture: {
             imgLogo = new QLabel(this);
-            imgLogo->setPixmap(QPixmap::fromImage(AppArtwork::DrawBanner()));
+            imgLogo->setPixmap(QPixmap::fromImage(AppArtwork::DrawBanner(imgLogo->devicePixelRatioF())));
             imgLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             imgLogo->setCursor(Qt::WhatsThisCursor);
             imgLogo->installEventFilter(this);
+            imgLogo->setAccessibleName(AboutTitle());
             pWidget = imgLogo;
             break;
         }
@@ -229,6 +277,7 @@ void Form1::BuildControls()
             pButton->SetBorderColour(0x00808080);
             pButton->SetResolution(75);
             pButton->installEventFilter(this);
+            pButton->SetAccessKey(AccessKeyFor(entry.strName));
             connect(pButton, &OrloSimpleButton::MouseMove, this,
                 [this, pButton](int x, int y) { ShowButtonTip(pButton, x, y); });
             if (entry.strName == QLatin1String("cmdGo"))
@@ -247,6 +296,13 @@ void Form1::BuildControls()
             txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
             txtLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             txtLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            txtLog->setAccessibleName(ReportBoxName());
+            txtLog->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(txtLog, &QWidget::customContextMenuRequested, this, [this](const QPoint& ptAt) {
+                QMenu* pMenu = CreateReportMenu();
+                pMenu->setAttribute(Qt::WA_DeleteOnClose);
+                pMenu->popup(txtLog->viewport()->mapToGlobal(ptAt));
+            });
             pWidget = txtLog;
             break;
         }
@@ -259,6 +315,14 @@ void Form1::BuildControls()
             palStatus.setColor(QPalette::WindowText, palStatus.color(QPalette::Active, QPalette::Text));
             lblStat->setPalette(palStatus);
             lblStat->installEventFilter(this);
+            lblStat->setAccessibleName(StatusLineName());
+            // The page of the run being read, at the right end of the status line.
+            lblPageCount = new QLabel(lblStat);
+            lblPageCount->setObjectName(QStringLiteral("lblPageCount"));
+            lblPageCount->setTextFormat(Qt::PlainText);
+            lblPageCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            lblPageCount->setAttribute(Qt::WA_TransparentForMouseEvents);
+            lblPageCount->setAccessibleName(QStringLiteral("Page"));
             pWidget = lblStat;
             break;
         }
@@ -308,6 +372,29 @@ void Form1::BuildControls()
     auto* pCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     pCancelKey->setObjectName(QStringLiteral("keyCancel"));
     connect(pCancelKey, &QShortcut::activated, this, &Form1::CancelRun);
+    // Enter in the window presses Go.
+    cmdGo->SetDefault(true);
+
+    // The keyboard's ways to the report's file, the About box and the debug view.
+    m_pSaveReport = new QAction(QStringLiteral("&Save report..."), this);
+    m_pSaveReport->setObjectName(QStringLiteral("actSaveReport"));
+    m_pSaveReport->setShortcut(QKeySequence::Save);
+    m_pSaveReport->setShortcutContext(Qt::WindowShortcut);
+    connect(m_pSaveReport, &QAction::triggered, this, &Form1::SaveReport);
+    addAction(m_pSaveReport);
+    auto* pAbout = new QAction(AboutTitle(), this);
+    pAbout->setObjectName(QStringLiteral("actAbout"));
+    pAbout->setShortcut(QKeySequence(Qt::Key_F1));
+    pAbout->setShortcutContext(Qt::WindowShortcut);
+    connect(pAbout, &QAction::triggered, this, &Form1::ShowAbout);
+    addAction(pAbout);
+    auto* pDebugView = new QAction(QStringLiteral("Debug view"), this);
+    pDebugView->setObjectName(QStringLiteral("actDebugView"));
+    pDebugView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    pDebugView->setShortcutContext(Qt::WindowShortcut);
+    connect(pDebugView, &QAction::triggered, this, &Form1::ToggleDebugView);
+    addAction(pDebugView);
+
     connect(cmdClassIIDump, &OrloSimpleButton::ButtonClick, this, &Form1::StartDataDump);
     connect(cmdOpen, &OrloSimpleButton::ButtonClick, this, &Form1::OpenRouter);
 }
@@ -327,7 +414,18 @@ void Form1::ApplyLayout()
             tabOrder.append(&entry);
     }
     m_pBrowserView->setGeometry(WebBrowser0->geometry());
+    m_rctLogDesign = txtLog->geometry();
+    m_rctStatDesign = lblStat->geometry();
+    m_rctBrowserDesign = WebBrowser0->geometry();
+    m_rctCommandsDesign[0] = cmdGo->geometry();
+    m_rctCommandsDesign[1] = cmdClassIIDump->geometry();
+    m_rctCommandsDesign[2] = cmdOpen->geometry();
     FitFormFont();
+    // The report in a fixed-pitch face, so that the columns and dot leaders of its listings line up.
+    QFont fntReport = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fntReport.setStyleHint(QFont::TypeWriter);
+    fntReport.setPointSizeF(font().pointSizeF());
+    txtLog->setFont(fntReport);
 
     // A tick box or option button never shorter than the style's control: a shorter one would cut
     // its indicator off. It keeps its top and grows downwards.
@@ -343,7 +441,10 @@ void Form1::ApplyLayout()
         if (!pField)
             continue;
         pLabel->setBuddy(pField);
-        pLabel->setContentsMargins(FormLayout::CaptionMargins(pLabel->geometry(), pField->geometry()));
+        // The caption keeps clear of its box: its text ends a few pixels before the box begins.
+        QMargins margins = FormLayout::CaptionMargins(pLabel->geometry(), pField->geometry());
+        margins.setRight(qMax(0, pLabel->width() - CaptionRoom(pLabel, pField)));
+        pLabel->setContentsMargins(margins);
     }
 
     std::stable_sort(
@@ -362,7 +463,7 @@ void Form1::ApplyLayout()
 
     const int pxWidth = Twips::TwipsToPixels(FormLayout::lngDesignWidth, m_intTwipsPerPixelX);
     const int pxHeight = Twips::TwipsToPixels(FormLayout::lngDesignHeight, m_intTwipsPerPixelY);
-    setFixedSize(pxWidth, pxHeight);
+    resize(pxWidth, pxHeight);
 }
 
 void Form1::FitFormFont()
@@ -375,8 +476,12 @@ void Form1::FitFormFont()
         setFont(fntForm);
         const QFontMetrics fm(fntForm);
         bool blnFits = true;
-        for (QLabel* pLabel : { Label1, Label2, Label3, Label9 })
-            blnFits &= fm.horizontalAdvance(pLabel->text()) <= pLabel->width() && fm.height() <= pLabel->height();
+        for (QLabel* pLabel : { Label1, Label2, Label3, Label9 }) {
+            const auto* pField
+                = findChild<QWidget*>(FormLayout::FieldOfLabel(pLabel->objectName()), Qt::FindDirectChildrenOnly);
+            blnFits &= fm.horizontalAdvance(pLabel->text()) <= CaptionRoom(pLabel, pField)
+                && fm.height() <= pLabel->height();
+        }
         for (QAbstractButton* pButton : std::initializer_list<QAbstractButton*> {
                  chkMask, chkPass, chkIPConfig, chkCensor, optClass[0], optClass[1], optClass[2] })
             blnFits &= pButton->sizeHint().width() <= pButton->width();
@@ -409,13 +514,16 @@ void Form1::Load()
     // Collapsed: the window ends just below the status line.
     lngCompactHeight = Twips::PixelsToTwips(lblStat->geometry().bottom() + 1, m_intTwipsPerPixelY);
     SetWindowHeight(lngCompactHeight);
+    // Then the size and place it had when it was last closed.
+    RestoreWindowPlacement();
 
     m_templateBrowser = std::make_unique<BrowserEngine>();
     m_templateBrowser->Navigate(QStringLiteral("about:blank"));
 
     // The message comes before the window is shown and is centred on it: on the middle of the
     // screen, where the window will appear, not on the corner where an unplaced window sits.
-    CentreOnScreen();
+    if (!m_blnPlaced)
+        CentreOnScreen();
     MessageDialog::Show(this, MessageDialog::Information, QString(), StartupMessage(), MessageDialog::Ok);
     // Said here, once: the settings that then cannot be saved on close are not reported again.
     if (!m_folder.blnWritable)
@@ -451,7 +559,106 @@ void Form1::UpdateClassTabStop()
 
 void Form1::SetWindowHeight(int lngTwips)
 {
-    setFixedSize(width(), Twips::TwipsToPixels(lngTwips, m_intTwipsPerPixelY));
+    setMinimumSize(MinimumWindowSize());
+    resize(width(), Twips::TwipsToPixels(lngTwips, m_intTwipsPerPixelY));
+    LayOutReportArea();
+}
+
+QSize Form1::MinimumWindowSize() const
+{
+    // The classic layout, collapsed or with the browser area uncovered.
+    const int pxCompact = Twips::TwipsToPixels(lngCompactHeight, m_intTwipsPerPixelY);
+    return QSize(Twips::TwipsToPixels(FormLayout::lngDesignWidth, m_intTwipsPerPixelX),
+        pxCompact + (m_trace.blnDebugView ? m_rctBrowserDesign.height() : 0));
+}
+
+void Form1::LayOutReportArea()
+{
+    if (lngCompactHeight <= 0)
+        return;
+    const QSize szMinimum = MinimumWindowSize();
+    const int pxWider = qMax(0, width() - szMinimum.width());
+    const int pxTaller = qMax(0, height() - szMinimum.height());
+    // Collapsed, the report box takes all the height; with the browser area showing, the two share it.
+    const int pxReportTaller = m_trace.blnDebugView ? pxTaller / 2 : pxTaller;
+    const int pxBrowserTaller = m_trace.blnDebugView ? pxTaller - pxReportTaller : 0;
+
+    txtLog->setGeometry(m_rctLogDesign.adjusted(0, 0, pxWider, pxReportTaller));
+    lblStat->setGeometry(m_rctStatDesign.translated(0, pxReportTaller).adjusted(0, 0, pxWider, 0));
+    lblPageCount->setGeometry(lblStat->rect().adjusted(0, 0, -pxCaptionGap, 0));
+    WebBrowser0->setGeometry(m_rctBrowserDesign.translated(0, pxReportTaller).adjusted(0, 0, pxWider, pxBrowserTaller));
+    m_pBrowserView->setGeometry(WebBrowser0->geometry());
+    OrloSimpleButton* arrCommands[] = { cmdGo, cmdClassIIDump, cmdOpen };
+    for (int i = 0; i < 3; ++i)
+        arrCommands[i]->setGeometry(m_rctCommandsDesign[i].translated(pxWider, 0));
+}
+
+void Form1::RestoreWindowPlacement()
+{
+    const QString& strFile = m_profile.strSettingsFile;
+    const auto readTwips = [&strFile](const QString& strKey, bool* pblnOk) {
+        return ReadIni(strPlacementSection, strKey, strFile).trimmed().toInt(pblnOk);
+    };
+    bool blnWidth = false;
+    bool blnHeight = false;
+    const int lngWidth = readTwips(strWidthKey, &blnWidth);
+    const int lngHeight = readTwips(strHeightKey, &blnHeight);
+    if (!blnWidth || !blnHeight || lngWidth <= 0 || lngHeight <= 0)
+        return;
+    QSize szWindow(
+        Twips::TwipsToPixels(lngWidth, m_intTwipsPerPixelX), Twips::TwipsToPixels(lngHeight, m_intTwipsPerPixelY));
+    szWindow = szWindow.expandedTo(MinimumWindowSize());
+    if (QScreen* pScreen = screen())
+        szWindow = szWindow.boundedTo(pScreen->availableGeometry().size()).expandedTo(MinimumWindowSize());
+    resize(szWindow);
+    LayOutReportArea();
+
+    // The place only when the window would stand on a screen there (screens come and go).
+    bool blnLeft = false;
+    bool blnTop = false;
+    const int lngLeft = readTwips(strLeftKey, &blnLeft);
+    const int lngTop = readTwips(strTopKey, &blnTop);
+    if (blnLeft && blnTop) {
+        const QRect rctPlace(QPoint(Twips::TwipsToPixels(lngLeft, m_intTwipsPerPixelX),
+                                 Twips::TwipsToPixels(lngTop, m_intTwipsPerPixelY)),
+            szWindow);
+        QScreen* pScreen = QGuiApplication::screenAt(rctPlace.center());
+        if (pScreen && pScreen->availableGeometry().contains(rctPlace.topLeft())) {
+            setGeometry(rctPlace);
+            m_blnPlaced = true;
+        }
+    }
+    if (ReadIni(strPlacementSection, strStateKey, strFile).trimmed() == QLatin1String("2"))
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QStringList Form1::SaveWindowPlacement() const
+{
+    const bool blnMaximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    QRect rctNormal = blnMaximised && normalGeometry().isValid() ? normalGeometry() : geometry();
+    // Saved as the collapsed window; the debug view is off at every start.
+    if (m_trace.blnDebugView && !blnMaximised)
+        rctNormal.setHeight(rctNormal.height() - m_rctBrowserDesign.height());
+    const QList<QPair<QString, QString>> values = {
+        { strLeftKey, QString::number(Twips::PixelsToTwips(rctNormal.x(), m_intTwipsPerPixelX)) },
+        { strTopKey, QString::number(Twips::PixelsToTwips(rctNormal.y(), m_intTwipsPerPixelY)) },
+        { strWidthKey, QString::number(Twips::PixelsToTwips(rctNormal.width(), m_intTwipsPerPixelX)) },
+        { strHeightKey, QString::number(Twips::PixelsToTwips(rctNormal.height(), m_intTwipsPerPixelY)) },
+        { strStateKey, QString::number(blnMaximised ? 2 : 0) },
+    };
+    for (const auto& value : values) {
+        if (WriteIni(strPlacementSection, value.first, value.second, m_profile.strSettingsFile) == 0)
+            return { m_profile.strSettingsFile };
+    }
+    return {};
+}
+
+void Form1::UpdateBanner()
+{
+    const qreal dblRatio = imgLogo->devicePixelRatioF();
+    if (!imgLogo->pixmap().isNull() && qFuzzyCompare(imgLogo->pixmap().devicePixelRatio(), dblRatio))
+        return;
+    imgLogo->setPixmap(QPixmap::fromImage(AppArtwork::DrawBanner(dblRatio)));
 }
 
 void Form1::StoreFieldsInProfile()
@@ -528,15 +735,24 @@ void Form1::ShowAbout()
 
 void Form1::ToggleDebugView()
 {
+    // The window grows or shrinks by the browser area below the status line; a maximised window
+    // keeps its size and shares it out anew.
+    const bool blnResizes = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    const int pxBrowser = m_rctBrowserDesign.height();
     if (m_trace.blnDebugView) {
         m_trace.blnDebugView = false;
-        SetWindowHeight(lngCompactHeight);
+        setMinimumSize(MinimumWindowSize());
+        if (blnResizes)
+            resize(width(), height() - pxBrowser);
     } else {
         m_trace.blnDebugView = true;
-        SetWindowHeight(lngCompactHeight + Twips::PixelsToTwips(WebBrowser0->height(), m_intTwipsPerPixelY));
+        if (blnResizes)
+            resize(width(), height() + pxBrowser);
+        setMinimumSize(MinimumWindowSize());
         if (const ViewedBrowser* pBrowser = m_host->CurrentBrowser())
             m_pBrowserView->ShowPage(pBrowser->Engine());
     }
+    LayOutReportArea();
 }
 
 void Form1::ShowButtonTip(OrloSimpleButton* pButton, int pxX, int pxY)
@@ -600,10 +816,69 @@ void Form1::ShowCancelCommand(bool blnCancel)
     m_blnCancelCommand = blnCancel;
     cmdGo->SetCaption(blnCancel ? CancelCaption() : QStringLiteral("Go"));
     cmdGo->SetEnable(blnCancel || m_blnControlsEnabled);
+    // Enter in a field starts a run; it never cancels one.
+    cmdGo->SetDefault(!blnCancel);
+}
+
+void Form1::SaveReport()
+{
+    const QString strReport = m_host->ReportText();
+    if (strReport.isEmpty() || txtLog->toPlainText().isEmpty() || !txtLog->isEnabled())
+        return;
+    QString strFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (strFolder.isEmpty())
+        strFolder = QDir::homePath();
+    const QString strSuggested = QDir(strFolder).filePath(QStringLiteral("Quorvane report.txt"));
+    const QString strFile = MessageDialog::AskSaveFileName(
+        this, SaveReportTitle(), strSuggested, QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (strFile.isEmpty())
+        return;
+    // The text exactly as the clipboard gets it, line ends included.
+    QSaveFile file(strFile);
+    const QByteArray bytReport = strReport.toUtf8();
+    const bool blnSaved = file.open(QIODevice::WriteOnly) && file.write(bytReport) == bytReport.size() && file.commit();
+    if (!blnSaved)
+        MessageDialog::Show(
+            this, MessageDialog::Exclamation, QString(), UnsavedReportMessage(strFile), MessageDialog::Ok);
+}
+
+QMenu* Form1::CreateReportMenu()
+{
+    QMenu* pMenu = txtLog->createStandardContextMenu();
+    pMenu->setObjectName(QStringLiteral("mnuReport"));
+    pMenu->addSeparator();
+    pMenu->addAction(m_pSaveReport);
+    m_pSaveReport->setEnabled(txtLog->isEnabled() && !txtLog->toPlainText().isEmpty());
+    connect(pMenu, &QMenu::aboutToHide, m_pSaveReport, [pAction = m_pSaveReport] { pAction->setEnabled(true); });
+    return pMenu;
+}
+
+void Form1::ShowPageProgress(int intPage, int intPages)
+{
+    if (intPages <= 0 || intPage <= 0) {
+        intPage = 0;
+        intPages = 0;
+        lblPageCount->clear();
+    } else {
+        lblPageCount->setText(QString::number(intPage) + QStringLiteral(" of ") + QString::number(intPages));
+    }
+    Q_EMIT PageProgressShown(intPage, intPages);
 }
 
 void Form1::SetControlsEnabled(bool blnEnabled)
 {
+    QWidget* pFocus = QApplication::focusWidget();
+    if (!blnEnabled) {
+        // A control that is about to be disabled would hand the focus on to the next one in the tab
+        // order - a text box, with its text selected for overwriting. The window holds the focus
+        // instead until the run is over.
+        m_pRunFocus = pFocus && pFocus->window() == this ? pFocus : nullptr;
+        m_blnFocusParked = false;
+        if (pFocus && pFocus->window() == this && !qobject_cast<QLineEdit*>(pFocus)) {
+            setFocus(Qt::OtherFocusReason);
+            m_blnFocusParked = true;
+        }
+    }
     for (QLineEdit* pEdit : { txtAdmin, txtPass, txtIP, txtPort })
         pEdit->setReadOnly(!blnEnabled);
     for (QRadioButton* pOption : optClass)
@@ -616,6 +891,15 @@ void Form1::SetControlsEnabled(bool blnEnabled)
     m_blnControlsEnabled = blnEnabled;
     cmdGo->SetEnable(blnEnabled || m_blnCancelCommand);
     txtLog->setEnabled(blnEnabled);
+    if (blnEnabled) {
+        ShowPageProgress(0, 0);
+        // Back to the control that started the run, unless the user has put the focus elsewhere.
+        QWidget* pNow = QApplication::focusWidget();
+        const bool blnStillParked = pNow == this || (!pNow && m_blnFocusParked);
+        if (blnStillParked && m_pRunFocus && m_pRunFocus->isEnabled() && m_pRunFocus->isVisible())
+            m_pRunFocus->setFocus(Qt::OtherFocusReason);
+        m_blnFocusParked = false;
+    }
 }
 
 bool Form1::RunCodeRunning() const
@@ -659,7 +943,11 @@ void Form1::closeEvent(QCloseEvent* event)
     if (!m_blnClosing) {
         m_blnClosing = true;
         StoreFieldsInProfile();
-        const QStringList arrUnsaved = m_profile.SaveOnClose();
+        QStringList arrUnsaved = m_profile.SaveOnClose();
+        for (const QString& strFile : SaveWindowPlacement()) {
+            if (!arrUnsaved.contains(strFile))
+                arrUnsaved.append(strFile);
+        }
         if (!arrUnsaved.isEmpty())
             WarnUnsaved(UnsavedSettingsMessage(arrUnsaved));
         // A run under way ends here: its waits return, and nothing more reaches the router.
@@ -673,16 +961,39 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    UpdateBanner();
     if (m_blnCentred)
         return;
     m_blnCentred = true;
     // Once more now that the window may have its frame.
-    CentreOnScreen();
+    if (!m_blnPlaced)
+        CentreOnScreen();
     txtLog->setFocus();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayOutReportArea();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Go is the default button: Enter that no control has taken starts the run.
+    const bool blnPlain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (blnPlain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        if (!event->isAutoRepeat() && cmdGo->Enable() && cmdGo->IsDefault())
+            cmdGo->Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == imgLogo && event->type() == QEvent::Paint)
+        UpdateBanner();
     if (watched == lblStat && event->type() == QEvent::MouseButtonDblClick) {
         ToggleDebugView();
         return true;

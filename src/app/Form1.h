@@ -8,6 +8,8 @@
 #include "run/RunHost.h"
 
 #include <QDateTime>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -18,9 +20,11 @@ class ClassIIDump;
 class DiagnosticRun;
 class OrloSimpleButton;
 class PageView;
+class QAction;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QRadioButton;
 class ValueCheckBox;
@@ -73,6 +77,12 @@ public:
     static QString CancelCaption() { return QStringLiteral("Cancel"); }
     // What the window says when closing could not save some of its files.
     static QString UnsavedSettingsMessage(const QStringList& arrFiles);
+    // The report's file dialog and what the window says when the file could not be written.
+    static QString SaveReportTitle() { return QStringLiteral("Save report"); }
+    static QString UnsavedReportMessage(const QString& strFile);
+    // Names that assistive technology reads for the report box and the status line.
+    static QString ReportBoxName() { return QStringLiteral("Diagnostic report"); }
+    static QString StatusLineName() { return QStringLiteral("Status"); }
 
     // Commands and handlers, as the window's controls call them.
     void SwitchClass(int intIndex);
@@ -85,6 +95,13 @@ public:
     void StartDataDump();
     // Esc, or the Go button while it reads "Cancel": cancels the run or dump under way.
     void CancelRun();
+    // Saves the report box's text, as the clipboard gets it, to a file the user picks.
+    void SaveReport();
+    // The report box's context menu: the box's own entries and "Save report...". The caller owns it.
+    QMenu* CreateReportMenu();
+    QAction* SaveReportAction() const { return m_pSaveReport; }
+    // Which page of the run is being read ("3 of 8" beside the status text); 0 pages clears it.
+    void ShowPageProgress(int intPage, int intPages);
 
     // Read-only text boxes and disabled commands while a run is under way.
     void SetControlsEnabled(bool blnEnabled);
@@ -116,6 +133,7 @@ public:
     QLineEdit* FieldBox(RunField field) const;
     ValueCheckBox* CheckBox(RunCheck check) const;
     QLabel* StatusLabel() const { return lblStat; }
+    QLabel* PageCountLabel() const { return lblPageCount; }
     QPlainTextEdit* ReportBox() const { return txtLog; }
     PageView* BrowserView() const { return m_pBrowserView; }
     QWidget* BrowserArea() const { return WebBrowser0; }
@@ -123,10 +141,14 @@ public:
 Q_SIGNALS:
     // A run or data dump has ended (also after the window was closed during it).
     void RunEnded(RunOutcome outcome);
+    // The page count beside the status text changed (0 of 0 when it was cleared).
+    void PageProgressShown(int intPage, int intPages);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -135,6 +157,14 @@ private:
     void FitFormFont();
     void Load();
     void SetWindowHeight(int lngTwips);
+    // The report box, the status line and the browser area take the room the window has beyond
+    // its classic size; the commands keep to the right edge.
+    void LayOutReportArea();
+    QSize MinimumWindowSize() const;
+    // Size, place and state as saved with the options (Settings.ini).
+    void RestoreWindowPlacement();
+    QStringList SaveWindowPlacement() const;
+    void UpdateBanner();
     // True (and said on the status line) when a command cannot start now.
     bool RefuseCommand();
     void CentreOnScreen();
@@ -161,6 +191,15 @@ private:
     bool m_blnUnsavedTold = false;
     bool m_blnControlsEnabled = true;
     bool m_blnCancelCommand = false;
+    bool m_blnPlaced = false;
+    // The design's places in pixels of the controls that follow the window's size.
+    QRect m_rctLogDesign;
+    QRect m_rctStatDesign;
+    QRect m_rctBrowserDesign;
+    QRect m_rctCommandsDesign[3];
+    // Where the focus was when a run locked the window; it goes back there at the end.
+    QPointer<QWidget> m_pRunFocus;
+    bool m_blnFocusParked = false;
 
     QLabel* imgLogo = nullptr;
     QLabel* Label1 = nullptr;
@@ -182,6 +221,8 @@ private:
     OrloSimpleButton* cmdOpen = nullptr;
     QPlainTextEdit* txtLog = nullptr;
     QLabel* lblStat = nullptr;
+    QLabel* lblPageCount = nullptr;
+    QAction* m_pSaveReport = nullptr;
     QWidget* WebBrowser0 = nullptr;
     PageView* m_pBrowserView = nullptr;
 

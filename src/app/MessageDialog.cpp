@@ -2,6 +2,7 @@
 
 #include "config/AppInfo.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -15,6 +16,8 @@ struct AnswerState
     MessageDialog::AnswerHandler handler;
     int intStanding = MessageDialog::NoButton;
     QList<MessageDialog::Record> shown;
+    QQueue<QString> queFileNames;
+    QStringList fileDialogs;
 };
 
 AnswerState& State()
@@ -107,6 +110,26 @@ int MessageDialog::Show(QWidget* pParent, Icon icon, const QString& strTitle, co
     return intAnswer;
 }
 
+QString MessageDialog::AskSaveFileName(
+    QWidget* pParent, const QString& strTitle, const QString& strSuggested, const QString& strFilter)
+{
+    AnswerState& state = State();
+    state.fileDialogs.append(strSuggested);
+    if (!state.queFileNames.isEmpty())
+        return state.queFileNames.dequeue();
+    return QFileDialog::getSaveFileName(pParent, strTitle, strSuggested, strFilter);
+}
+
+void MessageDialog::SetNextFileName(const QString& strFile)
+{
+    State().queFileNames.enqueue(strFile);
+}
+
+const QStringList& MessageDialog::FileDialogsShown()
+{
+    return State().fileDialogs;
+}
+
 void MessageDialog::SetNextAnswer(int intAnswer)
 {
     State().queNext.enqueue(intAnswer);
@@ -129,6 +152,8 @@ void MessageDialog::ResetAnswers()
     state.handler = nullptr;
     state.intStanding = NoButton;
     state.shown.clear();
+    state.queFileNames.clear();
+    state.fileDialogs.clear();
 }
 
 const QList<MessageDialog::Record>& MessageDialog::Shown()

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -12,7 +13,8 @@ class QWidget;
 // Tests answer boxes instead of showing them: answers queued with SetNextAnswer are taken one per
 // box, in order; an answer handler sees each box first and may answer it; a standing answer answers
 // whatever is left. Only when none of these answers does a real box appear. Every box asked for is
-// recorded, answered or not.
+// recorded, answered or not. File dialogs work the same way: SetNextFileName answers the next one
+// (an empty name cancels it), and every one asked for is recorded with the name it suggested.
 class MessageDialog
 {
 public:
@@ -38,10 +40,16 @@ public:
     // may be CR LF. A box closed without a button counts as its last button (No, or Ok).
     static int Show(QWidget* pParent, Icon icon, const QString& strTitle, const QString& strText, int intButtons = Ok);
 
+    // Asks for the name of a file to write, starting at strSuggested; empty when cancelled.
+    static QString AskSaveFileName(
+        QWidget* pParent, const QString& strTitle, const QString& strSuggested, const QString& strFilter);
+    static void SetNextFileName(const QString& strFile);
+    static const QStringList& FileDialogsShown();
+
     static void SetNextAnswer(int intAnswer);
     static void SetAnswerHandler(AnswerHandler handler);
     static void SetStandingAnswer(int intAnswer);
-    // Forgets queued answers, the handler, the standing answer and the record.
+    // Forgets queued answers and file names, the handler, the standing answer and the records.
     static void ResetAnswers();
 
     static const QList<Record>& Shown();

@@ -113,6 +113,11 @@ void WindowRunHost::SetControlsEnabled(bool blnEnabled)
     m_form.SetControlsEnabled(blnEnabled);
 }
 
+void WindowRunHost::ShowPageProgress(int intPage, int intPages)
+{
+    m_form.ShowPageProgress(intPage, intPages);
+}
+
 void WindowRunHost::ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText)
 {
     if (m_blnClosing)
@@ -175,7 +180,13 @@ void WindowRunHost::Pause(int intMilliseconds)
 
 QString WindowRunHost::CaptureIpConfig()
 {
-    return m_blnClosing ? QString() : StandardRunHost::CaptureIpConfig();
+    if (m_blnClosing)
+        return QString();
+    // The capture script writes its listing into the data folder; where it cannot, waiting for it
+    // would only leave the listing out without a word.
+    if (!m_form.Folder().blnWritable)
+        return IpConfigNotCapturedLine();
+    return StandardRunHost::CaptureIpConfig();
 }
 
 void WindowRunHost::PingWithStatus(const QString& strAddress, QString& strStatus, bool& blnPass)

@@ -36,6 +36,7 @@ public:
     QString ReportText() const override { return m_strReport; }
     void SetReportToolTip(const QString& strText) override;
     void SetControlsEnabled(bool blnEnabled) override;
+    void ShowPageProgress(int intPage, int intPages) override;
 
     void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) override;
     bool SetClipboardText(const QString& strText) override;
@@ -44,7 +45,12 @@ public:
     FileDownload& Downloader() override;
 
     void Pause(int intMilliseconds) override;
+    // Nothing is captured when no folder can be written to: the listing's one line says so instead.
     QString CaptureIpConfig() override;
+    static QString IpConfigNotCapturedLine()
+    {
+        return QStringLiteral("IP configuration not captured - no folder can be written to");
+    }
     void PingWithStatus(const QString& strAddress, QString& strStatus, bool& blnPass) override;
     QString PingHostByName(const QString& strHost) override;
 

@@ -49,6 +49,29 @@ bool AsksForHelpOrVersion(int argc, char* argv[])
     }
     return false;
 }
+
+// Without a display the toolkit would abort with its own text about platform plugins. On the
+// desktops whose display is named by the environment (X11 and Wayland), a start without one, and
+// without a platform chosen some other way, is told in one line of its own.
+bool DisplayMissing(int argc, char* argv[])
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID)
+    for (const char* strVariable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
+        if (!qEnvironmentVariableIsEmpty(strVariable))
+            return false;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0
+            || std::strncmp(argv[i], "-platform=", 10) == 0)
+            return false;
+    }
+    return true;
+#else
+    Q_UNUSED(argc)
+    Q_UNUSED(argv)
+    return false;
+#endif
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -56,6 +79,12 @@ int main(int argc, char* argv[])
     if (AsksForHelpOrVersion(argc, argv)) {
         QCoreApplication app(argc, argv);
         return qMax(0, HandleArguments(QCoreApplication::arguments(), true));
+    }
+
+    if (DisplayMissing(argc, argv)) {
+        CommandLine::WriteErr(strProgram
+            + QStringLiteral(": no display was found. quorvane-cli runs the same diagnostic without a window.\n"));
+        return 1;
     }
 
     QApplication app(argc, argv);

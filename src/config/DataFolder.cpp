@@ -51,8 +51,9 @@ QString DataFolder::WarningText() const
 {
     if (blnWritable)
         return QString();
-    return QStringLiteral("Neither %1 nor %2 can be written to: your settings, the page trace and the IP "
-                          "configuration of the report cannot be saved.")
+    return QStringLiteral("Neither %1 nor %2 can be written to. Your settings (the class, the router's details "
+                          "and the options) will not be kept, no page trace can be written, and reports leave "
+                          "out the PC's IP configuration.")
         .arg(QDir::toNativeSeparators(strAppFolder), QDir::toNativeSeparators(strUserFolder));
 }
 

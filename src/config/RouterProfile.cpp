@@ -137,6 +137,7 @@ void RouterProfile::LoadProfile(PageTable& pages)
             m_strPathProblem.clear();
             m_strPathProblemKey.clear();
         }
+        // "IPConfig results" concerns this PC, not the router: it stays as it was.
     } else {
         // Once the file exists, a missing key reads as empty: no fallback to the defaults.
         const IniValues ini = ReadIniFile(strProfileFile);
@@ -175,6 +176,7 @@ void RouterProfile::LoadProfile(PageTable& pages)
         intHidePassword = CheckBoxValue(readOption("Hide password"), defaults.intHidePassword);
         intCensor = CheckBoxValue(readOption("Censor IPs"), defaults.intCensor);
         strDiagnosticID = readOption("Diagnostic ID");
+        intIPConfig = CheckBoxValue(readOption("IPConfig results"), defaults.intIPConfig);
     }
     pages.RebuildPageTable(*this);
 }
@@ -198,6 +200,7 @@ QStringList RouterProfile::SaveOnClose() const
     writeOption("Password", intSavePassword == 1 ? strPassword : QString());
     writeOption("Hide password", QString::number(intHidePassword));
     writeOption("Censor IPs", QString::number(intCensor));
+    writeOption("IPConfig results", QString::number(intIPConfig));
     writeOption("Ping host name", strPingHost);
     writeOption("Router's IP address", strRouterIP);
     return arrFailed;

@@ -25,6 +25,7 @@ struct ProfileDefaults
     int intSavePassword = 0;
     int intHidePassword = 1;
     int intCensor = 1;
+    int intIPConfig = 1;
 };
 
 // The configuration of the main window: which router class is in use, the page paths and run
@@ -89,8 +90,8 @@ public:
     QString strDiagnosticID;
 
     // Window-field values: administrator name, port, password, router address and the check boxes
-    // "Remember password?", "Hide password?", "Censor data" and "IPConfig results" (the last one is
-    // not part of the profile).
+    // "Remember password?", "Hide password?", "Censor data" and "IPConfig results" (a profile
+    // without the last one leaves it checked; a class without a profile leaves it as it was).
     QString strAdmin;
     QString strPort;
     QString strPassword;

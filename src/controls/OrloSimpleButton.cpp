@@ -1,16 +1,19 @@
 #include "controls/OrloSimpleButton.h"
 
 #include "controls/GradientDrawing.h"
+#include "controls/OrloSimpleButtonAccessible.h"
 #include "controls/Rounding.h"
 #include "controls/SystemColours.h"
 #include "controls/Twips.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -64,6 +67,11 @@ OrloSimpleButton::OrloSimpleButton(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Reached with Tab and by a click, as a push button is.
     setFocusPolicy(Qt::StrongFocus);
+    static const bool blnFactoryInstalled = [] {
+        QAccessible::installFactory(OrloSimpleButtonAccessible::Factory);
+        return true;
+    }();
+    Q_UNUSED(blnFactoryInstalled);
     m_intTwipsPerPixel = Twips::TwipsPerPixelX(this);
     CentreCaption();
 }
@@ -74,6 +82,8 @@ void OrloSimpleButton::SetCaption(const QString& New_Val)
 {
     m_strCaption = New_Val;
     CentreCaption();
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
     Q_EMIT PropertyChanged(QStringLiteral("Caption"));
 }
 
@@ -85,7 +95,61 @@ void OrloSimpleButton::SetEnable(bool New_Val)
     m_blnSpaceDown = false;
     Repaint();
     setEnabled(New_Val);
+    QAccessible::State changed;
+    changed.disabled = true;
+    QAccessibleStateChangeEvent stateChanged(this, changed);
+    QAccessible::updateAccessibility(&stateChanged);
     Q_EMIT PropertyChanged(QStringLiteral("Enable"));
+}
+
+void OrloSimpleButton::SetAccessKey(QChar chrKey)
+{
+    if (m_intShortcutId != 0)
+        releaseShortcut(m_intShortcutId);
+    m_intShortcutId = 0;
+    m_chrAccessKey = chrKey.toUpper();
+    if (!m_chrAccessKey.isNull())
+        m_intShortcutId = grabShortcut(AccessKeySequence());
+    m_blnForcePaint = true;
+    Repaint();
+}
+
+QKeySequence OrloSimpleButton::AccessKeySequence() const
+{
+    if (m_chrAccessKey.isNull())
+        return QKeySequence();
+    return QKeySequence(QStringLiteral("Alt+") + m_chrAccessKey);
+}
+
+QString OrloSimpleButton::CaptionMarkup() const
+{
+    QString strMarkup = m_strCaption;
+    strMarkup.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (m_chrAccessKey.isNull() || !style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this))
+        return strMarkup;
+    const int intPos = strMarkup.indexOf(m_chrAccessKey, 0, Qt::CaseInsensitive);
+    if (intPos >= 0)
+        strMarkup.insert(intPos, QLatin1Char('&'));
+    return strMarkup;
+}
+
+void OrloSimpleButton::Click()
+{
+    if (m_blnEnable && isEnabled())
+        Q_EMIT ButtonClick();
+}
+
+bool OrloSimpleButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut) {
+        // The access key: as a click, and the keyboard is where the user now works.
+        if (m_blnEnable) {
+            setFocus(Qt::ShortcutFocusReason);
+            Click();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void OrloSimpleButton::SetColourProperty(quint32& lngTarget, quint32 New_Val, const char* strName, bool blnRepaint)
@@ -254,8 +318,9 @@ void OrloSimpleButton::Repaint()
         QPainter painter(&m_imgFace);
         painter.setPen(Qt::black);
         painter.setFont(font());
-        painter.drawText(
-            QRect(m_ptCaption, m_szCaption), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_strCaption);
+        painter.drawText(QRect(m_ptCaption, m_szCaption),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip,
+            CaptionMarkup());
 
         const QColor clrBorder = QColor::fromRgb(GradientDrawing::ColourToRgb(m_lngBorderColour));
         const QSizeF szFace = m_imgFace.deviceIndependentSize();
@@ -425,7 +490,7 @@ void OrloSimpleButton::mouseReleaseEvent(QMouseEvent* event)
     const bool blnClick = m_blnEnable && m_blnPressedHere && rect().contains(event->position().toPoint());
     m_blnPressedHere = false;
     if (blnClick)
-        Q_EMIT ButtonClick();
+        Click();
 }
 
 void OrloSimpleButton::leaveEvent(QEvent* event)

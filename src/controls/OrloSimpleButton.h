@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
 #include <QList>
 #include <QPair>
 #include <QPoint>
@@ -19,7 +20,8 @@
 //
 // The button takes the focus with Tab or a click and shows it with a dotted frame inside the border.
 // While it has the focus, Space presses it (pressed look) and clicks on release; Enter and Return
-// click at once.
+// click at once. An access key (Alt and a letter of the caption, underlined) clicks from anywhere in
+// the window. Assistive technology sees a push button (OrloSimpleButtonAccessible).
 //
 // Colours are 0x00BBGGRR values (red in the low byte). Colours given to the setters may also be
 // system colour references (0x80000000 | index), which are resolved once, when set.
@@ -85,6 +87,20 @@ public:
     // Percent of the button's size used for the drawing surface (16-bit value).
     void SetResolution(int New_Val);
 
+    // The letter that, with Alt, clicks the button from anywhere in its window (its first
+    // occurrence in the caption is underlined); a null character takes the key away.
+    void SetAccessKey(QChar chrKey);
+    QChar AccessKey() const { return m_chrAccessKey; }
+    QKeySequence AccessKeySequence() const;
+    // The caption as drawn: an "&" before the access key when the style underlines access keys
+    // (and every "&" of the caption doubled).
+    QString CaptionMarkup() const;
+    // The button that Enter in its window presses (told to assistive technology).
+    void SetDefault(bool blnDefault) { m_blnDefault = blnDefault; }
+    bool IsDefault() const { return m_blnDefault; }
+    // Clicks the button as the mouse would, when it is enabled.
+    void Click();
+
     // Loads a stored layout: every missing or unreadable value takes its default and colours are
     // used as stored, without resolving system colour references. A button stored with Enable
     // false shows the disabled look from the start.
@@ -124,6 +140,7 @@ Q_SIGNALS:
     void PropertyChanged(const QString& strName);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -171,6 +188,9 @@ private:
     bool m_blnSpaceDown = false;
     QString m_arrGradients[4];
     int m_intTwipsPerPixel = 15;
+    QChar m_chrAccessKey;
+    int m_intShortcutId = 0;
+    bool m_blnDefault = false;
 
     QPoint m_ptCaption;
     QSize m_szCaption;

@@ -1,6 +1,7 @@
 #include "controls/frmTip.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -61,19 +62,27 @@ void frmTip::Init(const QString& strTitle, const QString& strCaption, int pxWidt
     const int pxInnerWidth = pxOuterWidth - 2 * pxBorder;
     const int pxInnerHeight = pxOuterHeight - 2 * pxBorder;
 
-    resize(pxOuterWidth, pxOuterHeight);
-    m_pimgTitle->setGeometry(pxBorder, pxBorder, pxInnerWidth, pxTitleHeight);
-    m_plblCaption->setGeometry(pxBorder, pxBorder, pxInnerWidth, pxTitleHeight);
+    m_pxTitleHeight = std::max<int>(pxTitleHeight, QFontMetrics(m_plblCaption->font()).height() + 2);
     m_plblCaption->setText(strTitle);
     m_plblText->setText(strCaption);
 
-    // The body is centred in the space below the title picture; a text taller than that space is
-    // cut at the bottom rather than pushed over the title.
-    const int pxBelowTitle = std::max(pxInnerHeight - pxTitleHeight, 0);
+    // The body is centred in the space below the title picture; the balloon grows to hold it.
     const int pxWanted = m_plblText->heightForWidth(pxInnerWidth);
-    const int pxTextHeight = std::min(pxWanted < 0 ? m_plblText->sizeHint().height() : pxWanted, pxBelowTitle);
-    const int pxTextTop = (pxBelowTitle - pxTextHeight) / 2 + pxTitleHeight;
+    const int pxTextHeight = pxWanted < 0 ? m_plblText->sizeHint().height() : pxWanted;
+    const int pxBelowTitle = std::max(pxInnerHeight - m_pxTitleHeight, pxTextHeight + 2);
+    const int pxTextTop = (pxBelowTitle - pxTextHeight) / 2 + m_pxTitleHeight;
+    resize(pxOuterWidth, std::max(pxOuterHeight, pxBelowTitle + m_pxTitleHeight + 2 * pxBorder));
+    m_pimgTitle->setGeometry(pxBorder, pxBorder, pxInnerWidth, m_pxTitleHeight);
+    m_plblCaption->setGeometry(pxBorder, pxBorder, pxInnerWidth, m_pxTitleHeight);
     m_plblText->setGeometry(pxBorder, pxBorder + pxTextTop, pxInnerWidth, std::max(pxTextHeight, 0));
+}
+
+void frmTip::SetTipFont(const QFont& fntTip)
+{
+    QFont fntTitle = fntTip;
+    fntTitle.setBold(true);
+    m_plblCaption->setFont(fntTitle);
+    m_plblText->setFont(fntTip);
 }
 
 QImage frmTip::TitlePicture()

@@ -22,7 +22,11 @@ public:
     ~frmTip() override;
 
     // Lays the balloon out for a title, a body text and a size in pixels (border included).
+    // A body that needs more room than the size leaves grows the balloon downwards, and a title
+    // face taller than the picture makes the title bar taller.
     void Init(const QString& strTitle, const QString& strCaption, int pxWidth, int pxHeight);
+    // The face of the body text at its size, and of the title in bold.
+    void SetTipFont(const QFont& fntTip);
 
     // The 123 x 15 picture behind the title, stretched to the balloon's width when shown.
     static QImage TitlePicture();
@@ -34,4 +38,5 @@ private:
     QLabel* m_pimgTitle = nullptr;
     QLabel* m_plblCaption = nullptr;
     QLabel* m_plblText = nullptr;
+    int m_pxTitleHeight = pxTitleHeight;
 };

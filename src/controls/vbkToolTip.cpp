@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 vbkToolTip::vbkToolTip(QObject* parent)
@@ -72,8 +74,26 @@ void vbkToolTip::ShowTip()
 {
     if (!m_pTip)
         m_pTip = std::make_unique<frmTip>();
+    if (m_blnTipFont)
+        m_pTip->SetTipFont(m_fntTip);
     m_pTip->Init(m_strTipTitle, m_strTipText, m_pxWidth, m_pxHeight);
-    m_pTip->move(m_lngTipLeft, m_lngTipTop);
+    // Below the owner as far as the screen allows: a balloon that would run off the screen's edge
+    // moves back onto it (above the owner when there is no room below).
+    QPoint ptTip(m_lngTipLeft, m_lngTipTop);
+    const QScreen* pScreen = QGuiApplication::screenAt(ptTip);
+    if (!pScreen)
+        pScreen = QGuiApplication::screenAt(m_fnCursor());
+    if (!pScreen)
+        pScreen = QGuiApplication::primaryScreen();
+    if (pScreen) {
+        const QRect rctScreen = pScreen->availableGeometry();
+        const QSize szTip = m_pTip->size();
+        ptTip.setX(qMax(rctScreen.left(), qMin(ptTip.x(), rctScreen.right() + 1 - szTip.width())));
+        if (ptTip.y() + szTip.height() > rctScreen.bottom() + 1)
+            ptTip.setY(rctScreen.bottom() + 1 - szTip.height());
+        ptTip.setY(qMax(rctScreen.top(), ptTip.y()));
+    }
+    m_pTip->move(ptTip);
     m_pTip->show();
     m_blnShown = true;
 }
@@ -93,6 +113,12 @@ void vbkToolTip::UnloadTip()
 {
     HideTip();
     m_pTip.reset();
+}
+
+void vbkToolTip::SetTipFont(const QFont& fntTip)
+{
+    m_fntTip = fntTip;
+    m_blnTipFont = true;
 }
 
 void vbkToolTip::SetCursorFunction(CursorFunction fnCursor)

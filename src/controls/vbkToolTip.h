@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -52,6 +53,10 @@ public:
     // a new one.
     void UnloadTip();
 
+    // The face the balloon writes in (its size; the title is bold); the balloon's own 8.25-point
+    // face until set. A host passes its window's font so that the tips read like the window.
+    void SetTipFont(const QFont& fntTip);
+
     // Replace how the cursor position and the widget under it are found (tests drive these).
     void SetCursorFunction(CursorFunction fnCursor);
     void SetWindowFunction(WindowFunction fnWindow);
@@ -81,6 +86,8 @@ private:
     WindowFunction m_fnWindow;
     std::unique_ptr<frmTip> m_pTip;
     QTimer m_tmrTick;
+    QFont m_fntTip;
+    bool m_blnTipFont = false;
 
     int m_intTwipsPerPixel = 15;
     QString m_strLastOwner;

@@ -13,6 +13,7 @@
 #include "readers/TextHelpers.h"
 #include "readers/VendorTable.h"
 #include "run/Navigation.h"
+#include "run/RunPages.h"
 
 namespace
 {
@@ -116,6 +117,8 @@ void DiagnosticRun::NavigateRun(const QString& strPath)
     const RouterLogin login { m_host.FieldText(RunField::Admin), m_host.FieldText(RunField::Password),
         m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port) };
     ArmNoPageBound();
+    const PageProgress progress = m_state.blnDataDump ? PageProgress() : ProgressOfPage(m_profile, m_state.intNextPage);
+    m_host.ShowPageProgress(progress.intPage, progress.intPages);
     NavigateTo(*m_browser, m_trace, login, m_state.blnUrlLogin, strPath);
 }
 
@@ -295,6 +298,7 @@ void DiagnosticRun::EndRun(RunOutcome outcome)
     // No timer of a run that has ended may add to its report later.
     m_host.StopTimer(RunTimer::PageWatchdog);
     m_host.StopTimer(RunTimer::Diagnostic);
+    m_host.StopTimer(RunTimer::WaitClock);
     // Every ending of the data dump command clears its mode, so that a later Go is not taken over.
     m_state.blnDataDump = false;
     m_blnActive = false;
@@ -309,6 +313,7 @@ void DiagnosticRun::Abort()
 {
     m_host.StopTimer(RunTimer::PageWatchdog);
     m_host.StopTimer(RunTimer::Diagnostic);
+    m_host.StopTimer(RunTimer::WaitClock);
     m_blnActive = false;
     if (m_browser)
         m_browser->SetDocumentCompleteHandler({});
@@ -424,6 +429,10 @@ void DiagnosticRun::ReportLoginFailure()
 
 void DiagnosticRun::OnTimer(RunTimer timer)
 {
+    if (timer == RunTimer::WaitClock) {
+        OnWaitSecond();
+        return;
+    }
     if (!m_blnActive)
         return;
     if (timer == RunTimer::Diagnostic) {

@@ -51,6 +51,7 @@ public:
     // before it ends.
     static constexpr int intPageWatchdogMs = 60000;
     static constexpr int intDiagTimerMs = 30000;
+    static constexpr int intWaitClockMs = 1000;
     static constexpr int intLoginPauseMs = 3000;
     // How long a cancelled run waits for the router's log-out page before it ends all the same.
     static constexpr int intCancelLogoutMs = 5000;
@@ -71,6 +72,8 @@ public:
     // Timer callbacks from the host.
     void OnTimer(RunTimer timer);
     void OnTimerTick();
+    // The wait's second hand: the status line counts the seconds of the diagnostic wait.
+    void OnWaitSecond();
 
     void ShowReport();
     // The normal end of a run; a refused login ends it the same way, as RunOutcome::LoginFailed.

@@ -34,6 +34,7 @@ void DiagnosticRun::StartDiagnosticWait()
     // The wait's own timer bounds it from here on.
     Host().StopTimer(RunTimer::PageWatchdog);
     Host().StartTimer(RunTimer::Diagnostic, intDiagTimerMs, true);
+    Host().StartTimer(RunTimer::WaitClock, intWaitClockMs, true);
     m_state.intNextPage = RouterPage::DiagTest;
     NavigateRun(Profile().strDiagTestPage);
 }
@@ -44,6 +45,7 @@ void DiagnosticRun::HandleDiagnosticPage(const QString& strText)
     const QString& strMarker = Profile().strDiagnosticID;
     if (strMarker.isEmpty() || strText.contains(strMarker)) {
         Host().StopTimer(RunTimer::Diagnostic);
+        Host().StopTimer(RunTimer::WaitClock);
         m_state.strReportBody += CRLF;
         Host().SetStatus(QStringLiteral("Reading diagnostic results"));
         const QStringList lines = SplitPieces(strText, CRLF, Qt::CaseSensitive);
@@ -75,6 +77,20 @@ void DiagnosticRun::HandleDiagnosticPage(const QString& strText)
         EndAbnormally(QStringLiteral("Diagnostic page cannot be found - error"));
     if (intElapsed > 120)
         EndAbnormally(QStringLiteral("Diagnostic page timed out"));
+}
+
+void DiagnosticRun::OnWaitSecond()
+{
+    // Every ending of the wait stops Timer1; the second hand stops with it.
+    if (!m_blnActive || !Host().TimerActive(RunTimer::Diagnostic)) {
+        Host().StopTimer(RunTimer::WaitClock);
+        return;
+    }
+    // Before the page's first load the status still says that the results are being fetched.
+    if (m_state.intDiagLoads == 0)
+        return;
+    Host().SetStatus(WaitingStatus(ElapsedSeconds(m_state.dtDiagStart, Host().Now())));
+    Host().RepaintStatus();
 }
 
 void DiagnosticRun::OnTimerTick()

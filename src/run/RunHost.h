@@ -15,9 +15,10 @@ enum class RunCheck { HidePassword, SavePassword, IPConfig, Censor };
 
 enum class MessageIcon { Information, Exclamation };
 
-// The timers that a run uses: the diagnostic wait's 30-second Timer1 and the bound on how long a
-// run waits for the router to deliver any known page.
-enum class RunTimer { Diagnostic, PageWatchdog };
+// The timers that a run uses: the diagnostic wait's 30-second Timer1, the bound on how long a
+// run waits for the router to deliver any known page, and the one-second clock that counts the
+// diagnostic wait on the status line.
+enum class RunTimer { Diagnostic, PageWatchdog, WaitClock };
 
 // Everything a diagnostic run or data dump needs from its surroundings. The main window, the
 // command-line front end and the tests each provide one, so the same run drives all three.
@@ -40,6 +41,12 @@ public:
     virtual QString ReportText() const = 0;
     virtual void SetReportToolTip(const QString& strText) = 0;
     virtual void SetControlsEnabled(bool blnEnabled) = 0;
+    // Which page of the run is being read: intPage of intPages (0 of 0 when none is).
+    virtual void ShowPageProgress(int intPage, int intPages)
+    {
+        Q_UNUSED(intPage)
+        Q_UNUSED(intPages)
+    }
 
     // Modal message box with an OK button; an empty title means the application's title.
     virtual void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) = 0;

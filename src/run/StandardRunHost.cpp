@@ -11,6 +11,7 @@ StandardRunHost::StandardRunHost(QObject* parent)
     : QObject(parent)
     , m_diagTimer(new QTimer(this))
     , m_watchdogTimer(new QTimer(this))
+    , m_clockTimer(new QTimer(this))
 {
     // Both bounds are stated in whole seconds: coarse timers of this length may fire up to 5 % early.
     m_diagTimer->setTimerType(Qt::PreciseTimer);
@@ -22,6 +23,10 @@ StandardRunHost::StandardRunHost(QObject* parent)
     connect(m_watchdogTimer, &QTimer::timeout, this, [this] {
         if (m_timerHandler)
             m_timerHandler(RunTimer::PageWatchdog);
+    });
+    connect(m_clockTimer, &QTimer::timeout, this, [this] {
+        if (m_timerHandler)
+            m_timerHandler(RunTimer::WaitClock);
     });
 }
 
@@ -57,7 +62,15 @@ void StandardRunHost::InterruptWaits()
 
 QTimer* StandardRunHost::TimerFor(RunTimer timer) const
 {
-    return timer == RunTimer::Diagnostic ? m_diagTimer : m_watchdogTimer;
+    switch (timer) {
+    case RunTimer::Diagnostic:
+        return m_diagTimer;
+    case RunTimer::WaitClock:
+        return m_clockTimer;
+    case RunTimer::PageWatchdog:
+        break;
+    }
+    return m_watchdogTimer;
 }
 
 void StandardRunHost::StartTimer(RunTimer timer, int intMilliseconds, bool blnRepeat)

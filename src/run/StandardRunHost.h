@@ -47,6 +47,7 @@ private:
     QList<QEventLoop*> m_activePauses;
     QTimer* m_diagTimer;
     QTimer* m_watchdogTimer;
+    QTimer* m_clockTimer;
     std::function<void(RunTimer)> m_timerHandler;
     std::function<QDateTime()> m_clock;
     QString m_strAppFolder;

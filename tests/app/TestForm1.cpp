@@ -10,12 +10,15 @@
 #include "run/DiagnosticRun.h"
 #include "support/TestRegistry.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -71,6 +74,36 @@ QPair<int, int> InkRows(const QImage& imgWindow, const QRect& rctWindow)
         }
     }
     return rows;
+}
+
+// The last column of dark (text) pixels of a window picture inside a rectangle of the window, in
+// the window's own pixels (-1 when there are none).
+int InkRight(const QImage& imgWindow, const QRect& rctWindow)
+{
+    const qreal dblRatio = imgWindow.devicePixelRatio();
+    const QRect rctArea(
+        (QPointF(rctWindow.topLeft()) * dblRatio).toPoint(), (QPointF(rctWindow.bottomRight()) * dblRatio).toPoint());
+    for (int x = rctArea.right(); x >= rctArea.left(); --x) {
+        for (int y = rctArea.top(); y <= rctArea.bottom(); ++y) {
+            if (qGray(imgWindow.pixel(x, y)) < 110)
+                return qFloor(x / dblRatio);
+        }
+    }
+    return -1;
+}
+
+// The accessible object of a window's tree whose name is strName, searched depth first.
+QAccessibleInterface* FindAccessible(QAccessibleInterface* pIface, const QString& strName)
+{
+    if (!pIface)
+        return nullptr;
+    if (pIface->text(QAccessible::Name) == strName)
+        return pIface;
+    for (int i = 0; i < pIface->childCount(); ++i) {
+        if (QAccessibleInterface* pFound = FindAccessible(pIface->child(i), strName))
+            return pFound;
+    }
+    return nullptr;
 }
 
 // The names of the widgets that hold the focus, pressing Tab after each.
@@ -171,7 +204,6 @@ private Q_SLOTS:
             if (entry.kind != FormLayout::ControlKind::TextBox)
                 QCOMPARE(CaptionOf(pWidget), entry.strCaption);
         }
-        QCOMPARE(f.Find<QLabel>("imgLogo")->pixmap().size(), QSize(385, 25));
         QCOMPARE(f.Find<QLabel>("imgLogo")->cursor().shape(), Qt::WhatsThisCursor);
         QCOMPARE(f.Find<QLabel>("Label2")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         QCOMPARE(f.Find<QLabel>("Label1")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
@@ -180,6 +212,15 @@ private Q_SLOTS:
             QCOMPARE(QFontInfo(f.Find<QLineEdit>(strName)->font()).pixelSize(), QFontInfo(form.font()).pixelSize());
 
         auto* pReport = f.Find<QPlainTextEdit>("txtLog");
+        // A fixed-pitch face at the window's size, so that the listing's dot leaders line up.
+        QVERIFY(QFontInfo(pReport->font()).fixedPitch());
+        QCOMPARE(pReport->font().pointSizeF(), form.font().pointSizeF());
+        // The banner is drawn for the screen's own pixels.
+        const QPixmap pixBanner = f.Find<QLabel>("imgLogo")->pixmap();
+        // (to the device pixel: 25 pixels at 1.5 are 37.5 device pixels)
+        QVERIFY(qAbs(pixBanner.deviceIndependentSize().width() - 385) < 1);
+        QVERIFY(qAbs(pixBanner.deviceIndependentSize().height() - 25) < 1);
+        QCOMPARE(pixBanner.devicePixelRatio(), f.Find<QLabel>("imgLogo")->devicePixelRatioF());
         QVERIFY(pReport->isReadOnly());
         QVERIFY(pReport->textInteractionFlags() & Qt::TextSelectableByMouse);
         QCOMPARE(pReport->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -202,16 +243,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         // The selected class option is the group's one stop, at its own place; the commands follow
         // the check boxes, the hidden Data Dump button only when it shows.
-        const QStringList lstHead = { "txtLog", "txtPass", "txtIP", "txtPort", "chkMask" };
-        const QStringList lstTail = { "chkIPConfig", "chkPass", "chkCensor" };
-        const QStringList lstCommands = { "cmdGo", "cmdOpen", "txtLog" };
+        // The fields as they stand: user name before password, address before port, then the one
+        // class stop, the check boxes and the commands.
+        const QStringList lstHead = { "txtLog", "txtAdmin", "txtPass", "txtIP", "txtPort" };
+        const QStringList lstTail = { "chkMask", "chkPass", "chkIPConfig", "chkCensor", "cmdGo" };
         QTest::newRow("Class I") << QByteArray("ClassI.ini") << "optClass0"
-                                 << lstHead + QStringList { "optClass0", "txtAdmin" } + lstTail + lstCommands;
+                                 << lstHead + QStringList { "optClass0" } + lstTail
+                + QStringList { "cmdOpen", "txtLog" };
         QTest::newRow("Class II") << QByteArray("ClassII.ini") << "optClass1"
-                                  << lstHead + QStringList { "txtAdmin", "optClass1" } + lstTail
-                + QStringList { "cmdClassIIDump" } + lstCommands;
+                                  << lstHead + QStringList { "optClass1" } + lstTail
+                + QStringList { "cmdClassIIDump", "cmdOpen", "txtLog" };
         QTest::newRow("Class V") << QByteArray("ClassV.ini") << "optClass2"
-                                 << lstHead + QStringList { "optClass2", "txtAdmin" } + lstTail + lstCommands;
+                                 << lstHead + QStringList { "optClass2" } + lstTail
+                + QStringList { "cmdOpen", "txtLog" };
     }
     void tabOrderFollowsTheTabIndexes()
     {
@@ -241,6 +285,128 @@ private Q_SLOTS:
         QTest::keyClick(pOpen, Qt::Key_Space);
         QTest::keyClick(pOpen, Qt::Key_Return);
         QCOMPARE(f.opened, QStringList({ "http://127.0.0.7", "http://127.0.0.7" }));
+
+        // The access keys reach the commands from any field; Enter in a field presses Go, which
+        // refuses the address here (a box that quotes it) rather than starting a run.
+        auto* pPort = f.Find<QLineEdit>("txtPort");
+        pPort->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pPort, Qt::Key_O, Qt::AltModifier);
+        QCOMPARE(f.opened.size(), 3);
+        QVERIFY(f.Find<OrloSimpleButton>("cmdGo")->IsDefault());
+        f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.7 @127.0.0.8"));
+        for (const char* strField : { "txtAdmin", "txtPass", "txtIP", "txtPort" }) {
+            MessageDialog::ClearShown();
+            auto* pField = f.Find<QLineEdit>(strField);
+            pField->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(pField, Qt::Key_Return);
+            QCOMPARE(MessageDialog::Shown().size(), 1);
+            QVERIFY2(MessageDialog::Shown().at(0).strText.contains(QLatin1String("127.0.0.8")), strField);
+        }
+        QVERIFY(!form.Run().RunActive());
+
+        // F1 opens the About box, Ctrl+D the debug view, from wherever the focus is.
+        MessageDialog::ClearShown();
+        MessageDialog::SetNextAnswer(MessageDialog::No);
+        QTest::keyClick(pPort, Qt::Key_F1);
+        QCOMPARE(MessageDialog::Shown().size(), 1);
+        QCOMPARE(MessageDialog::Shown().at(0).strTitle, Form1::AboutTitle());
+        QTest::keyClick(f.Find<QWidget>("txtLog"), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(form.DebugView());
+        QTest::keyClick(pPort, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!form.DebugView());
+    }
+
+    void commandsAndReportAreFoundByAssistiveTechnology()
+    {
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=ClassII.ini\r\n"));
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QAccessibleInterface* pWindow = QAccessible::queryAccessibleInterface(&form);
+        QVERIFY(pWindow);
+        const QList<QPair<const char*, const char*>> commands = { { "Go", "Perform diagnostics" },
+            { "Data Dump", "Perform data dump" }, { "Open router", "Open router in browser" } };
+        for (const auto& [strName, strTip] : commands) {
+            QAccessibleInterface* pCommand = FindAccessible(pWindow, QLatin1String(strName));
+            QVERIFY2(pCommand, strName);
+            QCOMPARE(pCommand->role(), QAccessible::Button);
+            QCOMPARE(pCommand->text(QAccessible::Description), QLatin1String(strTip));
+            QVERIFY(pCommand->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+            QCOMPARE(
+                pCommand->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()).size(), 1);
+        }
+        QCOMPARE(FindAccessible(pWindow, QStringLiteral("Go"))->state().defaultButton, true);
+        QCOMPARE(FindAccessible(pWindow, Form1::ReportBoxName())->object(), f.Find<QObject>("txtLog"));
+        QCOMPARE(FindAccessible(pWindow, Form1::StatusLineName())->object(), f.Find<QObject>("lblStat"));
+        QCOMPARE(FindAccessible(pWindow, Form1::AboutTitle())->object(), f.Find<QObject>("imgLogo"));
+        // The fields are named by their captions.
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.Find<QLineEdit>("txtAdmin"))->text(QAccessible::Name),
+            QStringLiteral("Username:"));
+
+        // A run's lock: the commands are unavailable, and the press action is gone.
+        form.SetControlsEnabled(false);
+        QAccessibleInterface* pGo = FindAccessible(pWindow, QStringLiteral("Go"));
+        QVERIFY(pGo->state().disabled);
+        QVERIFY(pGo->actionInterface()->actionNames().isEmpty()
+            || !pGo->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        form.SetControlsEnabled(true);
+    }
+
+    void saveReportWritesTheClipboardsText_data()
+    {
+        QTest::addColumn<QString>("strAnswer"); // "" cancels; "<dir>" stands for a folder
+        QTest::addColumn<bool>("blnSaved");
+        QTest::addColumn<int>("intWarnings");
+        QTest::newRow("saved") << "report.txt" << true << 0;
+        QTest::newRow("cancelled") << "" << false << 0;
+        QTest::newRow("folder in the way") << "<dir>" << false << 1;
+    }
+    void saveReportWritesTheClipboardsText()
+    {
+        QFETCH(QString, strAnswer);
+        QFETCH(bool, blnSaved);
+        QFETCH(int, intWarnings);
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTemporaryDir dirOut;
+        const QString strReport = QStringLiteral("Head\r\n\r\nAdapter\r\r\n   IP Address. . . : 127.0.0.1\r\r\nEnd");
+        form.Host().SetReportText(strReport);
+        QVERIFY(form.Host().SetClipboardText(strReport));
+        QString strFile;
+        if (strAnswer == QLatin1String("<dir>")) {
+            strFile = dirOut.filePath(QStringLiteral("taken"));
+            QVERIFY(QDir(dirOut.path()).mkdir(QStringLiteral("taken")));
+        } else if (!strAnswer.isEmpty()) {
+            strFile = dirOut.filePath(strAnswer);
+        }
+        MessageDialog::ClearShown();
+        MessageDialog::SetNextFileName(strFile);
+
+        // The context menu offers it, and Ctrl+S does it.
+        std::unique_ptr<QMenu> pMenu(form.CreateReportMenu());
+        QVERIFY(pMenu->actions().contains(form.SaveReportAction()));
+        QVERIFY(form.SaveReportAction()->isEnabled());
+        QCOMPARE(form.SaveReportAction()->text().remove(QLatin1Char('&')), QStringLiteral("Save report..."));
+        QTest::keyClick(f.Find<QWidget>("txtLog"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(MessageDialog::FileDialogsShown().size(), 1);
+        QFile file(strFile);
+        QCOMPARE(!strFile.isEmpty() && QFileInfo(strFile).isFile(), blnSaved);
+        if (blnSaved) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            // Byte for byte what the clipboard holds, line ends included.
+            QCOMPARE(QString::fromUtf8(file.readAll()), strReport);
+        }
+        QCOMPARE(MessageDialog::Shown().size(), intWarnings);
+        if (intWarnings > 0)
+            QCOMPARE(MessageDialog::Shown().at(0).strText, Form1::UnsavedReportMessage(strFile));
+
+        // Nothing to save: no dialog.
+        form.Host().SetReportText(QString());
+        form.SaveReport();
+        QCOMPARE(MessageDialog::FileDialogsShown().size(), 1);
     }
 
     void captionsReadOnTheLineOfTheirFields()
@@ -264,6 +430,11 @@ private Q_SLOTS:
             QVERIFY2(qAbs(rowsLabel.second - rowsField.second) <= imgWindow.devicePixelRatio(),
                 qPrintable(
                     QStringLiteral("%1: %2 against %3").arg(strLabel).arg(rowsLabel.second).arg(rowsField.second)));
+            // And it keeps clear of its box: at least two pixels between the text and the box.
+            const int pxInk
+                = InkRight(imgWindow, pLabel->geometry().intersected(QRect(0, 0, pField->x(), form.height())));
+            QVERIFY2(pxInk >= 0 && pxInk <= pField->x() - 3,
+                qPrintable(QStringLiteral("%1: ink to %2, box at %3").arg(strLabel).arg(pxInk).arg(pField->x())));
         }
     }
 
@@ -317,7 +488,7 @@ private Q_SLOTS:
             painter.setFont(pButton->font());
             painter.setPen(Qt::black);
             painter.drawText(QRect(pButton->mapTo(&form, pButton->CaptionPosition()), pButton->size()),
-                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, pButton->Caption());
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, pButton->CaptionMarkup());
             painter.end();
 
             const QRect rctInside = pButton->geometry().adjusted(3, 3, -3, -3);
@@ -479,8 +650,64 @@ private Q_SLOTS:
         // A single click does nothing.
         QTest::mouseClick(pStatus, Qt::LeftButton);
         QCOMPARE(form.height(), pxStart);
-        // The window keeps its size against the user.
-        QCOMPARE(form.minimumSize(), form.maximumSize());
+        // The classic size is the smallest the window takes.
+        QCOMPARE(form.minimumSize(), QSize(form.width(), pxStart));
+    }
+
+    void resizingGivesTheRoomToTheReportBox_data()
+    {
+        QTest::addColumn<bool>("blnDebugView");
+        QTest::addColumn<QSize>("szGrowth");
+        QTest::newRow("collapsed, larger") << false << QSize(300, 200);
+        QTest::newRow("collapsed, wider only") << false << QSize(120, 0);
+        QTest::newRow("debug view, larger") << true << QSize(200, 301);
+        QTest::newRow("smaller than the classic size") << false << QSize(-100, -50);
+    }
+    void resizingGivesTheRoomToTheReportBox()
+    {
+        QFETCH(bool, blnDebugView);
+        QFETCH(QSize, szGrowth);
+        AppFixture f;
+        Form1& form = f.Open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        if (blnDebugView)
+            form.ToggleDebugView();
+        const QSize szClassic = form.size();
+        QCOMPARE(form.minimumSize(), szClassic);
+        QVERIFY(form.maximumSize().width() > szClassic.width() && form.maximumSize().height() > szClassic.height());
+        auto* pReport = f.Find<QWidget>("txtLog");
+        auto* pStatus = f.Find<QWidget>("lblStat");
+        auto* pArea = f.Find<QWidget>("WebBrowser0");
+        auto* pGo = f.Find<QWidget>("cmdGo");
+        const QRect rctReport = pReport->geometry();
+        const QRect rctStatus = pStatus->geometry();
+        const QRect rctArea = pArea->geometry();
+        const QRect rctGo = pGo->geometry();
+        const QRect rctLogo = f.Find<QWidget>("imgLogo")->geometry();
+
+        form.resize(szClassic + szGrowth);
+        const QSize szGained = (form.size() - szClassic).expandedTo(QSize(0, 0));
+        QCOMPARE(form.size(), szClassic.expandedTo(szClassic + szGrowth));
+        // The report box takes the room (half the height when the browser area shows); the status
+        // line stays below it, the commands at the right edge, the rest where it was.
+        const int pxReportTaller = blnDebugView ? szGained.height() / 2 : szGained.height();
+        QCOMPARE(pReport->geometry(), rctReport.adjusted(0, 0, szGained.width(), pxReportTaller));
+        QCOMPARE(pStatus->y() - pReport->geometry().bottom(), rctStatus.y() - rctReport.bottom());
+        QCOMPARE(pStatus->width(), pReport->width());
+        QCOMPARE(pGo->geometry(), rctGo.translated(szGained.width(), 0));
+        QCOMPARE(f.Find<QWidget>("imgLogo")->geometry(), rctLogo);
+        QCOMPARE(pArea->width(), pReport->width());
+        if (blnDebugView) {
+            QCOMPARE(pArea->height(), rctArea.height() + szGained.height() - pxReportTaller);
+            QCOMPARE(form.BrowserView()->geometry(), pArea->geometry());
+        }
+
+        // Back to the classic size, everything is back in its place.
+        form.resize(szClassic);
+        QCOMPARE(pReport->geometry(), rctReport);
+        QCOMPARE(pArea->geometry(), rctArea);
+        QCOMPARE(pGo->geometry(), rctGo);
     }
 
     void openRouterUsesTheAddressAsTypedWithoutThePort()
@@ -694,6 +921,7 @@ private Q_SLOTS:
         f.Find<QLineEdit>("txtIP")->setText(QStringLiteral("127.0.0.3"));
         f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("secret"));
         f.Find<ValueCheckBox>("chkCensor")->SetValue(0);
+        f.Find<ValueCheckBox>("chkIPConfig")->SetValue(0);
         QVERIFY(form.close());
 
         const QString strSettings = f.FilePath(QStringLiteral("Settings.ini"));
@@ -705,6 +933,15 @@ private Q_SLOTS:
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Router's IP address"), strProfile),
             QStringLiteral("127.0.0.3"));
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Censor IPs"), strProfile), QStringLiteral("0"));
+        QCOMPARE(
+            ReadIni(QStringLiteral("Options"), QStringLiteral("IPConfig results"), strProfile), QStringLiteral("0"));
+        // The window's size and place go with the options, in twips.
+        const int intX = Twips::TwipsPerPixelX(&form);
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Window width"), strSettings),
+            QString::number(Twips::PixelsToTwips(form.width(), intX)));
+        QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Window state"), strSettings), QStringLiteral("0"));
+        for (const char* strKey : { "Window left", "Window top", "Window height" })
+            QVERIFY(!ReadIni(QStringLiteral("Options"), QLatin1String(strKey), strSettings).isEmpty());
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Hide password"), strProfile), QStringLiteral("1"));
         QCOMPARE(ReadIni(QStringLiteral("Options"), QStringLiteral("Ping host name"), strProfile),
             QStringLiteral("localhost"));
@@ -785,23 +1022,52 @@ private Q_SLOTS:
         QCOMPARE(MessageDialog::Shown().size(), 2);
         QCOMPARE(MessageDialog::Shown().at(1).icon, MessageDialog::Exclamation);
         QCOMPARE(MessageDialog::Shown().at(1).strText, f.form->Folder().WarningText());
+        // The notice says what is lost, and a report says in one line why it has no IP configuration.
+        for (const char* strLost : { "settings", "page trace", "IP configuration" })
+            QVERIFY2(f.form->Folder().WarningText().contains(QLatin1String(strLost), Qt::CaseInsensitive), strLost);
+        f.form->FieldBox(RunField::Address)->setText(QStringLiteral("not-an-address"));
+        f.form->StartRun();
+        const QString strReport = f.form->Host().ReportText();
+        QCOMPARE(strReport.count(WindowRunHost::IpConfigNotCapturedLine()), 1);
+        QVERIFY2(strReport.contains(QStringLiteral("\r\n") + WindowRunHost::IpConfigNotCapturedLine()),
+            qPrintable(strReport));
+        MessageDialog::ClearShown();
+        MessageDialog::SetStandingAnswer(MessageDialog::Ok);
         f.form->SwitchClass(1);
         QVERIFY(f.form->close());
-        QCOMPARE(MessageDialog::Shown().size(), 2);
+        for (const MessageDialog::Record& box : MessageDialog::Shown())
+            QVERIFY(box.strText != f.form->Folder().WarningText());
     }
 
     void savedClassAndRememberedPasswordComeBack()
     {
         AppFixture f;
+        QSize szClosed;
         {
             Form1& form = f.Open();
             form.SwitchClass(1);
             f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("kept"));
             f.Find<ValueCheckBox>("chkPass")->SetValue(1);
+            f.Find<ValueCheckBox>("chkIPConfig")->SetValue(0);
+            // Closed larger than it opened (as far as the screen has room), with the debug view on
+            // when that fits: the collapsed size is kept.
+            form.show();
+            const QSize szRoom = form.screen()->availableGeometry().size() - form.size();
+            form.resize(form.size() + QSize(qBound(0, szRoom.width() - 20, 150), qBound(0, szRoom.height() - 60, 90)));
+            szClosed = form.size();
+            if (form.height() + f.Find<QWidget>("WebBrowser0")->height() <= szRoom.height() + szClosed.height() - 60)
+                form.ToggleDebugView();
             QVERIFY(form.close());
             f.form.reset();
         }
         Form1& form = f.Open();
+        QCOMPARE(f.Find<ValueCheckBox>("chkIPConfig")->Value(), 0);
+        QVERIFY(!form.DebugView());
+        // Twips round to whole pixels both ways: within a pixel of the size it was closed at.
+        QVERIFY2(qAbs(form.width() - szClosed.width()) <= 1 && qAbs(form.height() - szClosed.height()) <= 1,
+            qPrintable(QStringLiteral("%1x%2").arg(form.width()).arg(form.height())));
+        // The report box has the room: the status line ends at the window's bottom edge.
+        QCOMPARE(f.Find<QWidget>("lblStat")->geometry().bottom() + 1, form.height());
         QVERIFY(f.Find<QRadioButton>("optClass1")->isChecked());
         QCOMPARE(form.Profile().intRouterClass, 2);
         QCOMPARE(f.Find<QLineEdit>("txtPass")->text(), QStringLiteral("kept"));

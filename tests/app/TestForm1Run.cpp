@@ -8,6 +8,7 @@
 #include "run/DiagnosticRun.h"
 #include "support/TestRegistry.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -135,6 +136,14 @@ private Q_SLOTS:
         QTest::mouseDClick(f.Find<QLabel>("lblStat"), Qt::LeftButton);
         QVERIFY(form.DebugView());
 
+        // The status line's page count, as it moves through the run.
+        QStringList lstPagesShown;
+        QObject::connect(&form, &Form1::PageProgressShown, &form, [&] {
+            const QString strCount = form.PageCountLabel()->text();
+            if (!strCount.isEmpty() && !lstPagesShown.contains(strCount))
+                lstPagesShown << strCount;
+        });
+
         LockState atPleaseWait;
         MessageDialog::SetAnswerHandler([&](const MessageDialog::Record& record) {
             if (record.strText.startsWith(QLatin1String("Please wait")))
@@ -158,6 +167,9 @@ private Q_SLOTS:
         }
         QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
         QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Finished);
+        // Class I reads four pages: system log, PPP settings, ADSL status and the diagnostic test.
+        QCOMPARE(lstPagesShown, QStringList({ "1 of 4", "2 of 4", "3 of 4", "4 of 4" }));
+        QVERIFY(form.PageCountLabel()->text().isEmpty());
 
         const QString strReport = form.Host().ReportText();
         QVERIFY(strReport.startsWith(QLatin1String("Quorvane | www.quorvane.example - v1.3.3 - ")));
@@ -209,8 +221,20 @@ private Q_SLOTS:
         QSignalSpy spyEnded(&form, &Form1::RunEnded);
         MessageDialog::ClearShown();
 
-        ClickButton(f, "cmdGo");
+        // Started from the keyboard: the focus goes back to Go, and no text is left selected for
+        // the next key to overwrite.
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
+        f.Find<QLineEdit>("txtPass")->setText(QStringLiteral("secret"));
+        pGo->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pGo, Qt::Key_Space);
+        QVERIFY(QApplication::focusWidget() != f.Find<QLineEdit>("txtPass"));
         QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
+        QCOMPARE(QApplication::focusWidget(), pGo);
+        for (const char* strField : { "txtAdmin", "txtPass", "txtIP", "txtPort" })
+            QVERIFY2(!f.Find<QLineEdit>(strField)->hasSelectedText(), strField);
+        QCOMPARE(f.Find<QLineEdit>("txtPass")->text(), QStringLiteral("secret"));
 
         const QString strRefused
             = QStringLiteral("Could not log in. Please check your router's username and password.");
@@ -246,8 +270,16 @@ private Q_SLOTS:
         f.Find<ValueCheckBox>("chkIPConfig")->SetValue(0);
         QSignalSpy spyEnded(&form, &Form1::RunEnded);
         MessageDialog::ClearShown();
-        form.StartRun();
+        // Enter in the address box presses Go; the focus stays in the box, nothing selected.
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* pAddress = f.Find<QLineEdit>("txtIP");
+        pAddress->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(pAddress, Qt::Key_Return);
         QCOMPARE(spyEnded.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), pAddress);
+        QVERIFY(!pAddress->hasSelectedText());
         QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Abnormal);
         QCOMPARE(f.Find<QLabel>("lblStat")->text(), QStringLiteral("No response from router"));
         QVERIFY(form.Host().ReportText().contains(QLatin1String("Ping not-an-address = FAIL")));

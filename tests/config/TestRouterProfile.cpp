@@ -111,10 +111,11 @@ private Q_SLOTS:
     {
         m_profile->SelectAtStartup(m_pages);
         m_profile->strRouterIP = QStringLiteral("127.0.0.1");
+        m_profile->intIPConfig = 0;
         QCOMPARE(m_profile->SaveOnClose(), QStringList());
         QCOMPARE(ReadIni("Options", "Router INI", m_profile->strSettingsFile), QStringLiteral("ClassI.ini"));
 
-        // The new profile holds the eight options and nothing else.
+        // The new profile holds the nine options and nothing else.
         QFile file(m_profile->strProfileFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QStringList arrKeys;
@@ -124,7 +125,7 @@ private Q_SLOTS:
         }
         QCOMPARE(arrKeys,
             QStringList({ "[Options]", "Admin name", "Port", "Save password", "Password", "Hide password", "Censor IPs",
-                "Ping host name", "Router's IP address" }));
+                "IPConfig results", "Ping host name", "Router's IP address" }));
 
         RouterProfile reopened(LocalDefaults());
         PageTable pages;
@@ -136,6 +137,7 @@ private Q_SLOTS:
         QCOMPARE(reopened.strRouterIP, QStringLiteral("127.0.0.1"));
         QCOMPARE(reopened.intHidePassword, 1);
         QCOMPARE(reopened.intCensor, 1);
+        QCOMPARE(reopened.intIPConfig, 0);
         // The profile is present now, so what it lacks loads as empty.
         QCOMPARE(reopened.strSystemLogPage, QString());
         QCOMPARE(reopened.strDiagTestPage, QString());

@@ -3,6 +3,7 @@
 #include "controls/SystemColours.h"
 #include "support/TestRegistry.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -412,6 +413,59 @@ private Q_SLOTS:
         QTest::keyClick(pButton, Qt::Key_Return);
         QCOMPARE(spyClicks.count(), 3);
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateDisabled));
+    }
+
+    void assistiveTechnologySeesAPushButton()
+    {
+        Host host = MakeHost();
+        OrloSimpleButton* pButton = host.pButton;
+        pButton->setToolTip(QStringLiteral("Perform diagnostics"));
+        pButton->SetAccessKey(QLatin1Char('g'));
+        pButton->SetDefault(true);
+        QSignalSpy spyClicks(pButton, &OrloSimpleButton::ButtonClick);
+        QApplication::setActiveWindow(host.pWindow.get());
+        QVERIFY(QTest::qWaitForWindowActive(host.pWindow.get()));
+
+        QAccessibleInterface* pIface = QAccessible::queryAccessibleInterface(pButton);
+        QVERIFY(pIface && pIface->isValid());
+        QCOMPARE(pIface->role(), QAccessible::Button);
+        QCOMPARE(pIface->text(QAccessible::Name), QStringLiteral("Go"));
+        QCOMPARE(pIface->text(QAccessible::Description), QStringLiteral("Perform diagnostics"));
+        QCOMPARE(pIface->text(QAccessible::Accelerator),
+            QKeySequence(QStringLiteral("Alt+G")).toString(QKeySequence::NativeText));
+        QVERIFY(pIface->state().focusable && pIface->state().defaultButton && !pIface->state().disabled);
+        QAccessibleActionInterface* pActions = pIface->actionInterface();
+        QVERIFY(pActions);
+        QCOMPARE(pActions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+        QCOMPARE(pActions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+            QStringList { QKeySequence(QStringLiteral("Alt+G")).toString(QKeySequence::NativeText) });
+        pActions->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(spyClicks.count(), 1);
+        pButton->setFocus(Qt::TabFocusReason);
+        QVERIFY(pIface->state().focused);
+
+        // The access key clicks from anywhere in the window; the caption shows which letter it is.
+        QWidget* pElsewhere = new QWidget(host.pWindow.get());
+        pElsewhere->setFocusPolicy(Qt::StrongFocus);
+        pElsewhere->show();
+        pElsewhere->setFocus();
+        QTest::keyClick(pElsewhere, Qt::Key_G, Qt::AltModifier);
+        QCOMPARE(spyClicks.count(), 2);
+        QCOMPARE(QApplication::focusWidget(), pButton);
+        QVERIFY(pButton->CaptionMarkup() == QLatin1String("&Go") || pButton->CaptionMarkup() == QLatin1String("Go"));
+        pButton->SetCaption(QStringLiteral("R&D"));
+        pButton->SetAccessKey(QLatin1Char('d'));
+        QVERIFY(pButton->CaptionMarkup().endsWith(QLatin1String("&&D"))
+            || pButton->CaptionMarkup() == QLatin1String("R&&D"));
+        QCOMPARE(pIface->text(QAccessible::Name), QStringLiteral("R&D"));
+
+        // Disabled: no press action, no click by the access key, and the state says so.
+        pButton->SetEnable(false);
+        QVERIFY(pIface->state().disabled);
+        QVERIFY(!pActions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        pActions->doAction(QAccessibleActionInterface::pressAction());
+        QTest::keyClick(host.pWindow.get(), Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(spyClicks.count(), 2);
     }
 
     void noDrawingWhileTheStateStaysTheSame()

@@ -3,7 +3,9 @@
 #include "support/TestRegistry.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -94,6 +96,39 @@ private Q_SLOTS:
         m_pTip->Tick();
         QVERIFY(m_pTip->IsShown());
         QCOMPARE(m_pTip->Balloon()->geometry(), QRect(ptArmed, QSize(150, 60)));
+    }
+
+    void balloonStaysOnTheScreenInTheHostsFace()
+    {
+        // The window pushed into the screen's bottom right corner: below its buttons there is no
+        // room for a balloon, nor beside the right one.
+        const QRect rctScreen = m_pWindow->screen()->availableGeometry();
+        m_pWindow->move(rctScreen.right() - 500, rctScreen.bottom() - 40);
+        QTRY_VERIFY(BottomLeft(m_pGo).y() + 60 > rctScreen.bottom() + 1);
+        QVERIFY(m_pGo->mapToGlobal(QPoint(0, 0)).x() + 150 > rctScreen.right() + 1);
+        QFont fntHost = m_pWindow->font();
+        fntHost.setPointSizeF(11);
+        m_pTip->SetTipFont(fntHost);
+        FireGo(m_pGo, QPoint(70, 5));
+        m_pTip->ShowTip();
+        frmTip* pBalloon = m_pTip->Balloon();
+        QVERIFY(pBalloon);
+        QVERIFY2(rctScreen.contains(pBalloon->geometry()),
+            qPrintable(QStringLiteral("%1,%2 %3x%4")
+                           .arg(pBalloon->x())
+                           .arg(pBalloon->y())
+                           .arg(pBalloon->width())
+                           .arg(pBalloon->height())));
+        // Where the balloon was meant to go is kept; only the shown window moved.
+        QCOMPARE(m_pTip->TipPosition(), BottomLeft(m_pGo));
+        const auto* pText = pBalloon->findChild<QLabel*>(QStringLiteral("lblText"));
+        const auto* pCaption = pBalloon->findChild<QLabel*>(QStringLiteral("lblCaption"));
+        QCOMPARE(pText->font().pointSizeF(), 11.0);
+        QVERIFY(pCaption->font().bold());
+        QCOMPARE(pCaption->font().pointSizeF(), 11.0);
+        // The larger face still fits: the title bar and the body are not cut.
+        QVERIFY(pCaption->height() >= QFontMetrics(pCaption->font()).height());
+        QVERIFY(pText->height() >= pText->heightForWidth(pText->width()));
     }
 
     void shownOnTheSecondTick()
@@ -286,7 +321,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(intAbove - intBelow) <= 1);
         QCOMPARE(pText->width(), 148);
 
-        // A text that does not fit is cut at the bottom, never pushed over the title.
+        // A text that does not fit grows the balloon downwards, never over the title.
         balloon.Init(strGoTitle, strOpenText.repeated(6), 150, 40);
         QVERIFY(pText->geometry().top() >= intSpaceTop);
         QVERIFY(pText->geometry().bottom() < balloon.height() - 1);

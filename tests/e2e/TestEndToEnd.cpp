@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 Q_DECLARE_METATYPE(EndToEndCase)
@@ -263,6 +264,28 @@ private Q_SLOTS:
         // One line of its own (the toolkit may have spoken before it).
         QVERIFY2(result.stdErr.endsWith(bytLine) && result.stdErr.count(bytLine.left(bytLine.indexOf(':') + 1)) == 1,
             result.stdErr.constData());
+    }
+
+    void windowWithoutADisplaySaysWhereToTurn()
+    {
+#if defined(Q_OS_LINUX)
+        // Nothing names a display or a platform: one line of the window's own, no toolkit abort.
+        QMap<QByteArray, QByteArray> saved;
+        for (const char* strVariable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
+            if (qEnvironmentVariableIsSet(strVariable))
+                saved.insert(strVariable, qgetenv(strVariable));
+            qunsetenv(strVariable);
+        }
+        const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane")), {}, 30000);
+        for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+            qputenv(it.key().constData(), it.value());
+        QCOMPARE(result.intExitCode, 1);
+        QVERIFY(result.stdOut.isEmpty());
+        QCOMPARE(result.stdErr,
+            QByteArray("quorvane: no display was found. quorvane-cli runs the same diagnostic without a window.\n"));
+#else
+        QSKIP("the display is named by the environment on Linux only");
+#endif
     }
 
     void helpAndVersionGoToStandardOutput_data()

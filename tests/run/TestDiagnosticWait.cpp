@@ -168,6 +168,33 @@ private Q_SLOTS:
         QVERIFY(!f.host.timers.contains(RunTimer::Diagnostic));
     }
 
+    void waitClockCountsEverySecond()
+    {
+        RunFixture f(1);
+        StartWait(f);
+        QCOMPARE(f.host.timers.value(RunTimer::WaitClock), 1000);
+        // Before the page's first load the status still says the results are being fetched.
+        f.host.AdvanceTime(1000);
+        QCOMPARE(f.host.statuses.last(), QStringLiteral("Getting diagnostic results"));
+        LoadDiag(f, QStringLiteral("Testing..."));
+        const int intBefore = int(f.host.statuses.size());
+        f.host.AdvanceTime(3000);
+        QCOMPARE(f.host.statuses.mid(intBefore),
+            QStringList({ QStringLiteral("Waiting for diagnostics to complete : 2 second(s)"),
+                QStringLiteral("Waiting for diagnostics to complete : 3 second(s)"),
+                QStringLiteral("Waiting for diagnostics to complete : 4 second(s)") }));
+        // The result stops the second hand with Timer1.
+        LoadDiag(f, QStringLiteral("Query DNS: PASS"));
+        QVERIFY(!f.host.timers.contains(RunTimer::WaitClock));
+        QVERIFY(f.run.State().blnFinished);
+        // A second hand left over from an earlier wait stops at its next tick and shows nothing.
+        f.host.StartTimer(RunTimer::WaitClock, 1000, true);
+        const int intAfter = int(f.host.statuses.size());
+        f.host.AdvanceTime(2000);
+        QCOMPARE(int(f.host.statuses.size()), intAfter);
+        QVERIFY(!f.host.timers.contains(RunTimer::WaitClock));
+    }
+
     void ticksAfterSeveralLoadsLeaveTheStatusAlone()
     {
         RunFixture f(1);

@@ -1,4 +1,5 @@
 #include "run/RunFixture.h"
+#include "run/RunPages.h"
 #include "support/TestRegistry.h"
 
 #include <QTemporaryDir>
@@ -49,6 +50,9 @@ private Q_SLOTS:
         QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
         QCOMPARE(f.host.statuses.last(), QStringLiteral("Finished report"));
         QVERIFY(f.host.timers.isEmpty());
+        // The status line counted the pages as they were asked for.
+        const QList<QPair<int, int>> progress = { { 1, 4 }, { 2, 4 }, { 3, 4 }, { 4, 4 } };
+        QCOMPARE(f.host.pageProgress, progress);
     }
 
     void classIIRunLogsInWalksItsPagesAndLogsOut()
@@ -98,6 +102,47 @@ private Q_SLOTS:
         QVERIFY(f.run.State().blnFinished);
         QVERIFY(!f.run.State().blnLoggedIn);
         QCOMPARE(f.host.intClipboardWrites, 1);
+        QList<QPair<int, int>> progress;
+        for (int i = 1; i <= 10; ++i)
+            progress << qMakePair(i, 10);
+        QCOMPARE(f.host.pageProgress, progress);
+    }
+
+    void pagesOfTheRunFollowTheProfile_data()
+    {
+        QTest::addColumn<int>("intClass");
+        QTest::addColumn<bool>("blnProductPages");
+        QTest::addColumn<bool>("blnProcStats");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("Class I") << 1 << false << false << QList<int> { 2, 5, 3, 4 };
+        QTest::newRow("Class II") << 2 << true << false << QList<int> { 1, 8, 9, 10, 2, 5, 7, 3, 4, 6 };
+        QTest::newRow("Class II, statistics as a file") << 2 << false << true << QList<int> { 1, 2, 5, 7, 3, 6 };
+        QTest::newRow("Class V") << 3 << false << false << QList<int> { 1, 2, 5, 3, 4, 6 };
+    }
+    void pagesOfTheRunFollowTheProfile()
+    {
+        QFETCH(int, intClass);
+        QFETCH(bool, blnProductPages);
+        QFETCH(bool, blnProcStats);
+        QFETCH(QList<int>, expected);
+        RunFixture f(intClass);
+        if (!blnProductPages) {
+            f.profile.strProductInfoPage.clear();
+            f.profile.strModemStatusPage.clear();
+        }
+        if (blnProcStats)
+            f.profile.strDiagTestPage = QStringLiteral("/proc/dsl/modem_stats");
+        QList<int> pages;
+        for (RouterPage page : PagesOfRun(f.profile))
+            pages << PageNumber(page);
+        QCOMPARE(pages, expected);
+        for (int i = 0; i < expected.size(); ++i) {
+            const PageProgress progress = ProgressOfPage(f.profile, static_cast<RouterPage>(expected.at(i)));
+            QCOMPARE(progress.intPage, i + 1);
+            QCOMPARE(progress.intPages, int(expected.size()));
+        }
+        // A page the run does not read counts nothing.
+        QCOMPARE(ProgressOfPage(f.profile, RouterPage::None).intPages, 0);
     }
 
     void classIIWithoutPppLinkGoesOnToTheAdslPage()

@@ -91,6 +91,7 @@ public:
     QString ReportText() const override { return strReport; }
     void SetReportToolTip(const QString& strText) override { strReportToolTip = strText; }
     void SetControlsEnabled(bool blnEnabled) override { controlStates << blnEnabled; }
+    void ShowPageProgress(int intPage, int intPages) override { pageProgress << qMakePair(intPage, intPages); }
 
     void ShowMessageBox(MessageIcon icon, const QString& strTitle, const QString& strText) override
     {
@@ -183,6 +184,7 @@ public:
     int intReportWrites = 0;
     QString strReportToolTip;
     QList<bool> controlStates;
+    QList<QPair<int, int>> pageProgress;
     std::vector<Message> messages;
     QString strClipboard;
     int intClipboardWrites = 0;

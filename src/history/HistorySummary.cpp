@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <algorithm>
 #include <functional>
 
@@ -233,4 +234,26 @@ QString FormatHistory(const LineHistory& history, const RouterKey& key, const QS
         strOut += QLatin1Char('\n');
     }
     return strOut;
+}
+
+std::optional<qint64> ParseTimeSpan(const QString& strText)
+{
+    static const QRegularExpression whole(QStringLiteral("^(?:\\d+[smhdw])+$|^\\d+$"));
+    const QString strSpan = strText.trimmed().toLower();
+    if (!whole.match(strSpan).hasMatch() || strSpan.size() > 24)
+        return std::nullopt;
+    static const QRegularExpression part(QStringLiteral("(\\d+)([smhdw]?)"));
+    qint64 lngTotal = 0;
+    auto it = part.globalMatch(strSpan);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        const QString strUnit = match.captured(2);
+        const qint64 lngFactor = strUnit == QLatin1String("m") ? 60
+            : strUnit == QLatin1String("h")                    ? 3600
+            : strUnit == QLatin1String("d")                    ? 86400
+            : strUnit == QLatin1String("w")                    ? 7 * 86400
+                                                               : 1;
+        lngTotal += match.captured(1).toLongLong() * lngFactor;
+    }
+    return lngTotal;
 }

@@ -18,3 +18,7 @@ QString SummariseHistory(const LineHistory& history);
 // The samples and events as a text table, as CSV (one header line, a row per sample, empty cells
 // for absent values) or as JSON (absent values are null). strFormat is "text", "csv" or "json".
 QString FormatHistory(const LineHistory& history, const RouterKey& key, const QString& strFormat);
+
+// A span of time written as a number with a unit, or several ("90s", "30m", "24h", "7d", "2w",
+// "1h30m"); a bare number is seconds. nullopt for anything else.
+std::optional<qint64> ParseTimeSpan(const QString& strText);

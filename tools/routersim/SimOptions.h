@@ -20,6 +20,7 @@ struct Scenario
     bool blnProcDiag = false; // Class II: statistics under /proc/ instead of a diagnostics page
     bool blnDigest = false; // Class I: Digest instead of Basic authentication
     bool blnScripted = false; // status, log and diagnostic values are put on the pages by scripts
+    bool blnDrift = false; // the ADSL values drift over a compressed day, with resyncs now and then
 };
 
 struct SimOptions

@@ -190,6 +190,13 @@ bool HistoryStore::InsertEvent(qint64 lngRouter, const HistoryEvent& event)
     return query.exec();
 }
 
+void HistoryStore::SetDurable(bool blnDurable)
+{
+    if (IsOpen())
+        QSqlQuery(QSqlDatabase::database(m_strConnection, false))
+            .exec(blnDurable ? QStringLiteral("PRAGMA synchronous=FULL") : QStringLiteral("PRAGMA synchronous=OFF"));
+}
+
 HistoryStore::WriteResult HistoryStore::Fail(const QString& strWhat)
 {
     QSqlDatabase db = QSqlDatabase::database(m_strConnection, false);

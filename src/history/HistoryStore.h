@@ -41,6 +41,9 @@ public:
     WriteResult AddSample(const RouterKey& key, const LineSample& sample, const std::vector<HistoryEvent>& events = {});
     WriteResult AddEvent(const RouterKey& key, const HistoryEvent& event);
     bool Recording() const { return !m_blnStopped; }
+    // Without a sync at every commit (imports and benchmarks only: a power cut may then lose the
+    // last samples).
+    void SetDurable(bool blnDurable);
     QString StopWarning() const;
 
     // The samples and events of one router from dtSince on (everything when dtSince is invalid),

@@ -5,12 +5,5 @@
 set -eu
 build=$1 folder=$2 class=$3 address=$4
 out=$(cd "$(dirname "$0")/.." && pwd)/docs/history.png
-xvfb-run -a -s "-screen 0 920x560x24" sh -c "
-  '$build/tools/quorvane-historyshot' '$folder' '$class' '$address' all &
-  app=\$!
-  sleep 3
-  xwd -root -silent > /tmp/history-shot.\$\$.xwd
-  kill \$app
-  convert /tmp/history-shot.\$\$.xwd -crop 900x520+0+0 '$out'
-  rm -f /tmp/history-shot.\$\$.xwd"
+xvfb-run -a -s "-screen 0 920x560x24" "$build/tools/quorvane-historyshot" "$folder" "$class" "$address" all "$out"
 echo "$out"

@@ -1,5 +1,9 @@
 #include "app/Form1.h"
 
+#ifdef QUORVANE_HISTORY
+#include "history/view/HistoryWindow.h"
+#endif
+
 #include "app/AppArtwork.h"
 #include "app/FormLayout.h"
 #include "app/MessageDialog.h"
@@ -155,6 +159,17 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
 
     Load();
+#ifdef QUORVANE_HISTORY
+    // The line history opens from the status line's context menu (or Ctrl+H), beside the classic
+    // layout rather than in it.
+    AttachHistoryWindow(this, lblStat, [this] {
+        return HistoryWindowSetup { m_folder.strFolder, &m_profile, &m_pages, &m_trace, [this] {
+                                       return RouterLogin { FieldBox(RunField::Admin)->text(),
+                                           FieldBox(RunField::Password)->text(), FieldBox(RunField::Address)->text(),
+                                           FieldBox(RunField::Port)->text() };
+                                   } };
+    });
+#endif
 }
 
 Form1::~Form1()

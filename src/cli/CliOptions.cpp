@@ -6,6 +6,11 @@
 
 #include <QCommandLineParser>
 
+#ifdef QUORVANE_HISTORY
+#include "history/HistorySummary.h"
+#include "history/LineSampler.h"
+#endif
+
 namespace
 {
 // The parser with every option of the program.
@@ -59,6 +64,28 @@ struct CliParser
             QStringLiteral("url") });
         parser.addOption(
             { QStringLiteral("html"), QStringLiteral("With --read-page: print the body HTML instead of the text.") });
+#ifdef QUORVANE_HISTORY
+        parser.addOption({ QStringLiteral("watch"),
+            QStringLiteral("Watch the line instead of running the diagnostic: log in once, read the ADSL status every "
+                           "interval into the line history, log out at the end (Ctrl-C, or --duration).") });
+        parser.addOption({ QStringLiteral("interval"),
+            QStringLiteral("Seconds between two samples of --watch (default 60, at least 10)."),
+            QStringLiteral("seconds") });
+        parser.addOption({ QStringLiteral("duration"),
+            QStringLiteral("How long --watch lasts, e.g. 90m, 24h, 7d (default: until Ctrl-C)."),
+            QStringLiteral("time") });
+        parser.addOption(
+            { QStringLiteral("history"), QStringLiteral("Print the line history of the router and exit.") });
+        parser.addOption({ QStringLiteral("since"),
+            QStringLiteral("Only the history of the last <time>, e.g. 24h (default: all of it)."),
+            QStringLiteral("time") });
+        parser.addOption({ QStringLiteral("format"),
+            QStringLiteral("Format of --history: text, csv or json (default text)."), QStringLiteral("format") });
+        parser.addOption({ QStringLiteral("history-summary"),
+            QStringLiteral("Print the summary of the line history for a forum post and exit.") });
+        parser.addOption({ QStringLiteral("with-history"),
+            QStringLiteral("Append the summary of the line history to the report, censored like it.") });
+#endif
         helpOption = parser.addHelpOption();
         versionOption = parser.addVersionOption();
     }
@@ -74,6 +101,52 @@ std::optional<QString> OptionalValue(const QCommandLineParser& parser, const QSt
         return std::nullopt;
     return parser.value(strName);
 }
+#ifdef QUORVANE_HISTORY
+bool ParseHistoryOptions(const QCommandLineParser& parser, CliOptions& options, QString& strError)
+{
+    options.blnWatch = parser.isSet(QStringLiteral("watch"));
+    options.blnHistory = parser.isSet(QStringLiteral("history"));
+    options.blnHistorySummary = parser.isSet(QStringLiteral("history-summary"));
+    options.blnWithHistory = parser.isSet(QStringLiteral("with-history"));
+    if (int(options.blnWatch) + int(options.blnHistory) + int(options.blnHistorySummary) + int(options.blnDump) > 1) {
+        strError = QStringLiteral(
+            "Options '--watch', '--history', '--history-summary' and '--dump' cannot be used together.");
+        return false;
+    }
+    if (const auto strInterval = OptionalValue(parser, QStringLiteral("interval"))) {
+        bool blnNumber = false;
+        const int intSeconds = strInterval->toInt(&blnNumber);
+        if (!blnNumber || intSeconds < LineSampler::intMinIntervalSeconds || intSeconds > 86400) {
+            strError = QStringLiteral("Option '--interval' takes a number of seconds from %1 to 86400, not '%2'.")
+                           .arg(LineSampler::intMinIntervalSeconds)
+                           .arg(*strInterval);
+            return false;
+        }
+        options.intIntervalSeconds = intSeconds;
+    }
+    for (const auto& [strName, lngValue] : { std::pair { QStringLiteral("duration"), &options.lngDurationSeconds },
+             std::pair { QStringLiteral("since"), &options.lngSinceSeconds } }) {
+        if (const auto strSpan = OptionalValue(parser, strName)) {
+            const std::optional<qint64> lngSeconds = ParseTimeSpan(*strSpan);
+            if (!lngSeconds || *lngSeconds <= 0) {
+                strError = QStringLiteral("Option '--%1' takes a time such as 90s, 30m, 24h or 7d, not '%2'.")
+                               .arg(strName, *strSpan);
+                return false;
+            }
+            *lngValue = *lngSeconds;
+        }
+    }
+    if (const auto strFormat = OptionalValue(parser, QStringLiteral("format"))) {
+        if (*strFormat != QLatin1String("text") && *strFormat != QLatin1String("csv")
+            && *strFormat != QLatin1String("json")) {
+            strError = QStringLiteral("Option '--format' takes text, csv or json, not '%1'.").arg(*strFormat);
+            return false;
+        }
+        options.strHistoryFormat = *strFormat;
+    }
+    return true;
+}
+#endif
 } // namespace
 
 QString CliUsage()
@@ -166,6 +239,11 @@ bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString&
         strError = QStringLiteral("Option '--html' needs '--read-page'.");
         return false;
     }
+
+#ifdef QUORVANE_HISTORY
+    if (!ParseHistoryOptions(parser, options, strError))
+        return false;
+#endif
 
     // Of two opposite switches the last one given counts.
     for (const QString& strName : parser.optionNames()) {

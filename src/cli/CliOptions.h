@@ -32,6 +32,17 @@ struct CliOptions
     bool blnTrace = false;
     bool blnHelp = false;
     bool blnVersion = false;
+#ifdef QUORVANE_HISTORY
+    // The line history: watching, printing, and the summary below the report.
+    bool blnWatch = false;
+    int intIntervalSeconds = 60;
+    qint64 lngDurationSeconds = 0; // 0: until Ctrl-C
+    bool blnHistory = false;
+    bool blnHistorySummary = false;
+    qint64 lngSinceSeconds = 0; // 0: all of it
+    QString strHistoryFormat = QStringLiteral("text");
+    bool blnWithHistory = false;
+#endif
 };
 
 // Parses arguments (without the program name). On a usage error returns false and sets strError

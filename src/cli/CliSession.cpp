@@ -13,6 +13,10 @@
 #include "run/DiagnosticRun.h"
 #include "run/RouterAddress.h"
 
+#ifdef QUORVANE_HISTORY
+#include "cli/CliHistory.h"
+#endif
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -56,6 +60,11 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     // anything is sent.
     const QString strAddress = options.strAddress.value_or(profile.strRouterIP);
     const QString strPort = options.strPort.value_or(profile.strPort);
+#ifdef QUORVANE_HISTORY
+    // The history is read without a word to the router: it needs neither port nor password.
+    if (options.blnHistory || options.blnHistorySummary)
+        return PrintHistory(options, strFolder, { profile.intRouterClass, strAddress }, reportSink, lineSink);
+#endif
     for (const QString& strProblem :
         { CheckRouterAddress(strAddress), CheckRouterPort(strPort), profile.PagePathProblem() }) {
         if (!strProblem.isEmpty()) {
@@ -63,6 +72,13 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
             return intExitUsage;
         }
     }
+#ifdef QUORVANE_HISTORY
+    if (options.blnWatch && strAddress.isEmpty()) {
+        lineSink(CommandLine::UsageErrorLine(
+            CliProgramName(), QStringLiteral("Option '--watch' needs the router's address (--ip or the profile).")));
+        return intExitUsage;
+    }
+#endif
     const QString strPassword = RunPassword(options.strPassword, profile.strPassword, passwordPrompt);
 
     CliRunHost host(lineSink);
@@ -77,6 +93,11 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
     host.SetCheckValue(RunCheck::SavePassword, profile.intSavePassword);
     host.SetCheckValue(RunCheck::IPConfig, options.intIPConfig.value_or(profile.intIPConfig));
     host.SetCheckValue(RunCheck::Censor, options.intCensor.value_or(profile.intCensor));
+
+#ifdef QUORVANE_HISTORY
+    if (options.blnWatch)
+        return RunWatch(options, strFolder, host, profile, pages, trace, reportSink, lineSink);
+#endif
 
     DiagnosticRun run(host, profile, pages, trace, vendors);
     ClassIIDump dump(run);
@@ -128,15 +149,22 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
         QCoreApplication::processEvents();
     run.Abort();
 
+    QString strReport = host.ReportText();
+#ifdef QUORVANE_HISTORY
+    if (options.blnWithHistory) {
+        strReport += ReportHistoryBlock(strFolder, { profile.intRouterClass, host.FieldText(RunField::Address) },
+            host.CheckValue(RunCheck::Censor));
+    }
+#endif
     if (!options.strOutput.isEmpty()) {
         // Written whole or not at all, as the profiles are: a reader never sees half a report.
-        if (ReplaceFile(options.strOutput, host.ReportText().toUtf8()))
+        if (ReplaceFile(options.strOutput, strReport.toUtf8()))
             return intStatus;
         lineSink(CliProgramName() + QStringLiteral(": Cannot write the report to '") + options.strOutput
             + QStringLiteral("'; it follows on standard output."));
-        reportSink(host.ReportText());
+        reportSink(strReport);
         return intExitOutputFailed;
     }
-    reportSink(host.ReportText());
+    reportSink(strReport);
     return intStatus;
 }

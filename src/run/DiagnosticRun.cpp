@@ -595,14 +595,8 @@ void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strTex
         return;
     }
     m_host.SetStatus(QStringLiteral("Login page found - trying to log in..."));
-    if (m_profile.intRouterClass == 2) {
-        m_browser->SetElementValue(QStringLiteral("uiPostUserName"), m_host.FieldText(RunField::Admin));
-        m_browser->SetElementValue(QStringLiteral("uiPostPassword"), m_host.FieldText(RunField::Password));
-        m_browser->SubmitForm(QStringLiteral("uiPostForm"));
-    } else if (m_profile.intRouterClass == 3) {
-        m_browser->SetElementValue(QStringLiteral("PS"), m_host.FieldText(RunField::Password));
-        m_browser->SubmitFrameForm(1);
-    }
+    SubmitLogin(
+        *m_browser, m_profile.intRouterClass, m_host.FieldText(RunField::Admin), m_host.FieldText(RunField::Password));
     // A login form that would send the password to another host is not submitted: the run ends
     // here and says why.
     const QString strRefusedHost = m_browser->RefusedFormHost();

@@ -23,3 +23,15 @@ void NavigateTo(
     trace.WriteTrace(QStringLiteral("Moving to ") + strPath, false);
     browser.Navigate(BuildRouterUrl(login, blnUrlLogin, strPath));
 }
+
+void SubmitLogin(RouterBrowser& browser, int intRouterClass, const QString& strUser, const QString& strPassword)
+{
+    if (intRouterClass == 2) {
+        browser.SetElementValue(QStringLiteral("uiPostUserName"), strUser);
+        browser.SetElementValue(QStringLiteral("uiPostPassword"), strPassword);
+        browser.SubmitForm(QStringLiteral("uiPostForm"));
+    } else if (intRouterClass == 3) {
+        browser.SetElementValue(QStringLiteral("PS"), strPassword);
+        browser.SubmitFrameForm(1);
+    }
+}

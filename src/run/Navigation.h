@@ -25,3 +25,9 @@ QString BuildRouterUrl(const RouterLogin& login, bool blnUrlLogin, const QString
 // before the page has loaded.
 void NavigateTo(
     RouterBrowser& browser, const PageTrace& trace, const RouterLogin& login, bool blnUrlLogin, const QString& strPath);
+
+// Fills in and submits the router's login form the way the class expects: Class II the user name
+// and password boxes "uiPostUserName" and "uiPostPassword" of the form "uiPostForm", Class V the
+// password box "PS" and the first form of the second frame. Class I takes its login in the URL and
+// submits nothing. The diagnostic run and the line watch both log in through here.
+void SubmitLogin(RouterBrowser& browser, int intRouterClass, const QString& strUser, const QString& strPassword);

@@ -3,6 +3,7 @@
 // "uiPostForm"; the login is kept in a session cookie, and every page but the login and log-out
 // pages answers with the login prompt when there is no session. Some firmware variants expose the
 // DSL statistics under /proc/ instead of offering a diagnostics page (scenario proc-diag).
+#include "LineDrift.h"
 #include "PageKit.h"
 #include "RouterSimulator.h"
 
@@ -371,7 +372,10 @@ void RouterSimulator::InstallClassII()
             return;
         }
         if (strName == strAdslName) {
-            SendHtml(res, ClassIIAdslPage(scenario.blnScripted));
+            SendHtml(res,
+                scenario.blnDrift ? ClassIIPage(
+                    "ADSL Status", "", DriftAdslBody(RouterClass::ClassII, DriftingLine(SimulatedSeconds())))
+                                  : ClassIIAdslPage(scenario.blnScripted));
             return;
         }
         static const std::map<std::string, std::string (*)()> fixedPages {

@@ -1,6 +1,7 @@
 // Class I: a plain ADSL modem whose pages sit under /doc/ and which asks for the administrator's
 // credentials by HTTP authentication on every page (Basic, or Digest in the "digest" scenario).
 // It has no login form, no log-out page and no product information pages.
+#include "LineDrift.h"
 #include "PageKit.h"
 #include "RouterSimulator.h"
 
@@ -195,7 +196,10 @@ void RouterSimulator::InstallClassI()
     // modem keeps its line and settings as they are and shows the page again.
     auto adslPage = [this](const httplib::Request& req, httplib::Response& res) {
         if (AuthoriseClassI(req, res))
-            SendHtml(res, ClassIAdslPage(m_options.scenario.blnScripted));
+            SendHtml(res,
+                m_options.scenario.blnDrift ? ClassIPage(
+                    "ADSL Status", "", DriftAdslBody(RouterClass::ClassI, DriftingLine(SimulatedSeconds())))
+                                            : ClassIAdslPage(m_options.scenario.blnScripted));
     };
     m_server.Get("/doc/adsl.htm", adslPage);
     m_server.Post("/doc/adsl.htm", adslPage);

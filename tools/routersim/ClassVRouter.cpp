@@ -2,6 +2,7 @@
 // the top-level document; a script on that page would copy it into the form of the page's second
 // frame (an iframe) and submit that form to /login.cgi. The rest of the interface sits under
 // /status/, /setup/ and /diag/ and needs the session cookie that the login sets.
+#include "LineDrift.h"
 #include "PageKit.h"
 #include "RouterSimulator.h"
 
@@ -273,7 +274,10 @@ void RouterSimulator::InstallClassV()
     m_server.Get("/setup/ppp.htm", pppPage);
     m_server.Post("/setup/ppp.htm", pppPage);
     const auto adslPage = guarded([this](const std::string&, const httplib::Request&, httplib::Response& res) {
-        SendHtml(res, ClassVAdslPage(m_options.scenario.blnScripted));
+        SendHtml(res,
+            m_options.scenario.blnDrift
+                ? ClassVPage("ADSL", "", DriftAdslBody(RouterClass::ClassV, DriftingLine(SimulatedSeconds())))
+                : ClassVAdslPage(m_options.scenario.blnScripted));
     });
     m_server.Get("/status/adsl.htm", adslPage);
     m_server.Post("/status/adsl.htm", adslPage);

@@ -1,11 +1,18 @@
 #include "RouterSimulator.h"
 
+#include "LineDrift.h"
 #include "PageKit.h"
 
 #include <chrono>
 #include <cstdio>
 #include <sys/socket.h>
 #include <thread>
+
+double RouterSimulator::SimulatedSeconds() const
+{
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_started;
+    return elapsed.count() * intSpeedUp;
+}
 
 RouterSimulator::RouterSimulator(const SimOptions& options)
     : m_options(options)

@@ -5,6 +5,7 @@
 #include "SimOptions.h"
 
 #include <atomic>
+#include <chrono>
 #include <httplib.h>
 #include <string>
 
@@ -30,6 +31,8 @@ public:
     int Port() const { return m_intPort; }
     const SimOptions& Options() const { return m_options; }
     SessionStore& Sessions() { return m_sessions; }
+    // Seconds of simulated line time since the router started: real time sped up intSpeedUp times.
+    double SimulatedSeconds() const;
 
 private:
     void InstallCommon();
@@ -55,6 +58,7 @@ private:
     SessionStore m_sessions;
     DigestServerState m_digest;
     int m_intPort = -1;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::atomic<bool> m_blnServeEntered { false };
     std::atomic<bool> m_blnStopRequested { false };
 };

@@ -100,6 +100,8 @@ std::string ParseScenario(const std::string& strText, RouterClass routerClass, S
             scenario.blnScripted = true;
         } else if (strName == "login-elsewhere") {
             scenario.blnLoginElsewhere = true;
+        } else if (strName == "drift") {
+            scenario.blnDrift = true;
         } else {
             return "unknown scenario \"" + strName + "\"";
         }
@@ -195,7 +197,8 @@ std::string SimUsage()
            "  --port N             port to listen on; 0 (the default) picks a free one\n"
            "  --scenario NAME      normal (default), login-refused, diag-never, diag-error,\n"
            "                       reload-forever, no-ppp-link (II), proc-diag (II), digest (I),\n"
-           "                       scripted, login-elsewhere (II)\n"
+           "                       scripted, login-elsewhere (II),\n"
+           "                       drift\n"
            "  --user, --password   the credentials the router accepts (admin / secret)\n"
            "  --refresh-seconds S  reload delay of the diagnostic test page (default 1)\n"
            "  --verbose            one line per request on standard error\n";

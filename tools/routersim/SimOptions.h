@@ -21,6 +21,7 @@ struct Scenario
     bool blnDigest = false; // Class I: Digest instead of Basic authentication
     bool blnScripted = false; // status, log and diagnostic values are put on the pages by scripts
     bool blnLoginElsewhere = false; // Class II: the login form posts to another host (127.0.0.2)
+    bool blnDrift = false; // the ADSL values drift over a compressed day, with resyncs now and then
 };
 
 struct SimOptions

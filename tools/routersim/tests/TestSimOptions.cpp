@@ -1,3 +1,4 @@
+#include "LineDrift.h"
 #include "SimOptions.h"
 #include "SimTestKit.h"
 
@@ -120,6 +121,41 @@ private Q_SLOTS:
 
         QCOMPARE(Parse({ "--class", "V", "--scenario", "scripted,diag-error" }, options), std::string());
         QVERIFY(options.scenario.blnScripted && options.scenario.blnDiagError);
+        QCOMPARE(Parse({ "--class", "II", "--scenario", "drift,scripted" }, options), std::string());
+        QVERIFY(options.scenario.blnDrift && !options.scenario.blnDiagError);
+    }
+
+    // The drifting line over three simulated days: margins within a plausible band, lowest in the
+    // evening, a short training after every resync with a rate that changes, and uptime that only
+    // goes back at a resync.
+    void DriftingLineFollowsTheDay()
+    {
+        LineValues previous = DriftingLine(0);
+        QVERIFY(previous.blnShowtime);
+        int intResyncsSeen = 0;
+        double dblEvening = 0;
+        double dblMorning = 0;
+        for (long lngSecond = 60; lngSecond < 3 * 86400; lngSecond += 60) {
+            const LineValues line = DriftingLine(static_cast<double>(lngSecond));
+            QVERIFY(line.dblSnrDown > 5.0 && line.dblSnrDown < 13.0);
+            QVERIFY(line.dblSnrUp > 9.0 && line.dblSnrUp < 13.0);
+            if (line.intResyncs != previous.intResyncs) {
+                ++intResyncsSeen;
+                QVERIFY(!line.blnShowtime);
+                QVERIFY(line.intRateDown != previous.intRateDown || line.intRateUp != previous.intRateUp);
+            } else if (line.blnShowtime && previous.blnShowtime) {
+                QVERIFY(line.lngUptimeSeconds > previous.lngUptimeSeconds);
+            }
+            if (lngSecond == 3 * 3600) // 21:00
+                dblEvening = line.dblSnrDown;
+            if (lngSecond == 15 * 3600) // 09:00
+                dblMorning = line.dblSnrDown;
+            previous = line;
+        }
+        QCOMPARE(intResyncsSeen, static_cast<int>(3 * 86400 / lngResyncEvery));
+        QVERIFY(dblMorning - dblEvening > 3.0);
+        const std::string strPage = DriftAdslBody(RouterClass::ClassV, DriftingLine(lngResyncEvery + 1));
+        QVERIFY(Contains(strPage, "Training") && Contains(strPage, "NaN"));
     }
 
     void ScenarioIsCheckedAgainstTheClassGivenLater()

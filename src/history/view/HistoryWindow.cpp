@@ -1,0 +1,244 @@
+#include "history/view/HistoryWindow.h"
+
+#include "browser/engine/BrowserEngine.h"
+#include "browser/engine/FileDownloader.h"
+#include "config/RouterProfile.h"
+#include "history/HistorySummary.h"
+#include "history/LineSampler.h"
+#include "history/view/HistoryChart.h"
+#include "run/StandardRunHost.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+// A run host without a window of its own for the watch: the fields are the router's address and
+// log-in taken when watching starts, status goes to the history window's label, and it has its
+// own timers, so a watch never touches those of a diagnostic run.
+class WatchRunHost : public StandardRunHost
+{
+public:
+    WatchRunHost(const RouterLogin& login, std::function<void(const QString&)> status)
+        : m_login(login)
+        , m_status(std::move(status))
+        , m_downloader(new FileDownloader(this))
+    { }
+
+    QString FieldText(RunField field) const override
+    {
+        switch (field) {
+        case RunField::Admin:
+            return m_login.strUser;
+        case RunField::Password:
+            return m_login.strPassword;
+        case RunField::Address:
+            return m_login.strAddress;
+        case RunField::Port:
+            return m_login.strPort;
+        }
+        return QString();
+    }
+    void SetFieldText(RunField, const QString&) override { }
+    int CheckValue(RunCheck) const override { return 0; }
+    void SetCheckValue(RunCheck, int) override { }
+    void SetStatus(const QString& strText) override { m_status(strText); }
+    void SetReportText(const QString&) override { }
+    QString ReportText() const override { return QString(); }
+    void SetReportToolTip(const QString&) override { }
+    void SetControlsEnabled(bool) override { }
+    void ShowMessageBox(MessageIcon, const QString&, const QString& strText) override { m_status(strText); }
+    bool SetClipboardText(const QString&) override { return false; }
+    std::shared_ptr<RouterBrowser> CreateBrowser() override
+    {
+        auto browser = std::make_shared<BrowserEngine>();
+        m_downloader->SetNetworkManager(browser->NetworkManager());
+        return browser;
+    }
+    FileDownload& Downloader() override { return *m_downloader; }
+
+private:
+    RouterLogin m_login;
+    std::function<void(const QString&)> m_status;
+    FileDownloader* m_downloader;
+};
+
+HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_setup(std::move(setup))
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(Caption());
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(900, 520);
+
+    m_chartView = new QChartView(this);
+    m_chartView->setObjectName(QStringLiteral("chtHistory"));
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    lblHistory = new QLabel(this);
+    lblHistory->setObjectName(QStringLiteral("lblHistory"));
+    optHour = new QRadioButton(QStringLiteral("Last &hour"), this);
+    optDay = new QRadioButton(QStringLiteral("Last &day"), this);
+    optWeek = new QRadioButton(QStringLiteral("Last &week"), this);
+    optAll = new QRadioButton(QStringLiteral("&All"), this);
+    optHour->setObjectName(QStringLiteral("optHour"));
+    optDay->setObjectName(QStringLiteral("optDay"));
+    optWeek->setObjectName(QStringLiteral("optWeek"));
+    optAll->setObjectName(QStringLiteral("optAll"));
+    optDay->setChecked(true);
+    cmdWatch = new QPushButton(this);
+    cmdWatch->setObjectName(QStringLiteral("cmdWatch"));
+    cmdExport = new QPushButton(QStringLiteral("&Export PNG..."), this);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+
+    auto* row = new QHBoxLayout;
+    for (QWidget* pWidget : std::initializer_list<QWidget*> { optHour, optDay, optWeek, optAll })
+        row->addWidget(pWidget);
+    row->addStretch();
+    row->addWidget(cmdWatch);
+    row->addWidget(cmdExport);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(m_chartView, 1);
+    layout->addWidget(lblHistory);
+
+    for (QRadioButton* pOption : { optHour, optDay, optWeek, optAll })
+        connect(pOption, &QRadioButton::toggled, this, [this](bool blnOn) {
+            if (blnOn)
+                Reload();
+        });
+    connect(cmdWatch, &QPushButton::clicked, this, [this] { Watching() ? StopWatching() : StartWatching(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] {
+        const QString strFile = m_chooseExportFile
+            ? m_chooseExportFile()
+            : QFileDialog::getSaveFileName(this, QStringLiteral("Export plot"),
+                QDir(m_setup.strFolder).filePath(QStringLiteral("history.png")), QStringLiteral("PNG images (*.png)"));
+        if (!strFile.isEmpty() && !ExportPng(strFile))
+            lblHistory->setText(QStringLiteral("The plot could not be saved as %1").arg(strFile));
+    });
+
+    if (!m_store.Open(QDir(m_setup.strFolder).filePath(HistoryStore::FileName())))
+        lblHistory->setText(m_store.ErrorText());
+    UpdateWatchButton();
+    Reload();
+}
+
+HistoryWindow::~HistoryWindow()
+{
+    if (m_sampler)
+        m_sampler->SetEndedHandler({});
+}
+
+RouterKey HistoryWindow::Key() const
+{
+    return { m_setup.profile ? m_setup.profile->intRouterClass : 1,
+        m_setup.login ? m_setup.login().strAddress : QString() };
+}
+
+QDateTime HistoryWindow::RangeStart() const
+{
+    const QDateTime dtNow = QDateTime::currentDateTimeUtc();
+    if (optHour->isChecked())
+        return dtNow.addSecs(-3600);
+    if (optDay->isChecked())
+        return dtNow.addDays(-1);
+    if (optWeek->isChecked())
+        return dtNow.addDays(-7);
+    return QDateTime();
+}
+
+void HistoryWindow::Reload()
+{
+    const LineHistory history = m_store.Load(Key(), RangeStart());
+    QChart* old = m_chartView->chart();
+    m_chartView->setChart(BuildHistoryChart(history, RangeStart(), QDateTime()));
+    delete old;
+    if (!Watching() && m_store.IsOpen()) {
+        const QString strSummary = SummariseHistory(history);
+        lblHistory->setText(
+            strSummary.section(QStringLiteral("\r\n"), 1, 2).replace(QStringLiteral("\r\n"), QStringLiteral(" - ")));
+    }
+}
+
+bool HistoryWindow::Watching() const
+{
+    return m_sampler && m_sampler->Active();
+}
+
+void HistoryWindow::UpdateWatchButton()
+{
+    cmdWatch->setText(Watching() ? QStringLiteral("&Stop watching") : QStringLiteral("&Start watching"));
+    cmdWatch->setEnabled(m_store.IsOpen() && m_setup.profile && m_setup.pages && m_setup.trace && m_setup.login);
+}
+
+void HistoryWindow::StartWatching()
+{
+    if (Watching() || !cmdWatch->isEnabled())
+        return;
+    const QPointer<QLabel> label = lblHistory;
+    m_sampler.reset();
+    m_host = std::make_unique<WatchRunHost>(m_setup.login(), [label](const QString& strText) {
+        if (label)
+            label->setText(strText);
+    });
+    m_host->SetAppFolder(m_setup.strFolder);
+    m_sampler = std::make_unique<LineSampler>(*m_host, *m_setup.profile, *m_setup.pages, *m_setup.trace, m_store);
+    m_host->SetTimerHandler([this](RunTimer timer) { m_sampler->OnTimer(timer); });
+    m_sampler->SetSampleHandler([this](const LineSample&, const std::optional<HistoryEvent>&) { Reload(); });
+    m_sampler->SetWarningHandler([this](const QString& strWarning) { lblHistory->setText(strWarning); });
+    m_sampler->SetEndedHandler([this](const QString& strReason) {
+        UpdateWatchButton();
+        if (!strReason.isEmpty())
+            lblHistory->setText(strReason);
+    });
+    m_sampler->Start();
+    UpdateWatchButton();
+}
+
+void HistoryWindow::StopWatching()
+{
+    if (m_sampler)
+        m_sampler->Stop();
+    UpdateWatchButton();
+}
+
+bool HistoryWindow::ExportPng(const QString& strFile)
+{
+    return m_chartView->grab().save(strFile, "PNG");
+}
+
+void HistoryWindow::closeEvent(QCloseEvent* event)
+{
+    StopWatching();
+    event->accept();
+}
+
+void AttachHistoryWindow(QWidget* pWindow, QWidget* pAnchor, std::function<HistoryWindowSetup()> setup)
+{
+    auto* action = new QAction(QStringLiteral("Line &history..."), pWindow);
+    action->setObjectName(QStringLiteral("actHistory"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    action->setShortcutContext(Qt::WindowShortcut);
+    pWindow->addAction(action);
+    if (pAnchor) {
+        pAnchor->setContextMenuPolicy(Qt::ActionsContextMenu);
+        pAnchor->addAction(action);
+    }
+    auto* open = new QPointer<HistoryWindow>;
+    QObject::connect(action, &QAction::destroyed, [open] { delete open; });
+    QObject::connect(action, &QAction::triggered, pWindow, [pWindow, setup, open] {
+        if (!*open)
+            *open = new HistoryWindow(setup(), pWindow);
+        (*open)->show();
+        (*open)->raise();
+        (*open)->activateWindow();
+    });
+}

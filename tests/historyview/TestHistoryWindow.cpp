@@ -1,0 +1,111 @@
+// The history window over a stored history: gaps cut a value's line without adding legend
+// entries, resyncs are marked, the range buttons narrow the plot, the export writes the plot.
+#include "config/PageTable.h"
+#include "config/PageTrace.h"
+#include "config/RouterProfile.h"
+#include "history/view/HistoryWindow.h"
+#include "support/TestRegistry.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QImage>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScatterSeries>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void plotShowsGapsResyncsAndRanges()
+    {
+        QTemporaryDir dir;
+        const RouterKey key { 2, QStringLiteral("127.0.0.1") };
+        const QDateTime dtNow = QDateTime::currentDateTimeUtc();
+        {
+            HistoryStore store;
+            QVERIFY(store.Open(dir.filePath(HistoryStore::FileName())));
+            // Two days at 30 minutes; the router silent for two hours a day ago, a resync 20
+            // minutes ago and another three days ago, outside the last week's plot but in "all".
+            for (int i = 96; i >= 0; --i) {
+                if (i >= 46 && i < 50)
+                    continue;
+                LineSample sample;
+                sample.dtTime = dtNow.addSecs(-1800LL * i - 60);
+                sample.strLineState = QStringLiteral("Showtime");
+                sample.dblSnrDown = 9.0 + (i % 5) * 0.2;
+                sample.dblSnrUp = 11.0;
+                sample.dblAttenuationDown = 31.0;
+                sample.dblRateDown = i > 0 ? 8128 : 7616;
+                if (i % 10 != 3)
+                    sample.dblRateUp = 448; // not shown now and then: a gap in that line only
+                QCOMPARE(store.AddSample(key, sample), HistoryStore::WriteResult::Stored);
+            }
+            QCOMPARE(store.AddEvent(key, { dtNow.addSecs(-1800 * 47), HistoryEventKind::NoAnswer, QString() }),
+                HistoryStore::WriteResult::Stored);
+            QCOMPARE(store.AddEvent(key, { dtNow.addSecs(-1200), HistoryEventKind::Resync, QStringLiteral("rate") }),
+                HistoryStore::WriteResult::Stored);
+            QCOMPARE(store.AddEvent(key, { dtNow.addDays(-8), HistoryEventKind::Resync, QStringLiteral("old") }),
+                HistoryStore::WriteResult::Stored);
+        }
+        RouterProfile profile;
+        profile.intRouterClass = 2;
+        PageTable pages;
+        PageTrace trace;
+        HistoryWindow window({ dir.path(), &profile, &pages, &trace, [] {
+                                  return RouterLogin { QStringLiteral("admin"), QStringLiteral("secret"),
+                                      QStringLiteral("127.0.0.1"), QStringLiteral("80") };
+                              } });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const auto pieces = [&window](const QString& strName) {
+            int intPieces = 0;
+            int intMarkers = 0;
+            int intPoints = 0;
+            for (QAbstractSeries* series : window.ChartView()->chart()->series()) {
+                if (series->name() != strName)
+                    continue;
+                ++intPieces;
+                intPoints += static_cast<QXYSeries*>(series)->count();
+                for (QLegendMarker* marker : window.ChartView()->chart()->legend()->markers(series))
+                    intMarkers += marker->isVisible() ? 1 : 0;
+            }
+            return QList<int> { intPieces, intMarkers, intPoints };
+        };
+        auto* optWeek = window.findChild<QRadioButton*>(QStringLiteral("optWeek"));
+        auto* optHour = window.findChild<QRadioButton*>(QStringLiteral("optHour"));
+        auto* optAll = window.findChild<QRadioButton*>(QStringLiteral("optAll"));
+        QVERIFY(optWeek && optHour && optAll);
+        optWeek->setChecked(true);
+        QCOMPARE(pieces(QStringLiteral("SNR margin down")), (QList<int> { 2, 1, 93 }));
+        // The upstream rate is also cut where the page did not show it.
+        QCOMPARE(pieces(QStringLiteral("Rate up (kbps)")).at(1), 1);
+        QVERIFY(pieces(QStringLiteral("Rate up (kbps)")).at(0) > 5);
+        QCOMPARE(pieces(QStringLiteral("Resync")), (QList<int> { 1, 1, 1 }));
+        optAll->setChecked(true);
+        QCOMPARE(pieces(QStringLiteral("Resync")).at(2), 2);
+        optHour->setChecked(true);
+        QCOMPARE(pieces(QStringLiteral("SNR margin down")), (QList<int> { 1, 1, 2 }));
+
+        auto* cmdWatch = window.findChild<QPushButton*>(QStringLiteral("cmdWatch"));
+        QVERIFY(cmdWatch && cmdWatch->isEnabled());
+        QCOMPARE(cmdWatch->text(), QStringLiteral("&Start watching"));
+
+        const QString strPng = dir.filePath(QStringLiteral("plot.png"));
+        window.SetExportFileChooser([strPng] { return strPng; });
+        window.findChild<QPushButton*>(QStringLiteral("cmdExport"))->click();
+        const QImage image(strPng);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), window.ChartView()->grab().size());
+        QVERIFY(!window.ExportPng(dir.filePath(QStringLiteral("missing/plot.png"))));
+    }
+};
+
+QUORVANE_REGISTER_TEST(TestHistoryWindow)
+#include "TestHistoryWindow.moc"

@@ -5,7 +5,8 @@ set -eu
 exec >&2
 packages="build-essential cmake pkg-config clang clang-format libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
   libgl-dev libgumbo-dev libcurl4-openssl-dev zlib1g-dev duktape-dev libcpp-httplib-dev libbenchmark-dev xvfb xauth iproute2 curl
-  util-linux mount doctest-dev g++-mingw-w64-x86-64-posix wine64 appstream desktop-file-utils groff-base"
+  util-linux mount doctest-dev g++-mingw-w64-x86-64-posix wine64 ninja-build libz-mingw-w64 x11-apps netpbm
+  appstream desktop-file-utils groff-base"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

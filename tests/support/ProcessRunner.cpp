@@ -50,8 +50,12 @@ bool SimulatedRouter::Start(const QString& strProgram, const QStringList& argume
 void SimulatedRouter::Stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
+#ifndef Q_OS_WIN
+        // Windows has no signal for a console program without a console: it is ended outright.
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
+        if (!m_process.waitForFinished(5000))
+#endif
+        {
             m_process.kill();
             m_process.waitForFinished(5000);
         }

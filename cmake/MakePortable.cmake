@@ -1,6 +1,7 @@
 # Builds the portable folder OUT_DIR and its zip ZIP (see QuorvanePortable.cmake). Run with
 # -DAPP_DIR= (the built programs), -DKIT_PREFIX= (the kit's prefix), -DSOURCE_DIR=, -DOUT_DIR=,
 # -DZIP= and -DOBJDUMP= (MinGW's objdump, to read which DLLs a program imports).
+cmake_minimum_required(VERSION 3.25)
 foreach(var APP_DIR KIT_PREFIX SOURCE_DIR OUT_DIR ZIP OBJDUMP)
   if(NOT ${var})
     message(FATAL_ERROR "MakePortable.cmake needs -D${var}=")

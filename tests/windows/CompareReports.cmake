@@ -17,7 +17,9 @@ function(read_lines file out)
 endfunction()
 
 function(without_listing report listing out)
-  string(STRIP "${listing}" listing)
+  # Blank lines around the listing are its own: one system's starts with one, the other's not.
+  string(REGEX REPLACE "^\n+" "" listing "${listing}")
+  string(REGEX REPLACE "\n+$" "" listing "${listing}")
   if(listing STREQUAL "")
     message(FATAL_ERROR "CompareReports: an empty listing")
   endif()
@@ -26,6 +28,7 @@ function(without_listing report listing out)
     message(FATAL_ERROR "CompareReports: the report does not hold the PC's IP configuration")
   endif()
   string(REPLACE "${listing}" "<IP configuration>" report "${report}")
+  string(REGEX REPLACE "\n*<IP configuration>\n*" "\n<IP configuration>\n" report "${report}")
   # The header's time of day.
   string(REGEX REPLACE "^([^\n]* - v[0-9.]+ - )[0-9/]+ [0-9:]+" "\\1<time>" report "${report}")
   set(${out} "${report}" PARENT_SCOPE)

@@ -33,7 +33,7 @@ fi
 xvfb_pid=""
 cleanup() {
   for prefix in "$PWD/build-mingw/wineprefix" "$PWD/build-mingw-full/wineprefix"; do
-    [ -d "$prefix" ] && WINEPREFIX=$prefix "$wineserver" -k 2> /dev/null || true
+    if [ -d "$prefix" ]; then WINEPREFIX=$prefix "$wineserver" -k 2> /dev/null || true; fi
   done
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
   if [ -n "${router_pid:-}" ]; then kill "$router_pid" 2> /dev/null || true; fi
@@ -77,7 +77,7 @@ layer_done=$(date +%s)
 # 3. The whole program. Its prefix's server starts with a virtual X screen, so that a window can
 # open in it later; the test programs themselves draw offscreen. The build already needs the
 # prefix: the icons are drawn by a built program, run through Wine.
-build=build-mingw-full
+build="build-mingw-full"
 mkdir -p "$build"
 display=""
 for n in 91 92 93 94 95 96 97 98 99; do

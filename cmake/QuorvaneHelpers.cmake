@@ -64,7 +64,8 @@ function(add_unit_test module)
   target_compile_definitions(test_${module} PRIVATE
     QUORVANE_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
     QUORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    QUORVANE_APP_DIR="${QUORVANE_APP_DIR}")
+    QUORVANE_APP_DIR="${QUORVANE_APP_DIR}"
+    QUORVANE_EXE_SUFFIX="${CMAKE_EXECUTABLE_SUFFIX}")
   add_test(NAME ${module} COMMAND test_${module} ${ARG_ARGS})
   set_tests_properties(${module} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()

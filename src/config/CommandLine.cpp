@@ -4,11 +4,20 @@
 
 #include <QCommandLineParser>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace
 {
 void Write(std::FILE* stream, const QString& strText)
 {
+#ifdef Q_OS_WIN
+    // The text goes out byte for byte, as on the other systems: a text-mode stream would put a CR
+    // before every LF, so the report's CR LF lines would end in CR CR LF.
+    ::_setmode(::_fileno(stream), _O_BINARY);
+#endif
     const QByteArray bytes = strText.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);

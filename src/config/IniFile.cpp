@@ -14,6 +14,11 @@
 #include <cerrno>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <string>
+#include <windows.h>
+#endif
 
 namespace
 {
@@ -344,6 +349,7 @@ private:
     QList<IniLine> m_arrLines;
 };
 
+#ifndef Q_OS_WIN
 // Whether everything written to the file has reached the disk. Some file systems report a lack of
 // space or a failed device only here, and the replacing step would not notice it.
 bool SyncedToDisk(QFileDevice& file)
@@ -386,6 +392,66 @@ bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
         QFile::setPermissions(strFile, *oldPermissions);
     return true;
 }
+#else
+// Writes all of bytText to hFile and asks the system to put it on the disk; false when a step fails
+// (a full disk shows in one of them).
+bool WriteAndFlush(HANDLE hFile, const QByteArray& bytText)
+{
+    qsizetype lngDone = 0;
+    while (lngDone < bytText.size()) {
+        DWORD lngWritten = 0;
+        const DWORD lngChunk = static_cast<DWORD>(qMin<qsizetype>(bytText.size() - lngDone, 1 << 20));
+        if (!::WriteFile(hFile, bytText.constData() + lngDone, lngChunk, &lngWritten, nullptr) || lngWritten == 0)
+            return false;
+        lngDone += lngWritten;
+    }
+    return ::FlushFileBuffers(hFile) != 0;
+}
+
+// Writes bytText to a new file beside strFile, flushed to disk, and moves it over strFile (the move
+// itself written through). Windows refuses the move while another program has strFile open without
+// allowing its deletion, as most readers open files, even only for a moment (a virus scanner):
+// after a few tries the file is then rewritten in place instead, from text that has already been
+// written in full once, so that the settings are not lost. When a step fails strFile keeps its
+// previous contents and the new file is removed.
+bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
+{
+    const std::wstring strTarget = QDir::toNativeSeparators(strFile).toStdWString();
+    std::wstring strNew;
+    HANDLE hNew = INVALID_HANDLE_VALUE;
+    for (int intTry = 0; intTry < 100 && hNew == INVALID_HANDLE_VALUE; ++intTry) {
+        strNew = strTarget + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(intTry) + L".new";
+        hNew = ::CreateFileW(strNew.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hNew == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (hNew == INVALID_HANDLE_VALUE)
+        return false;
+    const bool blnWritten = WriteAndFlush(hNew, bytText);
+    ::CloseHandle(hNew);
+    if (!blnWritten) {
+        ::DeleteFileW(strNew.c_str());
+        return false;
+    }
+    for (int intTry = 0; intTry < 5; ++intTry) {
+        if (::MoveFileExW(strNew.c_str(), strTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD lngError = ::GetLastError();
+        if (lngError != ERROR_SHARING_VIOLATION && lngError != ERROR_ACCESS_DENIED)
+            break;
+        ::Sleep(20);
+    }
+    bool blnRewritten = false;
+    const HANDLE hTarget = ::CreateFileW(strTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hTarget != INVALID_HANDLE_VALUE) {
+        blnRewritten = WriteAndFlush(hTarget, bytText) && ::SetEndOfFile(hTarget) && ::FlushFileBuffers(hTarget);
+        ::CloseHandle(hTarget);
+    }
+    ::DeleteFileW(strNew.c_str());
+    return blnRewritten;
+}
+#endif
 
 IniValues::IniValues(const QByteArray& bytText)
 {

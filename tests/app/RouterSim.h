@@ -11,7 +11,7 @@
 class RouterSim
 {
 public:
-    static QString Program() { return QStringLiteral(QUORVANE_APP_DIR "/quorvane-routersim"); }
+    static QString Program() { return QStringLiteral(QUORVANE_APP_DIR "/quorvane-routersim" QUORVANE_EXE_SUFFIX); }
 
     // Starts a router of class strClass ("I", "II", "V") showing strScenario; false when it did not
     // come up (the reason is in Error()).
@@ -53,15 +53,22 @@ public:
     ~RouterSim()
     {
         if (m_process.state() != QProcess::NotRunning) {
+#ifndef Q_OS_WIN
+            // Windows has no signal for a console program without a console: it is ended outright.
             m_process.terminate();
-            if (!m_process.waitForFinished(5000)) {
+            if (!m_process.waitForFinished(5000))
+#endif
+            {
                 m_process.kill();
                 m_process.waitForFinished(5000);
             }
         }
     }
 
-    QString Error() const { return m_strError; }
+    QString Error() const
+    {
+        return m_strError;
+    }
     // The requests answered so far, a line each ("GET /path 200").
     QByteArray Requests()
     {

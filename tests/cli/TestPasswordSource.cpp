@@ -4,10 +4,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <future>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -27,6 +32,7 @@ public:
     PasswordVariable& operator=(const PasswordVariable&) = delete;
 };
 
+#ifndef Q_OS_WIN
 // Everything that arrives at the terminal's master side within intWaitMs.
 QByteArray ReadMaster(int intMaster, int intWaitMs)
 {
@@ -42,6 +48,7 @@ QByteArray ReadMaster(int intMaster, int intWaitMs)
     }
     return bytRead;
 }
+#endif
 } // namespace
 
 // Where the command line's password comes from, and the prompt that does not show it.
@@ -65,12 +72,17 @@ private Q_SLOTS:
             PasswordVariable variable(nullptr);
             QVERIFY(!PasswordFromOptions(options, strError));
         }
-        // An empty password given on purpose is a password: nobody is asked for another.
+        // An empty password given on purpose is a password: nobody is asked for another. Windows
+        // keeps no empty variables (setting one empty removes it), so there it reads as unset.
         PasswordVariable variable("");
+#ifdef Q_OS_WIN
+        QVERIFY(!PasswordFromOptions(options, strError));
+#else
         QCOMPARE(PasswordFromOptions(options, strError).value_or(QStringLiteral("unset")), QString());
         // Read once, then gone: the programs that the run starts never see it.
         QVERIFY(!qEnvironmentVariableIsSet("QUORVANE_PASSWORD"));
         QVERIFY(!PasswordFromOptions(options, strError));
+#endif
         options.strPasswordFile = strFile;
         // The first line only, without CR LF, read as UTF-8.
         QCOMPARE(PasswordFromOptions(options, strError).value_or(QString()), QStringLiteral("s\u20ACcret"));
@@ -107,6 +119,15 @@ private Q_SLOTS:
 
     void promptReadsWithoutEcho()
     {
+#ifdef Q_OS_WIN
+        // Nothing that is not a console is asked.
+        int pipeEnds[2];
+        QVERIFY(::_pipe(pipeEnds, 256, _O_BINARY) == 0);
+        QVERIFY(!PromptPassword(pipeEnds[0], pipeEnds[1]));
+        ::_close(pipeEnds[0]);
+        ::_close(pipeEnds[1]);
+        QSKIP("the console prompt needs a console; a test program has none (Wine gives it none)");
+#else
         int intMaster = -1;
         int intSlave = -1;
         QVERIFY(::openpty(&intMaster, &intSlave, nullptr, nullptr, nullptr) == 0);
@@ -135,6 +156,7 @@ private Q_SLOTS:
         QVERIFY(!PromptPassword(pipeEnds[0], pipeEnds[1]));
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
+#endif
     }
 };
 

@@ -374,11 +374,17 @@ private Q_SLOTS:
         PutFile(strFile, bytProfile);
 
         // A reader that opened the file before the write still sees the whole old file: the new
-        // content arrived as a different file, not by rewriting the old one in place.
+        // content arrived as a different file, not by rewriting the old one in place. Windows
+        // refuses to replace a file that a reader holds open without allowing its deletion (as this
+        // one does): the write still succeeds, in place.
         QFile earlier(strFile);
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QVERIFY(WriteIni("Options", "Port", "81", strFile) != 0);
+#ifdef Q_OS_WIN
+        earlier.close();
+#else
         QCOMPARE(earlier.readAll(), bytProfile);
+#endif
         QCOMPARE(ReadIni("Options", "Port", strFile), QStringLiteral("81"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("ClassI.ini") });
 

@@ -23,7 +23,7 @@ EndToEndRunner::EndToEndRunner() = default;
 
 QString EndToEndRunner::ProgramPath(const QString& strName)
 {
-    return QStringLiteral(QUORVANE_APP_DIR) + QLatin1Char('/') + strName;
+    return QStringLiteral(QUORVANE_APP_DIR) + QLatin1Char('/') + strName + QStringLiteral(QUORVANE_EXE_SUFFIX);
 }
 
 bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
@@ -49,6 +49,17 @@ bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
     CopyFile(SourcePath(QStringLiteral("dist/vendors.txt")), m_dir.filePath(QStringLiteral("vendors.txt")));
 
     // The PC's IP configuration is a fixed listing, so that reports compare byte for byte.
+#ifdef Q_OS_WIN
+    QFile script(m_dir.filePath(QStringLiteral("NetworkInfo.bat")));
+    if (!script.open(QIODevice::WriteOnly)) {
+        strError = QStringLiteral("cannot write NetworkInfo.bat");
+        return false;
+    }
+    const QString strListing = QDir::toNativeSeparators(
+        QFileInfo(QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/ipcon.txt")).absoluteFilePath());
+    script.write("@copy /y \"" + strListing.toLocal8Bit() + "\" \"%~dp0ipcon.txt\" > nul\r\n");
+    script.close();
+#else
     QFile script(m_dir.filePath(QStringLiteral("NetworkInfo.sh")));
     if (!script.open(QIODevice::WriteOnly)) {
         strError = QStringLiteral("cannot write NetworkInfo.sh");
@@ -58,6 +69,7 @@ bool EndToEndRunner::Prepare(const EndToEndCase& testCase, QString& strError)
         + QFile::encodeName(QStringLiteral(QUORVANE_TEST_DATA_DIR) + QStringLiteral("/e2e/ipcon.txt"))
         + "' \"$(dirname \"$0\")/ipcon.txt\"\n");
     script.close();
+#endif
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 
     QStringList arguments { QStringLiteral("--class"), testCase.strClass, QStringLiteral("--port"), QStringLiteral("0"),

@@ -48,7 +48,8 @@ private:
     QString m_strFolder;
 };
 
-QByteArray FileBytes(const QString& strPath)
+// Used by the tests that start shell scripts, which do not run on Windows.
+[[maybe_unused]] QByteArray FileBytes(const QString& strPath)
 {
     QFile file(strPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

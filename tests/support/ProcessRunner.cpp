@@ -101,8 +101,12 @@ QByteArray SimulatedRouter::Requests()
 void SimulatedRouter::Stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
+#ifndef Q_OS_WIN
+        // Windows has no signal for a console program without a console: it is ended outright.
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
+        if (!m_process.waitForFinished(5000))
+#endif
+        {
             m_process.kill();
             m_process.waitForFinished(5000);
         }

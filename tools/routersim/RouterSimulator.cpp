@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <sys/socket.h>
 #include <thread>
+#ifndef _WIN32
+#include <sys/socket.h>
+#endif
 
 double RouterSimulator::SimulatedSeconds() const
 {
@@ -24,8 +26,15 @@ RouterSimulator::RouterSimulator(const SimOptions& options)
     // Only SO_REUSEADDR: the library's default would also set SO_REUSEPORT, which lets a second
     // simulator bind the same fixed port and silently share its requests.
     m_server.set_socket_options([](socket_t sock) {
+#ifdef _WIN32
+        // Winsock's SO_REUSEADDR would let a second simulator take a port in use; exclusive use
+        // is what the other systems give by default.
+        int intYes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&intYes), sizeof(intYes));
+#else
         int intYes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &intYes, sizeof(intYes));
+#endif
     });
 
     InstallCommon();

@@ -1,20 +1,46 @@
 // quorvane-routersim: a simulated ADSL router of Class I, II or V on 127.0.0.1, for tests, demos
 // and benchmarks. Prints "port=<N>" on standard output once it listens and serves until SIGTERM
-// or SIGINT, or until its lifetime runs out, so that a forgotten simulator never lingers.
+// or SIGINT (on Windows: Ctrl-C, Ctrl-Break or the console closing), or until its lifetime runs
+// out, so that a forgotten simulator never lingers.
 #include "RouterSimulator.h"
 #include "SimOptions.h"
 
 #include <chrono>
 #include <cstdio>
 #include <future>
-#include <signal.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+#ifdef _WIN32
+#include <atomic>
+#include <cstdlib>
+#include <windows.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
+
+#ifdef _WIN32
+std::atomic<bool> g_blnStopAsked { false };
+
+// Called by the system on its own thread; the main thread's wait notices the flag.
+BOOL WINAPI OnConsoleControl(DWORD)
+{
+    g_blnStopAsked = true;
+    return TRUE;
+}
+
+// Waits until the console asks the program to stop or intSeconds have passed.
+void WaitForStopOrTimeout(int intSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(intSeconds);
+    while (!g_blnStopAsked && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+#else
 
 // Waits until SIGTERM or SIGINT arrives or intSeconds have passed. Both signals are blocked in
 // every thread (the mask is set before any thread starts) and taken here synchronously, so no
@@ -35,6 +61,7 @@ void WaitForSignalOrTimeout(const sigset_t& signals, int intSeconds)
         // EAGAIN: the time is up (checked above on the next turn); EINTR: some other signal.
     }
 }
+#endif
 
 } // namespace
 
@@ -52,12 +79,16 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+#else
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     signal(SIGPIPE, SIG_IGN);
+#endif
 
     RouterSimulator simulator(options);
     const int intPort = simulator.Bind();
@@ -75,14 +106,22 @@ int main(int argc, char* argv[])
     std::fprintf(stderr, "quorvane-routersim: Class %s router (scenario %s) on http://127.0.0.1:%d/\n",
         RouterClassName(options.routerClass).c_str(), options.strScenario.c_str(), intPort);
 
+#ifdef _WIN32
+    WaitForStopOrTimeout(options.intLifetimeSeconds);
+#else
     WaitForSignalOrTimeout(signals, options.intLifetimeSeconds);
+#endif
     simulator.Stop();
 
     // Connections that a client keeps open are only noticed between requests; when they hold the
     // server up for long, leave without waiting for them.
     if (servedResult.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
         std::fflush(stderr);
+#ifdef _WIN32
+        std::_Exit(0);
+#else
         _exit(0);
+#endif
     }
     server.join();
     return servedResult.get() ? 0 : 1;

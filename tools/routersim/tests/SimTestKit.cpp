@@ -63,10 +63,12 @@ void SimClient::SetBasicAuth(const std::string& strUser, const std::string& strP
     m_client.set_basic_auth(strUser.c_str(), strPassword.c_str());
 }
 
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
 void SimClient::SetDigestAuth(const std::string& strUser, const std::string& strPassword)
 {
     m_client.set_digest_auth(strUser.c_str(), strPassword.c_str());
 }
+#endif
 
 std::string SimClient::Cookie(const std::string& strName) const
 {

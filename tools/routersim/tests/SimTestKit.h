@@ -71,9 +71,18 @@ public:
     explicit SimClient(int intPort);
 
     void SetBasicAuth(const std::string& strUser, const std::string& strPassword);
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+    // The library's Digest client needs its TLS build (not available for Windows here).
     void SetDigestAuth(const std::string& strUser, const std::string& strPassword);
-    void ForgetCookies() { m_cookies.clear(); }
-    void SetCookie(const std::string& strName, const std::string& strValue) { m_cookies[strName] = strValue; }
+#endif
+    void ForgetCookies()
+    {
+        m_cookies.clear();
+    }
+    void SetCookie(const std::string& strName, const std::string& strValue)
+    {
+        m_cookies[strName] = strValue;
+    }
     std::string Cookie(const std::string& strName) const;
 
     PageResult Get(const std::string& strPath);

@@ -185,6 +185,9 @@ private Q_SLOTS:
         basic.SetBasicAuth("admin", "secret");
         QCOMPARE(basic.Get("/doc/adsl.htm").intStatus, 401);
 
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
+        QSKIP("the HTTP library's Digest client needs its TLS build, which this build lacks");
+#else
         // The HTTP library's own Digest client answers the challenge.
         SimClient digest(sim.Port());
         digest.SetDigestAuth("admin", "secret");
@@ -194,6 +197,7 @@ private Q_SLOTS:
         SimClient wrong(sim.Port());
         wrong.SetDigestAuth("admin", "secreT");
         QCOMPARE(wrong.Get("/doc/adsl.htm").intStatus, 401);
+#endif
     }
 
     void ReloadForeverSendsTheRunBackToTheLog()

@@ -3,7 +3,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 namespace
 {
@@ -27,6 +29,17 @@ int StartProgram(QProcess& process, const QStringList& arguments)
     return line.mid(5).trimmed().toInt();
 }
 
+// Ends a program started for a test. Windows has no signal that a console program started without
+// a console can catch: terminate() only posts WM_CLOSE to its windows, of which it has none.
+void StopProgram(QProcess& process)
+{
+#ifdef _WIN32
+    process.kill();
+#else
+    process.terminate();
+#endif
+}
+
 } // namespace
 
 class TestRoutersimProgram : public QObject
@@ -36,6 +49,9 @@ class TestRoutersimProgram : public QObject
 private Q_SLOTS:
     void PrintsOnePortLineAndStopsOnSigterm()
     {
+#ifdef _WIN32
+        QSKIP("Windows cannot send SIGTERM; the program stops on Ctrl-C of its console there");
+#endif
         QProcess process;
         const int intPort = StartProgram(process, { "--class", "II" });
         QVERIFY(intPort > 0);
@@ -60,6 +76,9 @@ private Q_SLOTS:
 
     void StopsOnSigint()
     {
+#ifdef _WIN32
+        QSKIP("a console control event reaches only programs that share the sender's console");
+#else
         QProcess process;
         const int intPort = StartProgram(process, { "--class", "V", "--scenario", "diag-never" });
         QVERIFY(intPort > 0);
@@ -67,6 +86,7 @@ private Q_SLOTS:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
+#endif
     }
 
     void StopsByItselfWhenItsLifetimeEnds()
@@ -91,7 +111,7 @@ private Q_SLOTS:
         const auto result = client.Get("/doc/syslog.htm");
         QVERIFY(result);
         QCOMPARE(result->status, 200);
-        process.terminate();
+        StopProgram(process);
         QVERIFY(process.waitForFinished(10000));
     }
 
@@ -146,7 +166,7 @@ private Q_SLOTS:
         const auto result = client.Get("/doc/syslog.htm");
         QVERIFY(result);
         QCOMPARE(result->status, 401);
-        first.terminate();
+        StopProgram(first);
         QVERIFY(first.waitForFinished(10000));
     }
 };

@@ -1,0 +1,29 @@
+# Cross build of the whole program for 64-bit Windows with MinGW-w64, against the prebuilt kit
+# qt6-mingw-6.4.2.tar.xz (Qt 6.4.2 Core/Gui/Widgets/Network/Test, libcurl, gumbo, zlib,
+# cpp-httplib, the compiler's run-time DLLs), which also brings its own toolchain file and the Wine
+# launcher that CTest and the build's generator steps run programs through.
+#
+# QUORVANE_WIN_TOOLCHAINS: the folder that holds the tarball; by default ../shared/toolchains
+# beside the checkout. The kit is unpacked once into the build folder (<build>/toolchain), never
+# into the source tree.
+set(QUORVANE_WIN_KIT_TARBALL qt6-mingw-6.4.2.tar.xz)
+
+if(NOT QUORVANE_WIN_KIT_DIR)
+  if(NOT QUORVANE_WIN_TOOLCHAINS)
+    get_filename_component(QUORVANE_WIN_TOOLCHAINS "${CMAKE_CURRENT_LIST_DIR}/../../shared/toolchains" ABSOLUTE)
+  endif()
+  set(QUORVANE_WIN_TOOLCHAINS "${QUORVANE_WIN_TOOLCHAINS}" CACHE PATH "Folder holding ${QUORVANE_WIN_KIT_TARBALL}")
+  set(tarball "${QUORVANE_WIN_TOOLCHAINS}/${QUORVANE_WIN_KIT_TARBALL}")
+  set(QUORVANE_WIN_KIT_DIR "${CMAKE_BINARY_DIR}/toolchain")
+  if(NOT EXISTS "${QUORVANE_WIN_KIT_DIR}/qt6-mingw-toolchain/mingw-w64-qt6.cmake")
+    if(NOT EXISTS "${tarball}")
+      message(FATAL_ERROR "Windows toolchain not found: no ${tarball} (set QUORVANE_WIN_TOOLCHAINS to the folder that holds it)")
+    endif()
+    message(STATUS "Unpacking ${tarball} into ${QUORVANE_WIN_KIT_DIR}")
+    file(ARCHIVE_EXTRACT INPUT "${tarball}" DESTINATION "${QUORVANE_WIN_KIT_DIR}")
+  endif()
+endif()
+# try_compile() projects run this file again in their own folders: they get the kit's folder.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUORVANE_WIN_KIT_DIR)
+
+include("${QUORVANE_WIN_KIT_DIR}/qt6-mingw-toolchain/mingw-w64-qt6.cmake")

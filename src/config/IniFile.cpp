@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -362,9 +363,26 @@ bool SyncedToDisk(QFileDevice& file)
     return true;
 #endif
 }
+#else
+// Writes all of bytText to hFile and asks the system to put it on the disk; false when a step fails
+// (a full disk shows in one of them).
+bool WriteAndFlush(HANDLE hFile, const QByteArray& bytText)
+{
+    qsizetype lngDone = 0;
+    while (lngDone < bytText.size()) {
+        DWORD lngWritten = 0;
+        const DWORD lngChunk = static_cast<DWORD>(qMin<qsizetype>(bytText.size() - lngDone, 1 << 20));
+        if (!::WriteFile(hFile, bytText.constData() + lngDone, lngChunk, &lngWritten, nullptr) || lngWritten == 0)
+            return false;
+        lngDone += lngWritten;
+    }
+    return ::FlushFileBuffers(hFile) != 0;
+}
+#endif
 
 } // namespace
 
+#ifndef Q_OS_WIN
 // The file is written unbuffered: buffered data would only be written out while committing, and a
 // failure there (a full disk) would still replace the file with a cut-off copy.
 // The temporary copy (the file's name followed by "." and six letters or digits) is private to the
@@ -393,21 +411,6 @@ bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
     return true;
 }
 #else
-// Writes all of bytText to hFile and asks the system to put it on the disk; false when a step fails
-// (a full disk shows in one of them).
-bool WriteAndFlush(HANDLE hFile, const QByteArray& bytText)
-{
-    qsizetype lngDone = 0;
-    while (lngDone < bytText.size()) {
-        DWORD lngWritten = 0;
-        const DWORD lngChunk = static_cast<DWORD>(qMin<qsizetype>(bytText.size() - lngDone, 1 << 20));
-        if (!::WriteFile(hFile, bytText.constData() + lngDone, lngChunk, &lngWritten, nullptr) || lngWritten == 0)
-            return false;
-        lngDone += lngWritten;
-    }
-    return ::FlushFileBuffers(hFile) != 0;
-}
-
 // Writes bytText to a new file beside strFile, flushed to disk, and moves it over strFile (the move
 // itself written through). Windows refuses the move while another program has strFile open without
 // allowing its deletion, as most readers open files, even only for a moment (a virus scanner):
@@ -565,16 +568,20 @@ int RemoveStaleSaveCopies(const QString& strFolder, const QStringList& arrNames,
     const QDateTime dtBefore = QDateTime::currentDateTimeUtc().addSecs(-intMinAgeSeconds);
     int intRemoved = 0;
     for (const QString& strName : arrNames) {
-        // The name pattern matches "?" one character at a time: six of them after the dot.
-        const QStringList arrCopies = folder.entryList(
-            { strName + QStringLiteral(".??????") }, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        // The copies of a save on POSIX: the name, a dot and six letters or digits (the name pattern
+        // matches "?" one character at a time); on Windows: the name, a dot, the process id, a dash,
+        // the try and ".new".
+        const QStringList arrCopies
+            = folder.entryList({ strName + QStringLiteral(".??????"), strName + QStringLiteral(".*-*.new") },
+                QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
         for (const QString& strCopy : arrCopies) {
+            if (!strCopy.startsWith(strName))
+                continue;
             const QString strSuffix = strCopy.mid(strName.size() + 1);
-            bool blnOurs = strCopy.startsWith(strName) && strSuffix.size() == 6;
-            for (const QChar chr : strSuffix)
-                blnOurs = blnOurs && chr.unicode() < 0x80 && chr.isLetterOrNumber();
+            static const QRegularExpression rxCopy(QStringLiteral("^(?:[A-Za-z0-9]{6}|[0-9]+-[0-9]+\\.new)$"));
             const QFileInfo info(folder.filePath(strCopy));
-            if (blnOurs && info.lastModified().toUTC() < dtBefore && QFile::remove(info.filePath()))
+            if (rxCopy.match(strSuffix).hasMatch() && info.lastModified().toUTC() < dtBefore
+                && QFile::remove(info.filePath()))
                 ++intRemoved;
         }
     }

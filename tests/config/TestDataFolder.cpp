@@ -124,6 +124,8 @@ private Q_SLOTS:
         QTest::newRow("punctuation") << "ClassV.ini.Ab-2Cd" << 3600 << false;
         QTest::newRow("other file") << "vendors.txt.Ab12Cd" << 3600 << false;
         QTest::newRow("no dot") << "ClassII.iniAb12Cd" << 3600 << false;
+        QTest::newRow("Windows copy") << "ClassII.ini.4242-0.new" << 3600 << true;
+        QTest::newRow("Windows copy, no try") << "ClassII.ini.4242-.new" << 3600 << false;
     }
     void staleSaveCopiesAreRemovedAtStart()
     {

@@ -15,16 +15,6 @@ namespace
 {
 const QString CRLF = QStringLiteral("\r\n");
 
-// Single-byte text as the platform's profile functions read it.
-QString DecodeEightBit(const QByteArray& bytes)
-{
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(bytes);
-#else
-    return QString::fromLatin1(bytes);
-#endif
-}
-
 } // namespace
 
 ClassIIDump::ClassIIDump(DiagnosticRun& run)

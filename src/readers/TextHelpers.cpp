@@ -20,6 +20,8 @@ qsizetype SearchOffset(int lngPosition)
     return lngPosition < 1 ? 0 : static_cast<qsizetype>(lngPosition) - 1;
 }
 
+} // namespace
+
 QString DecodeEightBit(const QByteArray& bytes)
 {
 #ifdef Q_OS_WIN
@@ -28,7 +30,6 @@ QString DecodeEightBit(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 #endif
 }
-} // namespace
 
 QString GetField(const QString& strText, const QString& strDelimiter, int intIndex)
 {

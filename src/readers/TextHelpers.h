@@ -48,6 +48,9 @@ int EndOfNumber(const QString& strText, int& lngStart);
 
 // The whole file as text, decoded from the platform's 8-bit code page (Latin-1 where there is no
 // such code page). A missing or unreadable file gives an empty text.
+// Single-byte text as the platform's profile functions read it: the ANSI code page on Windows,
+// Latin-1 elsewhere.
+QString DecodeEightBit(const QByteArray& bytes);
 QString ReadWholeFile(const QString& strPath);
 
 // Splits the HTML of one table row at "</td>" (any case) and fills cells with one entry per piece:

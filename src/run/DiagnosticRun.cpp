@@ -377,6 +377,16 @@ void DiagnosticRun::EndNoAnswer()
     EndRun(RunOutcome::Abnormal);
 }
 
+void DiagnosticRun::EndUnableToLogin(const QString& strWhy)
+{
+    m_state.strReportBody += QStringLiteral("Unable to login: ") + strWhy;
+    ShowReport();
+    m_host.SetStatus(QStringLiteral("Finished report"));
+    m_state.blnFinished = true;
+    NavigateBlank();
+    EndRun(RunOutcome::Abnormal);
+}
+
 void DiagnosticRun::EndAbnormally(const QString& strLine)
 {
     m_host.StopTimer(RunTimer::Diagnostic);
@@ -578,12 +588,7 @@ void DiagnosticRun::HandlePage(RouterPage page, const QString& strUrl, const QSt
 void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strText)
 {
     if (strText.contains(QStringLiteral("DNS Error"))) {
-        m_state.strReportBody += QStringLiteral("Unable to login: ") + strUrl;
-        ShowReport();
-        m_host.SetStatus(QStringLiteral("Finished report"));
-        m_state.blnFinished = true;
-        NavigateBlank();
-        EndRun(RunOutcome::Abnormal);
+        EndUnableToLogin(strUrl);
         return;
     }
     if (m_state.blnLoggedIn) {
@@ -601,13 +606,8 @@ void DiagnosticRun::HandleLoginPage(const QString& strUrl, const QString& strTex
     // here and says why.
     const QString strRefusedHost = m_browser->RefusedFormHost();
     if (!strRefusedHost.isEmpty()) {
-        m_state.strReportBody += QStringLiteral("Unable to login: the login form sends the password to ")
-            + strRefusedHost + QStringLiteral(", not to the router");
-        ShowReport();
-        m_host.SetStatus(QStringLiteral("Finished report"));
-        m_state.blnFinished = true;
-        NavigateBlank();
-        EndRun(RunOutcome::Abnormal);
+        EndUnableToLogin(QStringLiteral("the login form sends the password to ") + strRefusedHost
+            + QStringLiteral(", not to the router"));
         return;
     }
     m_host.ProcessEvents();

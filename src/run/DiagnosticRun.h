@@ -127,6 +127,8 @@ private:
     void ArmNoPageBound();
     void EndRun(RunOutcome outcome);
     void EndAbnormally(const QString& strLine);
+    // The login page could not be used ("Unable to login: " and why); the run ends there.
+    void EndUnableToLogin(const QString& strWhy);
     void NavigateBlank();
     // The ending of a cancelled run: the log-out when logged in, then FinishCancelled.
     void EndCancelled();

@@ -488,6 +488,9 @@ private Q_SLOTS:
                 return;
             tmrWatch.stop();
             QCOMPARE(pGo->Caption(), Form1::CancelCaption());
+            // Enter presses the default button, which a cancel caption never is.
+            QTest::keyClick(&form, Qt::Key_Return);
+            QVERIFY(!form.Run().CancelRequested());
             bytRequestsAtCancel = sim.Requests();
             tmrCancelled.start();
             if (blnByKey)

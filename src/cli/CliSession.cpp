@@ -158,7 +158,7 @@ int RunCliSession(const CliOptions& options, const std::function<void(const QStr
 #endif
     if (!options.strOutput.isEmpty()) {
         // Written whole or not at all, as the profiles are: a reader never sees half a report.
-        if (ReplaceFile(options.strOutput, strReport.toUtf8()))
+        if (ReplaceWholeFile(options.strOutput, strReport.toUtf8()))
             return intStatus;
         lineSink(CliProgramName() + QStringLiteral(": Cannot write the report to '") + options.strOutput
             + QStringLiteral("'; it follows on standard output."));

@@ -388,7 +388,7 @@ bool WriteAndFlush(HANDLE hFile, const QByteArray& bytText)
 // The temporary copy (the file's name followed by "." and six letters or digits) is private to the
 // user from before its first byte: a profile holds the saved password, and a copy left behind by an
 // interrupted program must not show it to others. The replaced file keeps the permissions it had.
-bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
+bool ReplaceWholeFile(const QString& strFile, const QByteArray& bytText)
 {
     const QFileInfo info(strFile);
     const std::optional<QFileDevice::Permissions> oldPermissions
@@ -417,7 +417,7 @@ bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
 // after a few tries the file is then rewritten in place instead, from text that has already been
 // written in full once, so that the settings are not lost. When a step fails strFile keeps its
 // previous contents and the new file is removed.
-bool ReplaceFile(const QString& strFile, const QByteArray& bytText)
+bool ReplaceWholeFile(const QString& strFile, const QByteArray& bytText)
 {
     const std::wstring strTarget = QDir::toNativeSeparators(strFile).toStdWString();
     std::wstring strNew;
@@ -559,7 +559,7 @@ int WriteIni(const QString& strSection, const QString& strKey, const QString& st
     if (blnExists && bytText == bytOld)
         return 1;
 
-    return ReplaceFile(strFile, bytText) ? 1 : 0;
+    return ReplaceWholeFile(strFile, bytText) ? 1 : 0;
 }
 
 int RemoveStaleSaveCopies(const QString& strFolder, const QStringList& arrNames, int intMinAgeSeconds)

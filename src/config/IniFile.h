@@ -56,7 +56,9 @@ bool UpdateIniText(QByteArray& bytText, const QString& strSection, const QString
 
 // Writes bytText to a temporary file beside strFile and replaces strFile with it only when every
 // step succeeded; otherwise strFile keeps its previous contents and the temporary file is removed.
-bool ReplaceFile(const QString& strFile, const QByteArray& bytText);
+// (Not "ReplaceFile": the Windows headers make that name a macro.)
+bool ReplaceWholeFile(const QString& strFile, const QByteArray& bytText);
+
 // The values of a file's contents, read by the rules above but parsed once: for reading many keys.
 class IniValues
 {

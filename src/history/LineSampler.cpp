@@ -52,6 +52,8 @@ void LineSampler::Start(int intIntervalSeconds, qint64 lngDurationSeconds)
         m_previous = last.samples.back();
 
     m_browser = m_host.CreateBrowser();
+    // The watch, like a run, talks to the router the user named and to nothing else.
+    m_browser->SetAllowedHost(m_host.FieldText(RunField::Address));
     RouterBrowser* raw = m_browser.get();
     m_browser->SetDocumentCompleteHandler([this, raw](const QString& strUrl) {
         if (m_browser.get() == raw)

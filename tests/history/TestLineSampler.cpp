@@ -80,6 +80,8 @@ private Q_SLOTS:
         const QString strCgi = QStringLiteral("/cgi-bin/webcm?getpage=../html/");
         fixture.sampler.Start(30);
         QCOMPARE(fixture.Browser().LastNavigation(), RunFixture::Base() + strCgi + QStringLiteral("login.html"));
+        // Nothing but the router's own host is reached.
+        QCOMPARE(fixture.Browser().strAllowedHost, QStringLiteral("127.0.0.1"));
         fixture.Load(strCgi + QStringLiteral("login.html"), strLoginText);
         QCOMPARE(fixture.Browser().submittedForms, QStringList { QStringLiteral("uiPostForm") });
         QVERIFY(fixture.Browser().setValues.contains(QStringLiteral("uiPostPassword=secret")));

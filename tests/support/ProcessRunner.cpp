@@ -6,16 +6,27 @@
 #include <signal.h>
 #endif
 
-ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs)
+namespace
 {
-    ProcessResult result;
-    QProcess process;
+// Starts the program with nothing on its standard input; false when it could not be started.
+bool StartWithoutInput(QProcess& process, const QString& strProgram, const QStringList& arguments)
+{
     process.setProgram(strProgram);
     process.setArguments(arguments);
     process.start();
     if (!process.waitForStarted(10000))
-        return result;
+        return false;
     process.closeWriteChannel();
+    return true;
+}
+} // namespace
+
+ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments, int intTimeoutMs)
+{
+    ProcessResult result;
+    QProcess process;
+    if (!StartWithoutInput(process, strProgram, arguments))
+        return result;
     if (!process.waitForFinished(intTimeoutMs)) {
         result.blnTimedOut = true;
         process.kill();
@@ -32,12 +43,8 @@ ProcessResult RunProgramInterrupted(
 {
     ProcessResult result;
     QProcess process;
-    process.setProgram(strProgram);
-    process.setArguments(arguments);
-    process.start();
-    if (!process.waitForStarted(10000))
+    if (!StartWithoutInput(process, strProgram, arguments))
         return result;
-    process.closeWriteChannel();
     QDeadlineTimer deadline(intTimeoutMs);
     while (!result.blnInterrupted && process.state() == QProcess::Running && !deadline.hasExpired()) {
         process.waitForReadyRead(100);

@@ -3,13 +3,17 @@
 #include <QLatin1Char>
 #include <QLatin1String>
 #include <QString>
+#include <cstdio>
 #include <cstdlib>
 
-// A broken property ends the fuzzer's run at once, so that libFuzzer keeps the input.
-inline void Check(bool blnHolds)
+// A broken property ends the fuzzer's run at once, so that libFuzzer keeps the input; the line of
+// the broken check goes to the log first, since the stack trace stops short of it.
+inline void Check(bool blnHolds, const char* pszFile = __builtin_FILE(), int nLine = __builtin_LINE())
 {
-    if (!blnHolds)
+    if (!blnHolds) {
+        std::fprintf(stderr, "property broken: %s:%d\n", pszFile, nLine);
         std::abort();
+    }
 }
 
 // Text the engine hands on breaks its lines with CR LF only.

@@ -9,6 +9,8 @@
 #include <QStringMatcher>
 #include <QStringView>
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -49,6 +51,11 @@ bool IsHexDigit(QChar ch)
 bool IsAddressChar(QChar ch)
 {
     return IsHexDigit(ch) || ch == QLatin1Char(':') || ch == QLatin1Char('.');
+}
+
+bool IsHardwareSeparator(QChar ch)
+{
+    return ch == QLatin1Char(':') || ch == QLatin1Char('-') || ch == QLatin1Char('.') || ch == QLatin1Char('_');
 }
 
 bool IsWordChar(QChar ch)
@@ -174,7 +181,9 @@ QString MaskOtherHardwareNotations(const QString& strLine)
             continue;
         }
         QChar chSeparator;
-        std::vector<qsizetype> groupSizes;
+        // Only chains of three or six groups are looked at: the sizes of the first seven are kept.
+        std::array<qsizetype, 7> groupSizes {};
+        qsizetype lngGroups = 0;
         bool blnLetter = false;
         bool blnNonZero = false;
         qsizetype end = i;
@@ -185,33 +194,33 @@ QString MaskOtherHardwareNotations(const QString& strLine)
                 blnNonZero = blnNonZero || strLine.at(groupEnd) != QLatin1Char('0');
                 ++groupEnd;
             }
-            groupSizes.push_back(groupEnd - end);
+            if (lngGroups < static_cast<qsizetype>(groupSizes.size()))
+                groupSizes[static_cast<size_t>(lngGroups)] = groupEnd - end;
+            ++lngGroups;
             end = groupEnd;
             if (end + 1 >= size || !IsHexDigit(strLine.at(end + 1)))
                 break;
             const QChar ch = strLine.at(end);
-            if (!QStringView(u":-._").contains(ch) || (!chSeparator.isNull() && ch != chSeparator))
+            if (!IsHardwareSeparator(ch) || (!chSeparator.isNull() && ch != chSeparator))
                 break;
             chSeparator = ch;
             ++end;
         }
         const bool blnWordEnd = end >= size
             || (!IsWordChar(strLine.at(end))
-                && !(QStringView(u":-._").contains(strLine.at(end)) && end + 1 < size
-                    && IsHexDigit(strLine.at(end + 1))));
+                && !(IsHardwareSeparator(strLine.at(end)) && end + 1 < size && IsHexDigit(strLine.at(end + 1))));
         const auto AllSizesIn = [&](qsizetype low, qsizetype high) {
-            return std::all_of(
-                groupSizes.cbegin(), groupSizes.cend(), [&](qsizetype n) { return n >= low && n <= high; });
+            return std::all_of(groupSizes.cbegin(), groupSizes.cbegin() + std::min<qsizetype>(lngGroups, 7),
+                [&](qsizetype n) { return n >= low && n <= high; });
         };
         bool blnHardware = false;
-        if (blnWordEnd && groupSizes.size() == 6
-            && (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')))
+        if (blnWordEnd && lngGroups == 6 && (chSeparator == QLatin1Char(':') || chSeparator == QLatin1Char('-')))
             blnHardware = AllSizesIn(1, 2) && !AllSizesIn(2, 2);
-        else if (blnWordEnd && groupSizes.size() == 6 && chSeparator == QLatin1Char('_'))
+        else if (blnWordEnd && lngGroups == 6 && chSeparator == QLatin1Char('_'))
             blnHardware = AllSizesIn(1, 2);
-        else if (blnWordEnd && groupSizes.size() == 6 && chSeparator == QLatin1Char('.'))
+        else if (blnWordEnd && lngGroups == 6 && chSeparator == QLatin1Char('.'))
             blnHardware = AllSizesIn(2, 2) && blnLetter;
-        else if (blnWordEnd && groupSizes.size() == 3 && chSeparator == QLatin1Char('.'))
+        else if (blnWordEnd && lngGroups == 3 && chSeparator == QLatin1Char('.'))
             blnHardware = AllSizesIn(4, 4) && blnLetter;
         if (blnHardware && blnNonZero)
             stretches.emplace_back(i, end);
@@ -280,7 +289,15 @@ bool IsNetmask(qint64 lngValue)
 
 bool IsTokenDelimiter(QChar ch)
 {
-    return ch.isSpace() || QStringView(u"\"'<>()[]{},;=|:").contains(ch);
+    // Asked of every character of the report, more than once: ASCII is looked up.
+    static const auto ascii = [] {
+        std::array<bool, 128> table {};
+        for (const char c : std::string_view(" \t\n\v\f\r\"'<>()[]{},;=|:"))
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+    const char16_t c = ch.unicode();
+    return c < 128 ? ascii[c] : ch.isSpace();
 }
 
 bool IsEmailAddress(QStringView token)
@@ -402,6 +419,7 @@ QString ReplaceValues(const QString& strLine, const std::vector<LabelledValue>& 
     if (values.empty())
         return strLine;
     QString strResult;
+    strResult.reserve(strLine.size() + static_cast<qsizetype>(values.size()) * strSsidLine.size());
     qsizetype copied = 0;
     for (const LabelledValue& value : values) {
         strResult += QStringView(strLine).mid(copied, value.start - copied);
@@ -439,46 +457,10 @@ template <typename OnToken> void ForEachToken(const QString& strLine, OnToken on
     }
 }
 
-// Pass one over a line: the roles of its addresses and the names it gives away.
-void StudyLine(const QString& strLine, const std::vector<LabelledValue>& values, Findings& findings)
+// Pass one over a line: the names, keys and serial numbers it gives away.
+void StudyNames(
+    const QString& strLine, const QString& strFolded, const std::vector<LabelledValue>& values, Findings& findings)
 {
-    qsizetype previousEnd = -1;
-    AddressRole previousRole = AddressRole::Unmarked;
-    ForEachDottedRun(strLine, [&](qsizetype start, qsizetype end) {
-        const QStringView run = QStringView(strLine).mid(start, end - start);
-        const qint64 lngValue = Ipv4Value(run);
-        if (lngValue < 0)
-            return;
-        // A list ("DNS 198.51.100.53, 198.51.100.54") shares the role of its first address.
-        AddressRole role;
-        const QStringView between
-            = previousEnd >= 0 ? QStringView(strLine).mid(previousEnd, start - previousEnd).trimmed() : QStringView();
-        if (previousEnd >= 0
-            && (between.isEmpty() || between == QLatin1String(",") || between == QLatin1String("/")
-                || between == QLatin1String("and") || between == QLatin1String(", and")))
-            role = previousRole;
-        else
-            role = RoleOfAddressAt(strLine, start);
-        previousEnd = end;
-        previousRole = role;
-        if (IsNetmask(lngValue))
-            return;
-        const QString strAddress = run.toString();
-        switch (role) {
-        case AddressRole::Own:
-            findings.setOwn.insert(strAddress);
-            break;
-        case AddressRole::Unmarked:
-            findings.setUnmarked.insert(strAddress);
-            break;
-        case AddressRole::Version:
-            findings.setVersion.insert(strAddress);
-            break;
-        case AddressRole::Public:
-            break;
-        }
-    });
-
     for (const LabelledValue& value : values) {
         const QStringView text = QStringView(strLine).mid(value.start, value.end - value.start);
         if (value.kind == ValueKind::HardwareAddress) {
@@ -493,12 +475,18 @@ void StudyLine(const QString& strLine, const std::vector<LabelledValue>& values,
         AddName(findings, text, 3);
     }
 
-    const QString strFolded = CaseFolded(strLine);
     // A DHCP client's name follows its hardware address at the end of a lease message
     // ("DHCPACK(br0) 192.168.1.23 <mac> laptop").
     static const QRegularExpression leaseMessage(QStringLiteral("dhcp(ack|offer|request|inform|discover)"));
     if (strFolded.contains(QLatin1String("dhcp")) && strFolded.contains(leaseMessage)) {
-        const QString strMasked = MaskHardwareAddresses(strLine);
+        // Only the end of the line is read: the name and the hardware address in front of it,
+        // with the blanks between them, taken from the first blank of the last 80 characters on.
+        qsizetype tail = std::max<qsizetype>(0, strLine.size() - 80);
+        if (tail > 0) {
+            while (tail < strLine.size() && strLine.at(tail) != QLatin1Char(' '))
+                ++tail;
+        }
+        const QString strMasked = MaskHardwareAddresses(strLine.mid(tail));
         const qsizetype mask = strMasked.lastIndexOf(strHardwareMask);
         if (mask >= 0) {
             qsizetype start = mask + strHardwareMask.size();
@@ -521,6 +509,57 @@ void StudyLine(const QString& strLine, const std::vector<LabelledValue>& values,
                 AddName(findings, token, 2);
         });
     }
+}
+
+// Pass three over a line, its names and values masked already: the roles of its addresses. What
+// this reads is what a second censoring of the censored report reads, so that censoring twice
+// hides nothing the first time left: a label that was itself hidden exempts nothing, and a mask
+// where an address stood keeps its place in a list.
+void StudyAddresses(const QString& strLine, Findings& findings)
+{
+    qsizetype previousEnd = -1;
+    AddressRole previousRole = AddressRole::Unmarked;
+    const auto roleAt = [&](qsizetype start, qsizetype end) {
+        // A list ("DNS 198.51.100.53, 198.51.100.54") shares the role of its first address.
+        AddressRole role;
+        const QStringView between
+            = previousEnd >= 0 ? QStringView(strLine).mid(previousEnd, start - previousEnd).trimmed() : QStringView();
+        if (previousEnd >= 0
+            && (between.isEmpty() || between == QLatin1String(",") || between == QLatin1String("/")
+                || between == QLatin1String("and") || between == QLatin1String(", and")))
+            role = previousRole;
+        else
+            role = RoleOfAddressAt(strLine, start);
+        previousEnd = end;
+        previousRole = role;
+        return role;
+    };
+    qsizetype nextMask = strLine.indexOf(strAddressMask);
+    ForEachDottedRun(strLine, [&](qsizetype start, qsizetype end) {
+        for (; nextMask >= 0 && nextMask < start; nextMask = strLine.indexOf(strAddressMask, nextMask + 1))
+            roleAt(nextMask, nextMask + strAddressMask.size());
+        const QStringView run = QStringView(strLine).mid(start, end - start);
+        const qint64 lngValue = Ipv4Value(run);
+        if (lngValue < 0)
+            return;
+        const AddressRole role = roleAt(start, end);
+        if (IsNetmask(lngValue))
+            return;
+        const QString strAddress = run.toString();
+        switch (role) {
+        case AddressRole::Own:
+            findings.setOwn.insert(strAddress);
+            break;
+        case AddressRole::Unmarked:
+            findings.setUnmarked.insert(strAddress);
+            break;
+        case AddressRole::Version:
+            findings.setVersion.insert(strAddress);
+            break;
+        case AddressRole::Public:
+            break;
+        }
+    });
 }
 
 // Whether a host name holds one of the addresses in its dashed form ("host-81-2-3-4.isp.example").
@@ -550,46 +589,82 @@ bool EmbedsAddress(QStringView token, const QSet<QString>& setDashed)
     return false;
 }
 
-// Pass two over a line that is not replaced whole: every value, address and name it holds that
-// the findings name is masked.
-QString CensorLine(const QString& strLine, const std::vector<LabelledValue>& values, const Findings& findings)
+// Pass two over a line that is not replaced whole: its values, hardware addresses, IPv6 addresses,
+// DUIDs, e-mail addresses and the names the findings hold are masked; IPv4 addresses are left to
+// pass four.
+QString MaskLine(const QString& strLine, const std::vector<LabelledValue>& values, const Findings& findings)
 {
-    QString strResult = ReplaceValues(strLine, values);
-    strResult = MaskHardwareAddresses(MaskIdentifiers(strResult));
-
+    QString strResult = MaskHardwareAddresses(MaskIdentifiers(ReplaceValues(strLine, values)));
     TextStretches stretches;
-    ForEachDottedRun(strResult, [&](qsizetype start, qsizetype end) {
-        const QStringView run = QStringView(strResult).mid(start, end - start);
-        if (findings.setAddressViews.contains(run)) {
-            stretches.emplace_back(start, end);
-            return;
-        }
-        // A longer run of numbers that holds one of the addresses as four of its groups is hidden
-        // whole, so that no part of the address is left to read.
-        const QList<QStringView> groups = run.split(QLatin1Char('.'));
-        for (qsizetype g = 0; g + 4 <= groups.size() && groups.size() > 4; ++g) {
-            const qsizetype from = groups.at(g).data() - strResult.constData();
-            const qsizetype to = groups.at(g + 3).data() - strResult.constData() + groups.at(g + 3).size();
-            if (findings.setAddressViews.contains(QStringView(strResult).mid(from, to - from))) {
-                stretches.emplace_back(start, end);
-                return;
-            }
-        }
-    });
-    strResult = ReplaceStretches(strResult, stretches, strAddressMask);
-
-    stretches.clear();
     ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
         const QStringView token = QStringView(strResult).mid(start, end - start);
         const bool blnNameLength = token.size() >= findings.lngShortestName && token.size() <= findings.lngLongestName;
-        if ((blnNameLength && findings.setNameViews.contains(token)) || IsEmailAddress(token)
-            || EmbedsAddress(token, findings.setDashedAddresses))
+        if ((blnNameLength && findings.setNameViews.contains(token)) || IsEmailAddress(token))
             stretches.emplace_back(start, end);
     });
     strResult = ReplaceStretches(strResult, stretches, strAddressMask);
     for (const QString& strName : findings.multiWordNames)
         strResult.replace(strName, strAddressMask);
     return strResult;
+}
+
+// Pass four: every address the findings name is masked, with any longer run of numbers that holds
+// it, and so is every host name that embeds one. Counts the host names in lngEmbedding.
+QString CensorAddresses(const QString& strLine, const Findings& findings, qsizetype& lngEmbedding)
+{
+    TextStretches stretches;
+    ForEachDottedRun(strLine, [&](qsizetype start, qsizetype end) {
+        const QStringView run = QStringView(strLine).mid(start, end - start);
+        if (findings.setAddressViews.contains(run)) {
+            stretches.emplace_back(start, end);
+            return;
+        }
+        // A longer run of numbers that holds one of the addresses as four of its groups is hidden
+        // whole, so that no part of the address is left to read.
+        if (run.count(QLatin1Char('.')) < 4)
+            return;
+        const QList<QStringView> groups = run.split(QLatin1Char('.'));
+        for (qsizetype g = 0; g + 4 <= groups.size(); ++g) {
+            const qsizetype from = groups.at(g).data() - strLine.constData();
+            const qsizetype to = groups.at(g + 3).data() - strLine.constData() + groups.at(g + 3).size();
+            if (findings.setAddressViews.contains(QStringView(strLine).mid(from, to - from))) {
+                stretches.emplace_back(start, end);
+                return;
+            }
+        }
+    });
+    QString strResult = ReplaceStretches(strLine, stretches, strAddressMask);
+
+    if (findings.setDashedAddresses.isEmpty())
+        return strResult;
+    // Only a token with three dashes can embed an address.
+    if (strResult.count(QLatin1Char('-')) < 3)
+        return strResult;
+    stretches.clear();
+    ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
+        if (EmbedsAddress(QStringView(strResult).mid(start, end - start), findings.setDashedAddresses))
+            stretches.emplace_back(start, end);
+    });
+    lngEmbedding += static_cast<qsizetype>(stretches.size());
+    return ReplaceStretches(strResult, stretches, strAddressMask);
+}
+
+// The addresses to hide: one seen as the user's own is hidden everywhere; one seen only unmarked
+// is hidden unless a label elsewhere calls it a version number.
+void SettleAddresses(Findings& findings)
+{
+    findings.setAddresses = findings.setOwn;
+    for (const QString& strAddress : std::as_const(findings.setUnmarked)) {
+        if (!findings.setVersion.contains(strAddress))
+            findings.setAddresses.insert(strAddress);
+    }
+    findings.setAddressViews.clear();
+    findings.setDashedAddresses.clear();
+    for (const QString& strAddress : std::as_const(findings.setAddresses)) {
+        findings.setAddressViews.insert(QStringView(strAddress));
+        QString strDashed = strAddress;
+        findings.setDashedAddresses.insert(strDashed.replace(QLatin1Char('.'), QLatin1Char('-')));
+    }
 }
 } // namespace
 
@@ -735,23 +810,26 @@ QString FilterReport(const QString& strText, int intCensor)
     if (intCensor != 1)
         return strText;
 
-    QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
+    const QStringList lines = SplitPieces(strText, strCrLf, Qt::CaseSensitive);
     Findings findings;
     std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
+    std::vector<QString> fixedLines(static_cast<size_t>(lines.size()));
     ValueKind pendingKind = ValueKind::None;
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
         const QString& strLine = lines.at(intLine);
         std::vector<LabelledValue>& values = lineValues[static_cast<size_t>(intLine)];
         values = ValuesOfLine(strLine, pendingKind);
-        StudyLine(strLine, values, findings);
+        const QString strFolded = CaseFolded(strLine);
+        StudyNames(strLine, strFolded, values, findings);
         pendingKind = NextPendingKind(strLine, pendingKind);
-    }
-    // An address seen as the user's own is hidden everywhere; one seen only unmarked is hidden
-    // unless a label elsewhere calls it a version number.
-    findings.setAddresses = findings.setOwn;
-    for (const QString& strAddress : std::as_const(findings.setUnmarked)) {
-        if (!findings.setVersion.contains(strAddress))
-            findings.setAddresses.insert(strAddress);
+        // The labels that stand for a whole line replace it; a later one overrides an earlier one.
+        QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
+        if (IsHardwareAddressLine(strLine, Qt::CaseSensitive))
+            strFixed = strPhysicalAddressLine;
+        if (strFolded.contains(strEthernetMacLabel))
+            strFixed = strEthernetMacLine;
+        if (strFolded.contains(strSsidLabel))
+            strFixed = strSsidLine;
     }
     for (const QString& strName : std::as_const(findings.setNames)) {
         findings.setNameViews.insert(QStringView(strName));
@@ -759,28 +837,38 @@ QString FilterReport(const QString& strText, int intCensor)
             = findings.lngLongestName < 0 ? strName.size() : std::min(findings.lngShortestName, strName.size());
         findings.lngLongestName = std::max(findings.lngLongestName, strName.size());
     }
-    for (const QString& strAddress : std::as_const(findings.setAddresses)) {
-        findings.setAddressViews.insert(QStringView(strAddress));
-        QString strDashed = strAddress;
-        findings.setDashedAddresses.insert(strDashed.replace(QLatin1Char('.'), QLatin1Char('-')));
-    }
 
+    QStringList masked;
+    masked.reserve(lines.size());
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
-        QString& strLine = lines[intLine];
-        const QString strOriginal = strLine;
-        const QString strFolded = CaseFolded(strOriginal);
-        // The labels that stand for a whole line replace it; a later one overrides an earlier one.
-        QString strFixed;
-        if (IsHardwareAddressLine(strOriginal, Qt::CaseSensitive))
-            strFixed = strPhysicalAddressLine;
-        if (strFolded.contains(strEthernetMacLabel))
-            strFixed = strEthernetMacLine;
-        if (strFolded.contains(strSsidLabel))
-            strFixed = strSsidLine;
-        strLine = strFixed.isNull() ? CensorLine(strOriginal, lineValues[static_cast<size_t>(intLine)], findings)
-                                    : strFixed;
+        const QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
+        masked << (strFixed.isNull() ? MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)], findings)
+                                     : strFixed);
+        StudyAddresses(masked.constLast(), findings);
     }
-    return lines.join(strCrLf);
+    SettleAddresses(findings);
+
+    QStringList censored = masked;
+    // A host name that embeds an address is hidden after the addresses are known; should hiding it
+    // take away the label that exempted another address, that address is studied again.
+    for (int intRound = 0; intRound < 4; ++intRound) {
+        qsizetype lngEmbedding = 0;
+        for (qsizetype intLine = 0; intLine < masked.size(); ++intLine)
+            censored[intLine] = CensorAddresses(masked.at(intLine), findings, lngEmbedding);
+        if (lngEmbedding == 0)
+            break;
+        // What is hidden stays hidden; the rest is studied as a second censoring would read it.
+        const qsizetype lngHidden = findings.setAddresses.size();
+        findings.setOwn = findings.setAddresses;
+        findings.setUnmarked.clear();
+        findings.setVersion.clear();
+        for (const QString& strLine : std::as_const(censored))
+            StudyAddresses(strLine, findings);
+        SettleAddresses(findings);
+        if (findings.setAddresses.size() == lngHidden)
+            break;
+    }
+    return censored.join(strCrLf);
 }
 
 QString CensorMacAddresses(const QString& strText)

@@ -120,6 +120,15 @@ void TestReportFilter::addresses_data()
                                                                << "Firmware <censored>.\r\nWAN IP <censored> up";
     QTest::newRow("version named unmarked elsewhere stays") << "Firmware Version: 3.60.2.1\r\nboot 3.60.2.1 ok"
                                                             << "Firmware Version: 3.60.2.1\r\nboot 3.60.2.1 ok";
+    // What a hidden value or name said is gone: censoring the censored report again reads the same.
+    QTest::newRow("version label inside a hidden value exempts nothing")
+        << "SSID\r\nFirmware Version: 3.60.2.1\r\nboot 3.60.2.1 ok"
+        << "SSID\r\n<SSID censored>\r\nboot <censored> ok";
+    QTest::newRow("label hidden as a name exempts nothing") << "SSID: DNS\r\nDNS 198.51.100.53 ok"
+                                                            << "SSID: <SSID censored>\r\n<censored> <censored> ok";
+    QTest::newRow("hidden address keeps its place in a list")
+        << "WAN IP 81.2.3.4\r\nPrimary DNS server: 81.2.3.4, 198.51.100.53, 198.51.100.54"
+        << "WAN IP <censored>\r\nPrimary DNS server: <censored>, 198.51.100.53, 198.51.100.54";
     QTest::newRow("full stop after an address") << "Assigned 81.2.3.4.\r\nPing 81.2.3.4 = PASS"
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
     QTest::newRow("three groups are no address") << "code 1.2.3. end\r\nPing 1.2.3.9"
@@ -154,6 +163,8 @@ void TestReportFilter::addresses()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(FilterReport(text, 1), expected);
+    // Censoring a censored report changes nothing.
+    QCOMPARE(FilterReport(expected, 1), expected);
 }
 
 void TestReportFilter::exemptLinesAreNoSource_data()

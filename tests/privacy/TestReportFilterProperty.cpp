@@ -439,6 +439,9 @@ void TestReportFilterProperty::noSourceAddressSurvives()
                 QVERIFY2(strFiltered.contains(strVersion),
                     qPrintable(strVersion + QStringLiteral(" lost in ") + strContext));
         }
+        // A second censoring finds nothing the first one left.
+        QVERIFY2(
+            FilterReport(strFiltered, 1) == strFiltered, qPrintable(QStringLiteral("censored again: ") + strContext));
         // Sources hidden whole on their own lines, versions, hardware addresses and every other line
         // as described: nothing else changes.
         const QStringList filteredLines = strFiltered.split(QStringLiteral("\r\n"));

@@ -437,9 +437,16 @@ bool IsDynamicDnsLine(const QString& strFoldedLine)
         || strFoldedLine.contains(QLatin1String("dynamic dns"));
 }
 
-// Calls onToken(start, end) for every word between delimiters, a full stop at its end left out.
+// Calls onToken(start, end) for every word between delimiters, a full stop at its end left out. An
+// IPv4 address glued to letters ("exa81.2.3.4") is a word of its own, as it is once hidden.
 template <typename OnToken> void ForEachToken(const QString& strLine, OnToken onToken)
 {
+    const auto onPiece = [&](qsizetype start, qsizetype end) {
+        while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
+            --end;
+        if (end > start)
+            onToken(start, end);
+    };
     qsizetype i = 0;
     while (i < strLine.size()) {
         if (IsTokenDelimiter(strLine.at(i))) {
@@ -447,13 +454,39 @@ template <typename OnToken> void ForEachToken(const QString& strLine, OnToken on
             continue;
         }
         const qsizetype start = i;
-        while (i < strLine.size() && !IsTokenDelimiter(strLine.at(i)))
+        bool blnDigit = false;
+        bool blnDot = false;
+        while (i < strLine.size() && !IsTokenDelimiter(strLine.at(i))) {
+            blnDigit = blnDigit || strLine.at(i).isDigit();
+            blnDot = blnDot || strLine.at(i) == QLatin1Char('.');
             ++i;
-        qsizetype end = i;
-        while (end > start && strLine.at(end - 1) == QLatin1Char('.'))
-            --end;
-        if (end > start)
-            onToken(start, end);
+        }
+        if (!blnDigit || !blnDot) {
+            onPiece(start, i);
+            continue;
+        }
+        qsizetype pieceStart = start;
+        qsizetype j = start;
+        while (j < i) {
+            const QChar ch = strLine.at(j);
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) {
+                ++j;
+                continue;
+            }
+            const qsizetype runStart = j;
+            while (j < i && (strLine.at(j).isDigit() || strLine.at(j) == QLatin1Char('.')))
+                ++j;
+            qsizetype runEnd = j;
+            while (runEnd > runStart && strLine.at(runEnd - 1) == QLatin1Char('.'))
+                --runEnd;
+            if (Ipv4Value(QStringView(strLine).mid(runStart, runEnd - runStart)) < 0
+                || (runStart == pieceStart && runEnd == i))
+                continue;
+            onPiece(pieceStart, runStart);
+            onPiece(runStart, runEnd);
+            pieceStart = runEnd;
+        }
+        onPiece(pieceStart, i);
     }
 }
 
@@ -511,6 +544,180 @@ void StudyNames(
     }
 }
 
+// The cells of a row of a client table: what stands between tags, quotes, brackets, separators,
+// tabs and line breaks, or two blanks.
+std::vector<QStringView> RowCells(QStringView row)
+{
+    std::vector<QStringView> cells;
+    qsizetype start = 0;
+    bool blnInTag = false;
+    const auto endCell = [&](qsizetype end) {
+        const QStringView cell = row.mid(start, end - start).trimmed();
+        if (!cell.isEmpty())
+            cells.push_back(cell);
+    };
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        const QChar ch = row.at(i);
+        if (blnInTag) {
+            if (ch == QLatin1Char('>')) {
+                blnInTag = false;
+                start = i + 1;
+            }
+            continue;
+        }
+        if (ch == QLatin1Char('<')) {
+            endCell(i);
+            blnInTag = true;
+            continue;
+        }
+        const bool blnTwoBlanks = ch == QLatin1Char(' ') && i + 1 < row.size() && row.at(i + 1) == QLatin1Char(' ');
+        if (blnTwoBlanks || QStringView(u"\t\r\n\"',;|[](){}=").contains(ch)) {
+            endCell(i);
+            start = i + 1;
+        }
+    }
+    if (!blnInTag)
+        endCell(row.size());
+    return cells;
+}
+
+// Six pairs of hexadecimal digits joined by ":" or "-", the all-zero address left out.
+bool IsHardwareAddressCell(QStringView cell)
+{
+    if (cell.size() != 17 || cell.startsWith(QLatin1String("00:00:00:00:00:00"))
+        || cell.startsWith(QLatin1String("00-00-00-00-00-00")))
+        return false;
+    const QChar chSeparator = cell.at(2);
+    if (chSeparator != QLatin1Char(':') && chSeparator != QLatin1Char('-'))
+        return false;
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (i % 3 == 2 ? cell.at(i) != chSeparator : !IsHexDigit(cell.at(i)))
+            return false;
+    }
+    return true;
+}
+
+// A cell that may be a client's name: a word or up to three of letters, digits, "-", "_" and ".",
+// holding a letter, and none of the words that such tables print in their other columns.
+bool IsClientNameCell(QStringView cell)
+{
+    if (cell.size() < 2 || cell.size() > 63 || !cell.front().isLetterOrNumber() || cell.count(QLatin1Char(' ')) > 2)
+        return false;
+    bool blnLetter = false;
+    for (const QChar ch : cell) {
+        if (!ch.isLetterOrNumber() && !QStringView(u"-_. ").contains(ch))
+            return false;
+        blnLetter = blnLetter || ch.isLetter();
+    }
+    // "2 days", "23 hours"
+    if (!blnLetter || (cell.front().isDigit() && cell.contains(QLatin1Char(' '))))
+        return false;
+    static const QSet<QString> tableWords { "unknown", "lan", "wlan", "wan", "wireless", "wired", "ethernet", "static",
+        "dynamic", "dhcp", "yes", "no", "on", "off", "active", "inactive", "online", "offline", "connected",
+        "disconnected", "permanent", "forever", "never", "expired", "reserved", "lease", "leased", "none", "n/a",
+        "delete", "remove", "edit", "block", "allow", "add", "auto", "manual", "ok", "up", "down", "enabled",
+        "disabled", "ipv4", "ipv6", "arp", "host", "client", "device", "name", "mac", "ip", "interface", "port", "type",
+        "status", "expires", "infinite", "local", "self", "router", "gateway", "any", "all", "bridge", "guest",
+        "complete", "incomplete", "valid", "invalid" };
+    const QString strFolded = cell.toString().toCaseFolded();
+    if (tableWords.contains(strFolded))
+        return false;
+    // Interfaces ("eth0", "br0", "wl0.1", "ath1") name no client.
+    static const QRegularExpression interfaceName(QStringLiteral("^[a-z]{2,5}[0-9]{1,2}(\\.[0-9]+)?$"));
+    return !interfaceName.match(strFolded).hasMatch();
+}
+
+// A row of a client table (a page's DHCP clients or attached devices: name, address and hardware
+// address in cells of their own, in any order) gives away the client's name: the cell right before
+// the first of the two, or else the one right after the last.
+void StudyClientRow(QStringView row, Findings& findings)
+{
+    const std::vector<QStringView> cells = RowCells(row);
+    qsizetype address = -1;
+    qsizetype hardware = -1;
+    for (qsizetype c = 0; c < static_cast<qsizetype>(cells.size()); ++c) {
+        const QStringView cell = cells[static_cast<size_t>(c)];
+        if (address < 0 && Ipv4Value(cell) >= 0)
+            address = c;
+        else if (hardware < 0 && IsHardwareAddressCell(cell))
+            hardware = c;
+    }
+    if (address < 0 || hardware < 0)
+        return;
+    const qsizetype first = std::min(address, hardware);
+    const qsizetype last = std::max(address, hardware);
+    if (first > 0 && IsClientNameCell(cells[static_cast<size_t>(first - 1)]))
+        AddName(findings, cells[static_cast<size_t>(first - 1)], 2);
+    else if (last + 1 < static_cast<qsizetype>(cells.size()) && IsClientNameCell(cells[static_cast<size_t>(last + 1)]))
+        AddName(findings, cells[static_cast<size_t>(last + 1)], 2);
+}
+
+// Feeds the rows of client tables to StudyClientRow: a line is a row, or holds several (table rows
+// begun by "<tr", script arrays in brackets); a table row whose cells stand on lines of their own is
+// gathered up to its "</tr".
+class ClientRows
+{
+public:
+    explicit ClientRows(Findings& findings)
+        : m_findings(findings)
+    { }
+
+    void AddLine(const QString& strLine, const QString& strFolded)
+    {
+        // Only a row that holds a hardware address matters.
+        const bool blnSeparators = strLine.count(QLatin1Char(':')) + strLine.count(QLatin1Char('-')) >= 5;
+        if (!m_strRow.isNull()) {
+            m_strRow += QLatin1Char('\n');
+            m_strRow += strLine;
+            const qsizetype close = strFolded.indexOf(QLatin1String("</tr"));
+            if (close >= 0 || m_strRow.size() > intLongestRow || ++m_intRowLines > 16) {
+                StudyClientRow(m_strRow, m_findings);
+                m_strRow = QString();
+            }
+            if (close < 0)
+                return;
+        }
+        if (!blnSeparators && !strFolded.contains(QLatin1String("<tr")))
+            return;
+        qsizetype start = 0;
+        const qsizetype size = strLine.size();
+        for (qsizetype i = 0; i <= size; ++i) {
+            const bool blnEnd = i == size;
+            const bool blnRowStart = !blnEnd && strLine.at(i) == QLatin1Char('<')
+                && QStringView(strFolded).mid(i, 3) == QLatin1String("<tr")
+                && (i + 3 >= size || !strFolded.at(i + 3).isLetter());
+            const bool blnBracket = !blnEnd && (strLine.at(i) == QLatin1Char('[') || strLine.at(i) == QLatin1Char(']'));
+            if (!blnEnd && !blnRowStart && !blnBracket)
+                continue;
+            const QStringView piece = QStringView(strLine).mid(start, i - start);
+            if (blnEnd && QStringView(strFolded).mid(start).contains(QLatin1String("<tr"))
+                && !QStringView(strFolded).mid(start).contains(QLatin1String("</tr"))) {
+                // A row that goes on over the next lines.
+                m_strRow = piece.toString();
+                m_intRowLines = 0;
+                return;
+            }
+            if (piece.size() <= intLongestRow)
+                StudyClientRow(piece, m_findings);
+            start = i;
+            if (blnBracket)
+                ++start;
+        }
+    }
+
+    void Finish()
+    {
+        if (!m_strRow.isNull())
+            StudyClientRow(m_strRow, m_findings);
+    }
+
+private:
+    static constexpr int intLongestRow = 2000;
+    Findings& m_findings;
+    QString m_strRow;
+    int m_intRowLines = 0;
+};
+
 // Pass three over a line, its names and values masked already: the roles of its addresses. What
 // this reads is what a second censoring of the censored report reads, so that censoring twice
 // hides nothing the first time left: a label that was itself hidden exempts nothing, and a mask
@@ -520,13 +727,13 @@ void StudyAddresses(const QString& strLine, Findings& findings)
     qsizetype previousEnd = -1;
     AddressRole previousRole = AddressRole::Unmarked;
     const auto roleAt = [&](qsizetype start, qsizetype end) {
-        // A list ("DNS 198.51.100.53, 198.51.100.54") shares the role of its first address.
+        // A list ("DNS 198.51.100.53, 198.51.100.54") or a range ("DHCP Server: 192.168.1.64 to
+        // 192.168.1.253") shares the role of its first address.
         AddressRole role;
         const QStringView between
             = previousEnd >= 0 ? QStringView(strLine).mid(previousEnd, start - previousEnd).trimmed() : QStringView();
-        if (previousEnd >= 0
-            && (between.isEmpty() || between == QLatin1String(",") || between == QLatin1String("/")
-                || between == QLatin1String("and") || between == QLatin1String(", and")))
+        static const QSet<QString> joiners { ",", "/", "and", ", and", "to", "-", "~" };
+        if (previousEnd >= 0 && (between.isEmpty() || (between.size() <= 5 && joiners.contains(between.toString()))))
             role = previousRole;
         else
             role = RoleOfAddressAt(strLine, start);
@@ -815,12 +1022,14 @@ QString FilterReport(const QString& strText, int intCensor)
     std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
     std::vector<QString> fixedLines(static_cast<size_t>(lines.size()));
     ValueKind pendingKind = ValueKind::None;
+    ClientRows clientRows(findings);
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
         const QString& strLine = lines.at(intLine);
         std::vector<LabelledValue>& values = lineValues[static_cast<size_t>(intLine)];
         values = ValuesOfLine(strLine, pendingKind);
         const QString strFolded = CaseFolded(strLine);
         StudyNames(strLine, strFolded, values, findings);
+        clientRows.AddLine(strLine, strFolded);
         pendingKind = NextPendingKind(strLine, pendingKind);
         // The labels that stand for a whole line replace it; a later one overrides an earlier one.
         QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
@@ -831,6 +1040,7 @@ QString FilterReport(const QString& strText, int intCensor)
         if (strFolded.contains(strSsidLabel))
             strFixed = strSsidLine;
     }
+    clientRows.Finish();
     for (const QString& strName : std::as_const(findings.setNames)) {
         findings.setNameViews.insert(QStringView(strName));
         findings.lngShortestName

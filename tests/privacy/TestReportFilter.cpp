@@ -129,6 +129,9 @@ void TestReportFilter::addresses_data()
     QTest::newRow("hidden address keeps its place in a list")
         << "WAN IP 81.2.3.4\r\nPrimary DNS server: 81.2.3.4, 198.51.100.53, 198.51.100.54"
         << "WAN IP <censored>\r\nPrimary DNS server: <censored>, 198.51.100.53, 198.51.100.54";
+    QTest::newRow("address glued to a host name is a word of its own")
+        << "ddns: updated a.dyndns.example81.2.3.4\r\nnote 81.2.3.4abc"
+        << "ddns: updated <censored><censored>\r\nnote <censored>abc";
     QTest::newRow("full stop after an address") << "Assigned 81.2.3.4.\r\nPing 81.2.3.4 = PASS"
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
     QTest::newRow("three groups are no address") << "code 1.2.3. end\r\nPing 1.2.3.9"
@@ -382,6 +385,28 @@ void TestReportFilter::firmwareLines_data()
         << "<tr><td><b>Serial Number:</b> <censored></td></tr><tr><td>SSID</td><td><SSID censored></td></tr>";
     QTest::newRow("script variables") << "var wan_ip = \"81.2.3.4\"; var ssid = \"HomeNet\";"
                                       << "var wan_ip = \"<censored>\"; var ssid = \"<SSID censored>\";";
+    // Client tables: the name beside a client's address and hardware address, in any layout.
+    QTest::newRow("client table in HTML")
+        << "<tr><td>johns-laptop</td><td>192.168.1.23</td><td>00:1A:2B:3C:4D:5E</td><td>23:59:59</td></tr>"
+           "<tr><td>Kitchen TV</td><td>192.168.1.24</td><td>00:1A:2B:3C:4D:5F</td><td>Forever</td></tr>\r\n"
+           "log: Kitchen TV and johns-laptop seen"
+        << "<tr><td><censored></td><td><censored></td><td>X-X-X-X-X-X</td><td>23:59:59</td></tr>"
+           "<tr><td><censored></td><td><censored></td><td>X-X-X-X-X-X</td><td>Forever</td></tr>\r\n"
+           "log: <censored> and <censored> seen";
+    QTest::newRow("client table row over several lines")
+        << "<tr>\r\n  <td>Dynamic</td>\r\n  <td>192.168.1.23</td>\r\n  <td>00-1a-2b-3c-4d-5e</td>\r\n"
+           "  <td>desk_pc</td>\r\n</tr>\r\nDynamic desk_pc"
+        << "<tr>\r\n  <td>Dynamic</td>\r\n  <td><censored></td>\r\n  <td>X-X-X-X-X-X</td>\r\n"
+           "  <td><censored></td>\r\n</tr>\r\nDynamic <censored>";
+    QTest::newRow("client table in a script array")
+        << "var clients = "
+           "[['anna-phone','192.168.1.30','02:1a:3f:00:11:22'],['eth0','192.168.1.31','02:1a:3f:00:11:23']];"
+        << "var clients = [['<censored>','<censored>','X-X-X-X-X-X'],['eth0','<censored>','X-X-X-X-X-X']];";
+    QTest::newRow("client table as text columns")
+        << "192.168.1.23    00:1a:2b:3c:4d:5e    johns-laptop    1 day\r\n192.168.1.24\t00:1a:2b:3c:4d:60\tLAN"
+        << "<censored>    X-X-X-X-X-X    <censored>    1 day\r\n<censored>\tX-X-X-X-X-X\tLAN";
+    QTest::newRow("DHCP server range kept") << "<b>DHCP Server:</b> Enabled, 192.168.1.64 to 192.168.1.253"
+                                            << "<b>DHCP Server:</b> Enabled, 192.168.1.64 to 192.168.1.253";
     // What a helper needs stays readable.
     QTest::newRow("line figures stay")
         << "SNR Margin: 9.5 dB\tAttenuation: 28.5 dB\tRate: 8128/448 kbps\tVPI/VCI: 0/38\tModulation: G.992.5"

@@ -67,6 +67,37 @@ bool IsMaskTag(QStringView tag)
     return tag == QLatin1String("<censored>") || tag == QLatin1String("<SSID censored>");
 }
 
+// Where the last IPv4 address (a dotted quad of numbers up to 255) inside a word ends, or -1.
+qsizetype EndOfLastAddress(QStringView word)
+{
+    qsizetype lngEnd = -1;
+    qsizetype i = 0;
+    while (i < word.size()) {
+        if (!word.at(i).isDigit()) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        int intDots = 0;
+        while (i < word.size() && (word.at(i).isDigit() || word.at(i) == QLatin1Char('.'))) {
+            intDots += word.at(i) == QLatin1Char('.') ? 1 : 0;
+            ++i;
+        }
+        qsizetype end = i;
+        while (end > start && word.at(end - 1) == QLatin1Char('.')) {
+            --end;
+            --intDots;
+        }
+        if (intDots != 3)
+            continue;
+        const QList<QStringView> groups = word.mid(start, end - start).split(QLatin1Char('.'));
+        if (std::all_of(groups.cbegin(), groups.cend(),
+                [](QStringView group) { return !group.isEmpty() && group.size() <= 3 && group.toInt() <= 255; }))
+            lngEnd = end;
+    }
+    return lngEnd;
+}
+
 // The words that end before position end, closest first, at most intMax of them, read back over
 // blanks, punctuation and tags. A word without a letter (a number, an address) ends the list and is
 // returned as an empty text.
@@ -86,6 +117,11 @@ QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax)
             i = tag >= 0 ? tag : i - 1;
             continue;
         }
+        // A label never reaches back over a line break or another control character.
+        if (ch < QLatin1Char(' ') && ch != QLatin1Char('\t')) {
+            words << QString();
+            break;
+        }
         if (!IsWordChar(ch)) {
             --i;
             continue;
@@ -98,15 +134,22 @@ QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax)
             else
                 break;
         }
-        const QStringView word = QStringView(strLine).mid(i, wordEnd - i);
+        QStringView word = QStringView(strLine).mid(i, wordEnd - i);
+        // An address glued to letters ("boot3.60.2.1") is a number of its own, as it is once hidden:
+        // only the letters after it are a word.
+        const qsizetype glued = EndOfLastAddress(word);
+        if (glued > 0)
+            word = word.mid(glued);
         bool blnHasLetter = false;
         for (const QChar c : word)
             blnHasLetter = blnHasLetter || c.isLetter();
-        if (!blnHasLetter) {
-            words << QString();
+        if (blnHasLetter)
+            words << word.toString();
+        if (!blnHasLetter || glued > 0) {
+            if (words.size() < intMax)
+                words << QString();
             break;
         }
-        words << word.toString();
     }
     return words;
 }

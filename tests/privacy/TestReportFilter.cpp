@@ -132,6 +132,9 @@ void TestReportFilter::addresses_data()
     QTest::newRow("address glued to a host name is a word of its own")
         << "ddns: updated a.dyndns.example81.2.3.4\r\nnote 81.2.3.4abc"
         << "ddns: updated <censored><censored>\r\nnote <censored>abc";
+    QTest::newRow("label never reaches over a line break or a glued address")
+        << "boot3.60.2.1 oot\nKey 1<b>  x\r\nnote boot3.60.2.1 Key 1<b>  y"
+        << "boot<censored> oot\nKey 1<b>  <censored>\r\nnote boot<censored> Key 1<b>  <censored>";
     QTest::newRow("full stop after an address") << "Assigned 81.2.3.4.\r\nPing 81.2.3.4 = PASS"
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
     QTest::newRow("three groups are no address") << "code 1.2.3. end\r\nPing 1.2.3.9"

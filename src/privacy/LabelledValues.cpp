@@ -416,6 +416,7 @@ LabelledValue ValueAt(const QString& strLine, qsizetype start, ValueKind kind)
 std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
 {
     std::vector<LabelledValue> values;
+    qsizetype lngLastValueEnd = 0;
     qsizetype i = 0;
     while (i < strLine.size()) {
         // A hardware address label may be followed by its value after a single blank ("HWaddr 00 1A ...").
@@ -434,6 +435,11 @@ std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
             --digits;
         if (digits < labelEnd && digits > 0 && IsBlank(strLine.at(digits - 1)))
             labelEnd = digits;
+        // A value is no label ("SSID = qhQLSn51  ch 6" names no serial number).
+        if (!values.empty() && labelEnd <= lngLastValueEnd) {
+            ++i;
+            continue;
+        }
         const ValueKind kind = MayEndInLabel(strLine, labelEnd)
             ? KindOfLabel(PartsOf(WordsBefore(strLine, labelEnd, intLabelWords)))
             : ValueKind::None;
@@ -444,6 +450,7 @@ std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
         const LabelledValue value = ValueAt(strLine, ValueStart(strLine, i), kind);
         if (value.end > value.start) {
             values.push_back(value);
+            lngLastValueEnd = value.end;
             i = value.end;
         } else {
             ++i;

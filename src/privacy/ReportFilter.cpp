@@ -623,7 +623,9 @@ bool IsClientNameCell(QStringView cell)
     if (tableWords.contains(strFolded))
         return false;
     // Interfaces ("eth0", "br0", "wl0.1", "ath1") name no client.
-    static const QRegularExpression interfaceName(QStringLiteral("^[a-z]{2,5}[0-9]{1,2}(\\.[0-9]+)?$"));
+    static const QRegularExpression interfaceName(
+        QStringLiteral("^(eth|br|wl|wlan|ath|ra|rai|ppp|pppoe|nas|lan|wan|usb|vlan|bond|ptm|atm|ipoa|dsl|lo|tun|tap|"
+                       "imq)[0-9]{1,2}(\\.[0-9]+)?$"));
     return !interfaceName.match(strFolded).hasMatch();
 }
 

@@ -331,6 +331,8 @@ void TestReportFilter::firmwareLines_data()
                                    << "Build 3.60.2.1\r\nFW: 1.0.4.2\r\nSW ver 2.1.0.9\r\nBootloader 1.0.0.3\r\n"
                                       "Image: 4.2.1.7\r\nModem code 13.60.2.14\r\nv5.1.0.2 started";
     // Wireless names and keys, in every layout.
+    QTest::newRow("a value is no label") << "SSID = qhQLSn51  ch 6"
+                                         << "SSID = <SSID censored>  ch 6";
     QTest::newRow("SSID after a colon") << "SSID: Home Net 5G"
                                         << "SSID: <SSID censored>";
     QTest::newRow("SSID with blanks round the equals sign") << "SSID = HomeNet  channel 6"

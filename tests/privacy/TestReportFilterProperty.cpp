@@ -278,13 +278,22 @@ public:
             const char* head;
             const char* tail;
             const char* mask;
+            // What head and tail read as once censored, where they hold addresses of their own.
+            const char* maskedHead = nullptr;
+            const char* maskedTail = nullptr;
         };
         static const Layout layouts[] = { { "SSID: ", "", "<SSID censored>" },
             { "SSID = ", "  ch 6", "<SSID censored>" }, { "wlan0  ESSID:\"", "\"  Mode:Master", "<SSID censored>" },
             { "Network Name\t", "\t11n", "<SSID censored>" }, { "WPA Pre-Shared Key: ", "", "<censored>" },
             { "wl0_wpa_psk=", "", "<censored>" }, { "Serial Number: ", " (rev B)", "<censored>" },
             { "PPP Username = ", "", "<censored>" }, { "Host Name: ", "", "<censored>" },
-            { "<td><b>Password:</b> ", "</td>", "<censored>" } };
+            { "<td><b>Password:</b> ", "</td>", "<censored>" },
+            // Client tables, the name beside the client's address and hardware address.
+            { "<tr><td>", "</td><td>192.168.1.23</td><td>00:1a:2b:3c:4d:5e</td><td>23:59:59</td></tr>", "<censored>",
+                nullptr, "</td><td><censored></td><td>X-X-X-X-X-X</td><td>23:59:59</td></tr>" },
+            { "clients = [['", "','192.168.1.24','02:1A:3F:00:11:22']];", "<censored>", nullptr,
+                "','<censored>','X-X-X-X-X-X']];" },
+            { "192.168.1.25  00-1a-2b-3c-4d-5f  ", "  1 day", "<censored>", "<censored>  X-X-X-X-X-X  ", nullptr } };
         const Layout& layout = layouts[Between(0, static_cast<int>(std::size(layouts)) - 1)];
         static const QString strLetters = QStringLiteral("abcdefghjkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ");
         QString strValue = QStringLiteral("q");
@@ -293,8 +302,9 @@ public:
         names << strValue;
         GeneratedLine line;
         line.strText = QString::fromLatin1(layout.head) + strValue + QString::fromLatin1(layout.tail);
-        line.strExpected
-            = QString::fromLatin1(layout.head) + QString::fromLatin1(layout.mask) + QString::fromLatin1(layout.tail);
+        line.strExpected = QString::fromLatin1(layout.maskedHead ? layout.maskedHead : layout.head)
+            + QString::fromLatin1(layout.mask)
+            + QString::fromLatin1(layout.maskedTail ? layout.maskedTail : layout.tail);
         return line;
     }
 

@@ -67,8 +67,9 @@ bool IsMaskTag(QStringView tag)
     return tag == QLatin1String("<censored>") || tag == QLatin1String("<SSID censored>");
 }
 
-// Where the last IPv4 address (a dotted quad of numbers up to 255) inside a word ends, or -1.
-qsizetype EndOfLastAddress(QStringView word)
+// Where the last dotted number of three dots or more (an address, or a longer run that may hold one)
+// inside a word ends, or -1.
+qsizetype EndOfLastDottedNumber(QStringView word)
 {
     qsizetype lngEnd = -1;
     qsizetype i = 0;
@@ -88,11 +89,7 @@ qsizetype EndOfLastAddress(QStringView word)
             --end;
             --intDots;
         }
-        if (intDots != 3)
-            continue;
-        const QList<QStringView> groups = word.mid(start, end - start).split(QLatin1Char('.'));
-        if (std::all_of(groups.cbegin(), groups.cend(),
-                [](QStringView group) { return !group.isEmpty() && group.size() <= 3 && group.toInt() <= 255; }))
+        if (intDots >= 3)
             lngEnd = end;
     }
     return lngEnd;
@@ -135,9 +132,9 @@ QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax)
                 break;
         }
         QStringView word = QStringView(strLine).mid(i, wordEnd - i);
-        // An address glued to letters ("boot3.60.2.1") is a number of its own, as it is once hidden:
-        // only the letters after it are a word.
-        const qsizetype glued = EndOfLastAddress(word);
+        // A dotted number glued to letters ("boot3.60.2.1") is a number of its own, as it is once
+        // hidden: only the letters after it are a word.
+        const qsizetype glued = EndOfLastDottedNumber(word);
         if (glued > 0)
             word = word.mid(glued);
         bool blnHasLetter = false;

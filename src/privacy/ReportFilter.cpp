@@ -437,8 +437,8 @@ bool IsDynamicDnsLine(const QString& strFoldedLine)
         || strFoldedLine.contains(QLatin1String("dynamic dns"));
 }
 
-// Calls onToken(start, end) for every word between delimiters, a full stop at its end left out. An
-// IPv4 address glued to letters ("exa81.2.3.4") is a word of its own, as it is once hidden.
+// Calls onToken(start, end) for every word between delimiters, a full stop at its end left out. A
+// dotted number glued to letters ("exa81.2.3.4") is a word of its own, as it is once hidden.
 template <typename OnToken> void ForEachToken(const QString& strLine, OnToken onToken)
 {
     const auto onPiece = [&](qsizetype start, qsizetype end) {
@@ -479,7 +479,7 @@ template <typename OnToken> void ForEachToken(const QString& strLine, OnToken on
             qsizetype runEnd = j;
             while (runEnd > runStart && strLine.at(runEnd - 1) == QLatin1Char('.'))
                 --runEnd;
-            if (Ipv4Value(QStringView(strLine).mid(runStart, runEnd - runStart)) < 0
+            if (QStringView(strLine).mid(runStart, runEnd - runStart).count(QLatin1Char('.')) < 3
                 || (runStart == pieceStart && runEnd == i))
                 continue;
             onPiece(pieceStart, runStart);

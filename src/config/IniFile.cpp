@@ -130,8 +130,11 @@ bool CanWrite(const QString& strSection, const QString& strKey, const QString& s
         return false;
     if (strSection.isEmpty() || strSection.contains(QLatin1Char(']')) || HasLineBreak(strSection))
         return false;
-    if (strKey.isEmpty() || strKey.contains(QLatin1Char('=')) || strKey.startsWith(QLatin1Char('['))
-        || strKey.startsWith(QLatin1Char(';')) || HasLineBreak(strKey))
+    // The key as its line will read: without its blanks, and not taken for a section, a comment or a
+    // byte-order mark (which the line's decoding drops).
+    const QString strName = TrimBlanks(strKey);
+    if (strName.isEmpty() || strName.contains(QLatin1Char('=')) || strName.startsWith(QLatin1Char('['))
+        || strName.startsWith(QLatin1Char(';')) || strName.startsWith(QChar(0xFEFF)) || HasLineBreak(strKey))
         return false;
     return !HasLineBreak(strValue);
 }

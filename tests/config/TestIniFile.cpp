@@ -342,6 +342,12 @@ private Q_SLOTS:
         QTest::newRow("blank key") << "Options"
                                    << "  "
                                    << "v";
+        // The key as its line reads, blanks before it dropped.
+        QTest::newRow("key like a section after blanks") << "Options"
+                                                         << "\t [URLs]"
+                                                         << "v";
+        QTest::newRow("key after a byte-order mark")
+            << "Options" << QString(QChar(0xFEFF)) + QStringLiteral("Port") << "v";
         QTest::newRow("bracket in section") << "Opt]ions"
                                             << "k"
                                             << "v";

@@ -512,13 +512,11 @@ void StudyNames(
     // ("DHCPACK(br0) 192.168.1.23 <mac> laptop").
     static const QRegularExpression leaseMessage(QStringLiteral("dhcp(ack|offer|request|inform|discover)"));
     if (strFolded.contains(QLatin1String("dhcp")) && strFolded.contains(leaseMessage)) {
-        // Only the end of the line is read: the name and the hardware address in front of it,
-        // with the blanks between them, taken from the first blank of the last 80 characters on.
+        // Only the end of the line is read: the name and the hardware address in front of it, from
+        // the last 80 characters on, or from the start of the word or chain of pairs they begin in.
         qsizetype tail = std::max<qsizetype>(0, strLine.size() - 80);
-        if (tail > 0) {
-            while (tail < strLine.size() && strLine.at(tail) != QLatin1Char(' '))
-                ++tail;
-        }
+        while (tail > 0 && (IsWordChar(strLine.at(tail - 1)) || IsHardwareSeparator(strLine.at(tail - 1))))
+            --tail;
         const QString strMasked = MaskHardwareAddresses(strLine.mid(tail));
         const qsizetype mask = strMasked.lastIndexOf(strHardwareMask);
         if (mask >= 0) {

@@ -380,6 +380,9 @@ void TestReportFilter::firmwareLines_data()
     QTest::newRow("DHCP client name after its hardware address")
         << "dnsmasq-dhcp: DHCPACK(br0) 192.168.1.23 00:11:22:33:44:55 johns-laptop\r\nHost Name: johns-laptop"
         << "dnsmasq-dhcp: DHCPACK(br0) <censored> X-X-X-X-X-X <censored>\r\nHost Name: <censored>";
+    QTest::newRow("DHCP client name at the end of a long lease message")
+        << "DHCPACK(br0) 192.168.1.23 " + QString(90, u'#') + "00:11:22:33:44:55 laptop"
+        << "DHCPACK(br0) <censored> " + QString(90, u'#') + "X-X-X-X-X-X <censored>";
     QTest::newRow("dynamic DNS host name") << "ddns: updated smith.dyndns.example to 81.2.3.4"
                                            << "ddns: updated <censored> to <censored>";
     QTest::newRow("host name that embeds the address") << "PPP IP 81.2.3.4\r\nreverse host-81-2-3-4.isp.example"

@@ -665,7 +665,12 @@ public:
     void AddLine(const QString& strLine, const QString& strFolded)
     {
         // Only a row that holds a hardware address matters.
-        const bool blnSeparators = strLine.count(QLatin1Char(':')) + strLine.count(QLatin1Char('-')) >= 5;
+        int intSeparators = 0;
+        for (qsizetype i = 0; i < strLine.size() && intSeparators < 5; ++i) {
+            if (strLine.at(i) == QLatin1Char(':') || strLine.at(i) == QLatin1Char('-'))
+                ++intSeparators;
+        }
+        const bool blnSeparators = intSeparators >= 5;
         if (!m_strRow.isNull()) {
             m_strRow += QLatin1Char('\n');
             m_strRow += strLine;
@@ -677,7 +682,11 @@ public:
             if (close < 0)
                 return;
         }
-        if (!blnSeparators && !strFolded.contains(QLatin1String("<tr")))
+        const bool blnTableRows = strFolded.contains(QLatin1String("<tr"));
+        if (!blnSeparators && !blnTableRows)
+            return;
+        // A long line is a row only where table rows or brackets cut it into short pieces.
+        if (!blnTableRows && strLine.size() > intLongestRow && !strLine.contains(QLatin1Char('[')))
             return;
         qsizetype start = 0;
         const qsizetype size = strLine.size();

@@ -1061,8 +1061,15 @@ QString FilterReport(const QString& strText, int intCensor)
     masked.reserve(lines.size());
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
         const QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
-        masked << (strFixed.isNull() ? MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)], findings)
-                                     : strFixed);
+        if (strFixed.isNull()) {
+            QString strMasked = MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)], findings);
+            // A value that hid the all-zero address took away what spared the line.
+            if (strMasked != lines.at(intLine) && IsHardwareAddressLine(strMasked, Qt::CaseSensitive))
+                strMasked = strPhysicalAddressLine;
+            masked << strMasked;
+        } else {
+            masked << strFixed;
+        }
         StudyAddresses(masked.constLast(), findings);
     }
     SettleAddresses(findings);

@@ -129,6 +129,9 @@ void TestReportFilter::addresses_data()
     QTest::newRow("hidden address keeps its place in a list")
         << "WAN IP 81.2.3.4\r\nPrimary DNS server: 81.2.3.4, 198.51.100.53, 198.51.100.54"
         << "WAN IP <censored>\r\nPrimary DNS server: <censored>, 198.51.100.53, 198.51.100.54";
+    QTest::newRow("all-zero address inside a hidden value spares no line")
+        << "Physical Address . . : serial: 00-00-00-00-00-00"
+        << "        Physical Address . . . . . . . . . . . : X.X.X.X";
     QTest::newRow("address glued to a host name is a word of its own")
         << "ddns: updated a.dyndns.example81.2.3.4\r\nnote 81.2.3.4abc"
         << "ddns: updated <censored><censored>\r\nnote <censored>abc";

@@ -98,10 +98,10 @@ qsizetype EndOfLastDottedNumber(QStringView word)
 // The words that end before position end, closest first, at most intMax of them, read back over
 // blanks, punctuation and tags. A word without a letter (a number, an address) ends the list and is
 // returned as an empty text.
-QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax)
+QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax, qsizetype lngFloor = 0)
 {
     QStringList words;
-    const qsizetype lngLimit = std::max<qsizetype>(0, end - lngLookBack);
+    const qsizetype lngLimit = std::max<qsizetype>(lngFloor, end - lngLookBack);
     qsizetype i = end;
     while (words.size() < intMax && i > lngLimit) {
         const QChar ch = strLine.at(i - 1);
@@ -145,9 +145,13 @@ QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax)
         if (!blnHasLetter || glued > 0) {
             if (words.size() < intMax)
                 words << QString();
-            break;
+            return words;
         }
     }
+    // What stands before the floor (a value found earlier) is no label word: it ends the list as the
+    // mask that will stand there does.
+    if (lngFloor > 0 && i <= lngFloor && words.size() < intMax && (words.isEmpty() || !words.constLast().isNull()))
+        words << QString();
     return words;
 }
 
@@ -410,11 +414,11 @@ LabelledValue ValueAt(const QString& strLine, qsizetype start, ValueKind kind)
     return value;
 }
 
-std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
+std::vector<LabelledValue> FindLabelledValues(const QString& strLine, qsizetype lngFrom)
 {
     std::vector<LabelledValue> values;
-    qsizetype lngLastValueEnd = 0;
-    qsizetype i = 0;
+    qsizetype lngLastValueEnd = lngFrom;
+    qsizetype i = lngFrom;
     while (i < strLine.size()) {
         // A hardware address label may be followed by its value after a single blank ("HWaddr 00 1A ...").
         const bool blnSingleBlank = strLine.at(i) == QLatin1Char(' ') && i + 1 < strLine.size()
@@ -433,12 +437,12 @@ std::vector<LabelledValue> FindLabelledValues(const QString& strLine)
         if (digits < labelEnd && digits > 0 && IsBlank(strLine.at(digits - 1)))
             labelEnd = digits;
         // A value is no label ("SSID = qhQLSn51  ch 6" names no serial number).
-        if (!values.empty() && labelEnd <= lngLastValueEnd) {
+        if (lngLastValueEnd > 0 && labelEnd <= lngLastValueEnd) {
             ++i;
             continue;
         }
         const ValueKind kind = MayEndInLabel(strLine, labelEnd)
-            ? KindOfLabel(PartsOf(WordsBefore(strLine, labelEnd, intLabelWords)))
+            ? KindOfLabel(PartsOf(WordsBefore(strLine, labelEnd, intLabelWords, lngLastValueEnd)))
             : ValueKind::None;
         if (kind == ValueKind::None || (blnSingleBlank && kind != ValueKind::HardwareAddress)) {
             ++i;

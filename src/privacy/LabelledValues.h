@@ -20,8 +20,9 @@ struct LabelledValue
 // The values on strLine that a label names. A label is the last words before ":", "=", a tab, two
 // blanks or a tag; the value runs to the closing quote, or for a network name to the next tab, two
 // blanks or tag, for a hardware address over its twelve hexadecimal digits, otherwise to the next
-// blank. Values that are masks already (they start with "<") are left out.
-std::vector<LabelledValue> FindLabelledValues(const QString& strLine);
+// blank. Values that are masks already (they start with "<") are left out. With lngFrom, only what
+// follows that position is read: a value that ends there is no part of a later label.
+std::vector<LabelledValue> FindLabelledValues(const QString& strLine, qsizetype lngFrom = 0);
 
 // The kind of a line that holds a label and nothing else ("SSID", "Serial Number:"); its value is the
 // next line that is not blank.

@@ -383,10 +383,8 @@ std::vector<LabelledValue> ValuesOfLine(const QString& strLine, ValueKind pendin
         }
         if (value.end > value.start) {
             values.push_back(value);
-            for (const LabelledValue& later : FindLabelledValues(strLine)) {
-                if (later.start >= value.end)
-                    values.push_back(later);
-            }
+            for (const LabelledValue& later : FindLabelledValues(strLine, value.end))
+                values.push_back(later);
             return values;
         }
     }

@@ -336,6 +336,8 @@ void TestReportFilter::firmwareLines_data()
     // Wireless names and keys, in every layout.
     QTest::newRow("a value is no label") << "SSID = qhQLSn51  ch 6"
                                          << "SSID = <SSID censored>  ch 6";
+    QTest::newRow("a value is no part of a later label") << "wl0_wpa_psk=\"s3cret\"Key 1 =er x"
+                                                         << "wl0_wpa_psk=\"<censored>\"Key 1 =<censored> x";
     QTest::newRow("SSID after a colon") << "SSID: Home Net 5G"
                                         << "SSID: <SSID censored>";
     QTest::newRow("SSID with blanks round the equals sign") << "SSID = HomeNet  channel 6"

@@ -284,7 +284,10 @@ def measure(browser):
         ok = ok and ratio >= TARGET_RATIO
     print(f"load average (1 min): {load_before:.2f} before, {load_engine:.2f} after the engine's loads, "
           f"{os.getloadavg()[0]:.2f} at the end, on {os.cpu_count()} cores")
-    print("target met" if ok else "target missed")
+    if ok and not browser_all:
+        print("target met by every page; the ratio to the headless browser was not measured")
+    else:
+        print("target met" if ok else "target missed")
     return 0 if ok else 1
 
 

@@ -16,15 +16,17 @@
 //   BM_CurlProcess     one curl process per page: the floor for a fetch that starts from nothing.
 //   BM_CurlKeepAlive   one curl process fetching the page many times over one connection: the
 //                      floor for the transfer alone.
-//   BM_Chromium        headless Chromium loading the page again and again into a frame of a
-//                      driver page, warm (only where the chromium program is installed).
+//   BM_Chromium        a headless browser (the chromium program) loading the page again and
+//                      again into a frame of a driver page, warm: only where it is installed and
+//                      this program runs in a network namespace with loopback alone, as in
+//                      unshare -rn sh -c 'ip link set lo up && exec build/bench/bench_browser'.
 //   BM_WorstPage       hostile pages under the size cap, each loaded by a child process of this
 //                      program: the time of the load and the child's peak memory (peak_MB), and
 //                      whether the load ended as the error page (error_page). One of them is a
 //                      script that floods the cookie jar, which keeps what browsers keep.
 //
 // Router pages come in 5 KB, 50 KB and 1 MB. Every time reported is the time of one page. Only
-// 127.0.0.1 is contacted; Chromium is started with no network access beyond loopback.
+// 127.0.0.1 is contacted; the headless browser is started only where nothing else can be reached.
 
 #include "browser/document/BodyTextLayout.h"
 #include "browser/document/DocumentBuilder.h"
@@ -302,6 +304,23 @@ struct ChromiumResult
 QString ChromiumProgram()
 {
     return QStandardPaths::findExecutable(QStringLiteral("chromium"));
+}
+
+// True in a network namespace whose only interface is loopback: there a browser, with all it
+// may try on its own, reaches nothing beyond this machine.
+bool LoopbackOnly()
+{
+    QFile devices(QStringLiteral("/proc/self/net/dev"));
+    if (!devices.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QList<QByteArray> lines = devices.readAll().split('\n');
+    QList<QByteArray> names;
+    // Two heading lines, then one line per interface: "  name: counters...".
+    for (qsizetype intLine = 2; intLine < lines.size(); ++intLine) {
+        if (!lines[intLine].trimmed().isEmpty())
+            names << lines[intLine].left(lines[intLine].indexOf(':')).trimmed();
+    }
+    return names == QList<QByteArray> { QByteArrayLiteral("lo") };
 }
 
 void BM_Chromium(benchmark::State& state)
@@ -612,7 +631,11 @@ int main(int argc, char** argv)
         return 1;
     if (QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty())
         qWarning("curl not found: the curl floor is not measured");
-    if (!ChromiumProgram().isEmpty())
+    if (!ChromiumProgram().isEmpty() && !LoopbackOnly())
+        qWarning("the headless browser is started only in a network namespace with loopback alone: "
+                 "unshare -rn sh -c 'ip link set lo up && exec %s'",
+            argv[0]);
+    else if (!ChromiumProgram().isEmpty())
         benchmark::RegisterBenchmark("BM_Chromium", BM_Chromium)
             ->Apply(PageSizes)
             ->Unit(benchmark::kMillisecond)

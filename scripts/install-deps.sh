@@ -1,21 +1,25 @@
 #!/bin/sh
 # Installs what Quorvane needs on Debian 12 (run as root). Its progress goes to standard error, so
 # that a caller's standard output stays its own.
-# Usage: scripts/install-deps.sh [--build]
+# Usage: scripts/install-deps.sh [--build | --bench]
 #   --build  only what building and running need (the compiler, CMake, the libraries)
 #   default  that, and what the whole test run needs too: clang and its sanitizer runtime, the
 #            formatter, the benchmark library, a virtual display, the Windows cross-compiler and
 #            Wine, and the checkers of the installed launcher, metadata and manual pages
+#   --bench  the default's packages, and the headless browser that bench/golden_pages.py and
+#            bench_browser compare the engine with (optional: no build or test needs it)
 set -eu
 exec >&2
 build_packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgumbo-dev
   libcurl4-openssl-dev zlib1g-dev duktape-dev libcpp-httplib-dev doctest-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev"
 test_packages="clang clang-format libclang-rt-14-dev libbenchmark-dev xvfb xauth iproute2 curl util-linux mount
   g++-mingw-w64-x86-64-posix wine64 ninja-build libz-mingw-w64 x11-apps netpbm appstream desktop-file-utils groff-base"
+bench_packages="chromium"
 case "${1:-}" in
   --build) packages=$build_packages ;;
   "") packages="$build_packages $test_packages" ;;
-  *) echo "usage: $0 [--build]"; exit 2 ;;
+  --bench) packages="$build_packages $test_packages $bench_packages" ;;
+  *) echo "usage: $0 [--build | --bench]"; exit 2 ;;
 esac
 missing=""
 for p in $packages; do

@@ -123,6 +123,8 @@ void TestPageCharset::DecodesIntoUtf8_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("ascii") << QByteArray("<p>SNR Margin 12.5") << QByteArray("windows-1252")
                            << QStringLiteral("<p>SNR Margin 12.5");
+    QTest::newRow("ascii up to a last upper-half byte")
+        << QByteArray("Temp 41\xB0") << QByteArray("windows-1252") << QStringLiteral("Temp 41\u00b0");
     QTest::newRow("windows-1252 upper half") << QByteArray("\x80\x81\x9F\xA0\xFF") << QByteArray("windows-1252")
                                              << QStringLiteral("\u20ac\u0081\u0178\u00a0\u00ff");
     QTest::newRow("utf-8 mark dropped") << QByteArray("\xEF\xBB\xBFx\xC3\xA9") << QByteArray("UTF-8")

@@ -1,7 +1,11 @@
+#include "browser/scripts/ScriptDom.h"
 #include "browser/scripts/ScriptEngine.h"
 #include "support/TestRegistry.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
+#include <string>
 
 // The interpreter behind its interface: values both ways, windows that reach each other, and the
 // two bounds, which stop one window's scripts or the whole heap and nothing else.
@@ -14,6 +18,7 @@ private Q_SLOTS:
     void WindowsKeepTheirOwnGlobalsAndReachLinkedOnes();
     void SpentTimeStopsOnlyItsWindow();
     void ExhaustedHeapStopsTheEngine();
+    void OwnCodeCompiledByTheBuildIsItsText();
 };
 
 void TestScriptEngine::ValuesCrossBothWays()
@@ -105,6 +110,45 @@ void TestScriptEngine::ExhaustedHeapStopsTheEngine()
     QCOMPARE(engine.HeapBytes(), qint64(0));
     QCOMPARE(engine.CreateWindow(), -1);
     QVERIFY(!engine.Evaluate(intWindow, QStringLiteral("1"), QString()));
+}
+
+void TestScriptEngine::OwnCodeCompiledByTheBuildIsItsText()
+{
+    // The document object model's bytecode is compiled by the build from ScriptDom.js: a window
+    // that loads it must get what a window compiling the text gets, every global with its kind and
+    // arity (bytecode of an older text, or of another interpreter, would not give them).
+    ScriptEngine::ProvideCompiledOwnCode(kScriptDomSource, kScriptDomCompiled, kScriptDomCompiledSize);
+    // Another address is other code; a null compiled form leaves it to be compiled from its text.
+    const std::string strText(kScriptDomSource);
+    ScriptEngine::ProvideCompiledOwnCode(strText.c_str(), nullptr, 0);
+    const QString strProbe
+        = QStringLiteral("(function (g) { var names = Object.getOwnPropertyNames(g).sort(), out = [];"
+                         "  for (var i = 0; i < names.length; i++) {"
+                         "    var d = Object.getOwnPropertyDescriptor(g, names[i]);"
+                         "    out.push(names[i] + ':' + (d.get ? 'get' : typeof d.value)"
+                         "      + (typeof d.value === 'function' ? d.value.length : ''));"
+                         "  }"
+                         "  return out.join(' '); })(this)");
+    // The natives behind the model, as do-nothing stand-ins: only its own globals are compared.
+    QSet<QByteArray> natives;
+    QRegularExpressionMatchIterator names
+        = QRegularExpression(QStringLiteral("\\b__q[A-Za-z]+")).globalMatch(QString::fromUtf8(kScriptDomSource));
+    while (names.hasNext())
+        natives.insert(names.next().captured().toUtf8());
+    ScriptEngine engine;
+    QStringList shown;
+    for (const char* strCode : { kScriptDomSource, strText.c_str() }) {
+        const int intWindow = engine.CreateWindow();
+        for (const QByteArray& name : natives)
+            engine.DefineNative(intWindow, name.constData(), [](const ScriptArgs&) { return ScriptValue(); });
+        QString strError;
+        QVERIFY2(engine.EvaluateOwnCode(intWindow, strCode, QStringLiteral("dom"), &strError), qPrintable(strError));
+        ScriptValue result;
+        QVERIFY(engine.Call(intWindow, "eval", { ScriptValue::String(strProbe) }, &result));
+        shown << result.ToString();
+    }
+    QVERIFY2(shown[0].contains(QLatin1String("document:")), qPrintable(shown[0]));
+    QCOMPARE(shown[0], shown[1]);
 }
 
 QUORVANE_REGISTER_TEST(TestScriptEngine)

@@ -210,15 +210,6 @@ QByteArray DecodePageToUtf8(const QByteArray& bytes, const QByteArray& charset)
             return DecodePage(bytes, charset).toUtf8();
     }
     // A single-byte charset through a table; a page of plain ASCII is passed on as it is.
-    static const std::array<QByteArray, 128> windows1252 = [] {
-        std::array<QByteArray, 128> table;
-        for (int intByte = 0x80; intByte <= 0xFF; ++intByte) {
-            const char chr = static_cast<char>(intByte);
-            table[static_cast<size_t>(intByte - 0x80)]
-                = QString(QStringDecoder(kWindows1252.constData()).decode(QByteArrayView(&chr, 1))).toUtf8();
-        }
-        return table;
-    }();
     const char* data = bytes.constData();
     const qsizetype lngSize = bytes.size();
     qsizetype lngAscii = 0;
@@ -226,6 +217,16 @@ QByteArray DecodePageToUtf8(const QByteArray& bytes, const QByteArray& charset)
         ++lngAscii;
     if (lngAscii == lngSize)
         return bytes;
+    // Built at the first page that needs it: each of its decoders costs the converter's set-up.
+    static const std::array<QByteArray, 128> windows1252 = [] {
+        std::array<QByteArray, 128> table;
+        QStringDecoder decoder(kWindows1252.constData());
+        for (int intByte = 0x80; intByte <= 0xFF; ++intByte) {
+            const char chr = static_cast<char>(intByte);
+            table[static_cast<size_t>(intByte - 0x80)] = QString(decoder.decode(QByteArrayView(&chr, 1))).toUtf8();
+        }
+        return table;
+    }();
     QByteArray utf8;
     utf8.reserve(lngSize + (lngSize - lngAscii) * 2);
     utf8.append(data, lngAscii);

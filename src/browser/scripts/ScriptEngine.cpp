@@ -608,6 +608,17 @@ bool ScriptEngine::EvaluateOwnCode(int intWindow, const char* strCode, const QSt
     return blnOk;
 }
 
+void ScriptEngine::ProvideCompiledOwnCode(const char* strCode, const unsigned char* compiled, int intSize)
+{
+    if (compiled == nullptr || intSize <= 0)
+        return;
+    QMutex* mutex = nullptr;
+    QHash<const char*, QByteArray>& cache = CompiledOwnCode(&mutex);
+    QMutexLocker locker(mutex);
+    if (!cache.contains(strCode))
+        cache.insert(strCode, QByteArray::fromRawData(reinterpret_cast<const char*>(compiled), intSize));
+}
+
 bool ScriptEngine::Call(
     int intWindow, const char* strFunction, const ScriptArgs& args, ScriptValue* result, QString* strError)
 {

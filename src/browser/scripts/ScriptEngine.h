@@ -106,6 +106,10 @@ public:
     // The same for the program's own fixed code (strCode lives as long as the program): compiled
     // once, and loaded as compiled code into every later window.
     bool EvaluateOwnCode(int intWindow, const char* strCode, const QString& strName, QString* strError = nullptr);
+    // Hands over such code's compiled form (intSize bytes of the interpreter's bytecode, built with
+    // the program and living as long as it), so that EvaluateOwnCode loads it from the first window
+    // on. Nothing changes for code that has its compiled form already, or for a null one.
+    static void ProvideCompiledOwnCode(const char* strCode, const unsigned char* compiled, int intSize);
     // Calls the window's global function strFunction with the arguments; its result in *result.
     bool Call(int intWindow, const char* strFunction, const ScriptArgs& args, ScriptValue* result = nullptr,
         QString* strError = nullptr);

@@ -234,6 +234,7 @@ bool ScriptedDocument::OpenWindow()
             m_engine->LinkWindow(m_parent->m_intWindow, QStringLiteral("frames"), m_strName, m_intWindow);
     }
     QString strError;
+    ScriptEngine::ProvideCompiledOwnCode(kScriptDomSource, kScriptDomCompiled, kScriptDomCompiledSize);
     if (!m_engine->EvaluateOwnCode(m_intWindow, kScriptDomSource, QStringLiteral("dom"), &strError)) {
         Report(strError);
         return false;

@@ -803,22 +803,36 @@ bool EmbedsAddress(QStringView token, const QSet<QString>& setDashed)
     return false;
 }
 
-// Pass two over a line that is not replaced whole: its values, hardware addresses, IPv6 addresses,
-// DUIDs, e-mail addresses and the names the findings hold are masked; IPv4 addresses are left to
-// pass four.
-QString MaskLine(const QString& strLine, const std::vector<LabelledValue>& values, const Findings& findings)
+// strLine with the names the findings hold and e-mail addresses masked.
+QString MaskNames(const QString& strLine, const Findings& findings)
 {
-    QString strResult = MaskHardwareAddresses(MaskIdentifiers(ReplaceValues(strLine, values)));
     TextStretches stretches;
-    ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
-        const QStringView token = QStringView(strResult).mid(start, end - start);
+    ForEachToken(strLine, [&](qsizetype start, qsizetype end) {
+        const QStringView token = QStringView(strLine).mid(start, end - start);
         const bool blnNameLength = token.size() >= findings.lngShortestName && token.size() <= findings.lngLongestName;
         if ((blnNameLength && findings.setNameViews.contains(token)) || IsEmailAddress(token))
             stretches.emplace_back(start, end);
     });
-    strResult = ReplaceStretches(strResult, stretches, strAddressMask);
+    QString strResult = ReplaceStretches(strLine, stretches, strAddressMask);
     for (const QString& strName : findings.multiWordNames)
         strResult.replace(strName, strAddressMask);
+    return strResult;
+}
+
+// Pass two over a line that is not replaced whole: its values, hardware addresses, IPv6 addresses,
+// DUIDs, e-mail addresses and the names the findings hold are masked; IPv4 addresses are left to
+// pass four. What was masked may make a label of what is left ("71.sk="s3cret"Key 1 =er"): the
+// line is read again as a second censoring reads it, and the values found then are masked too.
+QString MaskLine(
+    const QString& strLine, const std::vector<LabelledValue>& values, ValueKind pendingKind, const Findings& findings)
+{
+    QString strResult = MaskNames(MaskHardwareAddresses(MaskIdentifiers(ReplaceValues(strLine, values))), findings);
+    for (int intRound = 0; intRound < 2 && strResult != strLine; ++intRound) {
+        const std::vector<LabelledValue> later = ValuesOfLine(strResult, pendingKind);
+        if (later.empty())
+            break;
+        strResult = MaskNames(MaskHardwareAddresses(ReplaceValues(strResult, later)), findings);
+    }
     return strResult;
 }
 
@@ -1028,11 +1042,13 @@ QString FilterReport(const QString& strText, int intCensor)
     Findings findings;
     std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
     std::vector<QString> fixedLines(static_cast<size_t>(lines.size()));
+    std::vector<ValueKind> pendingKinds(static_cast<size_t>(lines.size()));
     ValueKind pendingKind = ValueKind::None;
     ClientRows clientRows(findings);
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
         const QString& strLine = lines.at(intLine);
         std::vector<LabelledValue>& values = lineValues[static_cast<size_t>(intLine)];
+        pendingKinds[static_cast<size_t>(intLine)] = pendingKind;
         values = ValuesOfLine(strLine, pendingKind);
         const QString strFolded = CaseFolded(strLine);
         StudyNames(strLine, strFolded, values, findings);
@@ -1060,7 +1076,8 @@ QString FilterReport(const QString& strText, int intCensor)
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
         const QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
         if (strFixed.isNull()) {
-            QString strMasked = MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)], findings);
+            QString strMasked = MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)],
+                pendingKinds[static_cast<size_t>(intLine)], findings);
             // A value that hid the all-zero address took away what spared the line.
             if (strMasked != lines.at(intLine) && IsHardwareAddressLine(strMasked, Qt::CaseSensitive))
                 strMasked = strPhysicalAddressLine;

@@ -338,6 +338,9 @@ void TestReportFilter::firmwareLines_data()
                                          << "SSID = <SSID censored>  ch 6";
     QTest::newRow("a value is no part of a later label") << "wl0_wpa_psk=\"s3cret\"Key 1 =er x"
                                                          << "wl0_wpa_psk=\"<censored>\"Key 1 =<censored> x";
+    QTest::newRow("a hidden name makes a label of what follows")
+        << "wl0_wpa_psk=\"s3cret\"\r\nto 71.sk=\"s3cret\"Key 1 =er x"
+        << "wl0_wpa_psk=\"<censored>\"\r\nto 71.sk=\"<censored>\"Key 1 =<censored> x";
     QTest::newRow("SSID after a colon") << "SSID: Home Net 5G"
                                         << "SSID: <SSID censored>";
     QTest::newRow("SSID with blanks round the equals sign") << "SSID = HomeNet  channel 6"

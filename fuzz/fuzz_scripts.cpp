@@ -51,8 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!ScriptedDocument::HasScripts(parsed))
         return 0;
 
+    // Bounds far below a browser's, so that inputs that loop, or keep a built-in busy, stop soon:
+    // they are the many that mutation makes of the seeds that loop.
     ScriptLimits limits;
-    limits.intTimeBudgetMs = 50;
+    limits.intTimeBudgetMs = 10;
+    limits.intStopGraceMs = 10;
     limits.lngHeapBytes = qint64(16) << 20;
     ScriptHost host;
     host.fetch = [](const FetchRequest& request, ScriptHost::FetchDone done) {

@@ -1,16 +1,20 @@
 #!/bin/sh
 # Runs every libFuzzer target of the sanitize build for a bounded time; fails on any crash or
 # sanitizer report, and prints each target's executions per second. Usage:
-# scripts/fuzz.sh [seconds-per-target]
+# scripts/fuzz.sh [seconds-per-target [target...]]   (targets by name: html, scripts...)
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
+[ $# -gt 0 ] && shift
 status=0
 passed=0
 failed=0
 for fuzzer in build-sanitize/fuzz/fuzz_*; do
   [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
+  if [ $# -gt 0 ]; then
+    case " $* " in *" ${name#fuzz_} "*) ;; *) continue ;; esac
+  fi
   corpus="build-sanitize/fuzz-corpus/$name"
   mkdir -p "$corpus"
   seeds="fuzz/corpus/${name#fuzz_}"

@@ -19,6 +19,8 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="fuzz/corpus/${name#fuzz_}"
   [ -d "$seeds" ] || seeds=""
+  # Inputs that once broke a property are run first of all, each time.
+  [ -d "fuzz/regressions/${name#fuzz_}" ] && seeds="fuzz/regressions/${name#fuzz_} $seeds"
   # The pages and texts of the golden tests are seeds too.
   case "$name" in
     fuzz_html | fuzz_scripts) seeds="$seeds tests/data/browser/pages" ;;
@@ -28,7 +30,7 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   # Options of one target.
   options=""
   case "$name" in
-    fuzz_report_filter) options="-max_len=4096" ;;
+    fuzz_report_filter) options="-max_len=1024" ;;
   esac
   log="build-sanitize/$name.log"
   echo "== $name for ${seconds}s"

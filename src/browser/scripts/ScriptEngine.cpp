@@ -597,7 +597,9 @@ bool ScriptEngine::EvaluateOwnCode(int intWindow, const char* strCode, const QSt
             return duk_safe_call(context, &CompileOwnCode, &args, 1, 1) == DUK_EXEC_SUCCESS;
         },
         nullptr);
-    if (blnOk && blnFirst && !args.compiled.isEmpty()) {
+    // Kept once compiled, even when running it failed: a run out of time says nothing against the
+    // code, and compiling again would only take more of the next window's time.
+    if (blnFirst && !args.compiled.isEmpty()) {
         QMutexLocker locker(mutex);
         cache.insert(strCode, args.compiled);
     }

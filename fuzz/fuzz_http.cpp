@@ -18,16 +18,44 @@
 #include "browser/engine/RefreshDirective.h"
 #include "browser/transfer/ContentDecoder.h"
 #include "browser/transfer/ResponseHead.h"
-#include "support/Compression.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
+#include <zlib.h>
 
 namespace
 {
 constexpr qint64 kCap = 256 * 1024;
+
+// body compressed with zlib at its best: intWindowBits 15 + 16 for gzip, 15 for the zlib
+// wrapping, -15 for raw deflate. One compressor per wrapping serves every input: a fresh one
+// clears and touches half a megabyte, which took longer than all the rest of an input.
+QByteArray Compressed(const QByteArray& body, int intWindowBits)
+{
+    struct Compressor
+    {
+        z_stream stream {};
+        bool blnReady = false;
+    };
+    static Compressor compressors[3];
+    Compressor& compressor = compressors[intWindowBits > 15 ? 0 : intWindowBits > 0 ? 1 : 2];
+    z_stream& stream = compressor.stream;
+    if (!compressor.blnReady) {
+        Check(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, intWindowBits, 9, Z_DEFAULT_STRATEGY) == Z_OK);
+        compressor.blnReady = true;
+    } else
+        Check(deflateReset(&stream) == Z_OK);
+    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(body.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.constData()));
+    stream.avail_in = static_cast<uInt>(body.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    Check(deflate(&stream, Z_FINISH) == Z_STREAM_END);
+    out.truncate(static_cast<qsizetype>(stream.total_out));
+    return out;
+}
 
 struct Decoded
 {

@@ -81,6 +81,8 @@ void AppendUrlEncoded(QByteArray* out, const QByteArray& bytes)
 QByteArray FormCharset(const HtmlDocument& document, int intForm, const QByteArray& pageCharset)
 {
     const QString strAccept = document.AttributeValue(intForm, QStringLiteral("accept-charset"));
+    if (strAccept.isEmpty())
+        return pageCharset; // as most forms: no pattern to build
     for (const QString& strLabel : strAccept.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts)) {
         const QByteArray charset = CanonicalCharset(strLabel.toLatin1());
         if (!charset.isEmpty())

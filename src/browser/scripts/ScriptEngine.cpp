@@ -466,13 +466,9 @@ duk_ret_t CompileAndRun(duk_context* context, void* udata)
 
 namespace
 {
-// How long a script may go on past its deadline before its heap is given up. A script stops
-// within microseconds of it unless a built-in keeps it from noticing.
-constexpr std::chrono::milliseconds kStopGrace(250);
-
 // Runs one entry into the interpreter under the window's remaining time budget. A heap that
-// outgrew its budget, or whose script ran past kStopGrace, ends here as an exception: it is freed
-// and never entered again.
+// outgrew its budget, or whose script ran past its stop grace, ends here as an exception: it is
+// freed and never entered again.
 template <typename Body>
 bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body, ScriptValue* result)
 {
@@ -505,7 +501,7 @@ bool Run(ScriptEngine::State* state, int intWindow, QString* strError, Body body
         }
         state->deadline = std::min(state->deadline, start + std::chrono::duration_cast<Clock::duration>(left));
     }
-    state->abandonAt = state->deadline + kStopGrace;
+    state->abandonAt = state->deadline + std::chrono::milliseconds(std::max(0, state->limits.intStopGraceMs));
     bool blnOk = false;
     try {
         const duk_idx_t intTop = duk_get_top(context);
@@ -601,7 +597,9 @@ bool ScriptEngine::EvaluateOwnCode(int intWindow, const char* strCode, const QSt
             return duk_safe_call(context, &CompileOwnCode, &args, 1, 1) == DUK_EXEC_SUCCESS;
         },
         nullptr);
-    if (blnOk && blnFirst && !args.compiled.isEmpty()) {
+    // Kept once compiled, even when running it failed: a run out of time says nothing against the
+    // code, and compiling again would only take more of the next window's time.
+    if (blnFirst && !args.compiled.isEmpty()) {
         QMutexLocker locker(mutex);
         cache.insert(strCode, args.compiled);
     }

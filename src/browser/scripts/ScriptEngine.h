@@ -22,6 +22,9 @@
 struct ScriptLimits
 {
     int intTimeBudgetMs = 1000; // script time per window
+    // How long a script may go on past its time before its heap is given up: a script stops
+    // within microseconds of its time unless a built-in keeps it from noticing.
+    int intStopGraceMs = 250;
     qint64 lngHeapBytes = qint64(64) << 20; // the whole heap
     // The end of the navigation that the scripts belong to: whatever their windows' budgets
     // leave, no script runs past it, so that many documents cannot add up to more.

@@ -916,12 +916,13 @@ void ScriptedDocument::DefineNatives()
         const QStringList wanted = arg(args, 1).ToString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         std::vector<int> found;
         if (intRoot >= 0 && !wanted.isEmpty()) {
+            const QRegularExpression blanks(QStringLiteral("\\s+"));
             const int intEnd = m_document->SubtreeEnd(intRoot);
             for (int intNode = intRoot + 1; intNode < intEnd; ++intNode) {
                 if (m_document->Node(intNode).kind != HtmlNodeKind::Element)
                     continue;
-                const QStringList classes = m_document->AttributeValue(intNode, QStringLiteral("class"))
-                                                .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+                const QStringList classes
+                    = m_document->AttributeValue(intNode, QStringLiteral("class")).split(blanks, Qt::SkipEmptyParts);
                 if (std::all_of(
                         wanted.begin(), wanted.end(), [&](const QString& strOne) { return classes.contains(strOne); }))
                     found.push_back(intNode);

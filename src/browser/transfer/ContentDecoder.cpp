@@ -16,7 +16,6 @@ class ContentDecoder::Layer
 public:
     explicit Layer(bool blnGzip)
         : m_blnGzip(blnGzip)
-        , m_output(kOutputChunk)
     { }
 
     ~Layer()
@@ -64,6 +63,8 @@ private:
         if (inflateInit2(&m_stream, intWindowBits) != Z_OK)
             return false;
         m_blnStarted = true;
+        // Only a stream that began needs room for its output; never cleared, as inflate fills it.
+        m_output.reset(new unsigned char[kOutputChunk]);
         return true;
     }
 
@@ -72,14 +73,14 @@ private:
         m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
         m_stream.avail_in = static_cast<uInt>(bytes.size());
         for (;;) {
-            m_stream.next_out = m_output.data();
-            m_stream.avail_out = static_cast<uInt>(m_output.size());
+            m_stream.next_out = m_output.get();
+            m_stream.avail_out = static_cast<uInt>(kOutputChunk);
             const int intResult = inflate(&m_stream, Z_NO_FLUSH);
-            const size_t lngProduced = m_output.size() - m_stream.avail_out;
+            const size_t lngProduced = kOutputChunk - m_stream.avail_out;
             if (intResult != Z_OK && intResult != Z_STREAM_END && intResult != Z_BUF_ERROR)
                 return Status::Corrupt;
             if (lngProduced > 0) {
-                const Status status = sink(QByteArrayView(m_output.data(), static_cast<qsizetype>(lngProduced)));
+                const Status status = sink(QByteArrayView(m_output.get(), static_cast<qsizetype>(lngProduced)));
                 if (status != Status::Ok)
                     return status;
             }
@@ -100,7 +101,7 @@ private:
     bool m_blnEnded = false;
     QByteArray m_header;
     z_stream m_stream {};
-    std::vector<unsigned char> m_output;
+    std::unique_ptr<unsigned char[]> m_output;
 };
 
 ContentDecoder::ContentDecoder(const QByteArray& contentEncoding, qint64 lngMaxBytes)

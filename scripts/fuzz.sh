@@ -36,8 +36,10 @@ for fuzzer in build-sanitize/fuzz/fuzz_*; do
   echo "== $name for ${seconds}s"
   # Leaks are not looked for (Qt keeps its globals for good), so libFuzzer is told too: it would
   # otherwise run every input that allocates more than it frees a second time, to look for one.
+  # Freed memory waits in a quarantine of 32 MB instead of 256 before it is reused: a use after
+  # free within one input is still caught, and the page and script targets run about a third faster.
   # shellcheck disable=SC2086 # the seed folders and options are lists of words
-  if ! ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=32 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -detect_leaks=0 $options -artifact_prefix="build-sanitize/fuzz-corpus/$name-" "$corpus" $seeds >"$log" 2>&1; then
     echo "FAILED: $name"; tail -40 "$log"; status=1; failed=$((failed + 1))
   else

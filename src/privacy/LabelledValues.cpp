@@ -95,6 +95,16 @@ qsizetype EndOfLastDottedNumber(QStringView word)
     return lngEnd;
 }
 
+// The next cell of a table's heading row ("Host Name</th><th>IP Address") is no value.
+bool IsColumnHeading(QStringView value)
+{
+    static const QSet<QString> headings { "ip", "ip address", "ipv4 address", "ipv6 address", "address", "mac",
+        "mac address", "hardware address", "physical address", "status", "type", "interface", "expires", "lease",
+        "lease time", "time left", "name", "host name", "hostname", "device", "device name", "port", "ssid", "channel",
+        "security", "signal" };
+    return value.size() <= 16 && headings.contains(value.toString().toCaseFolded());
+}
+
 // The words that end before position end, closest first, at most intMax of them, read back over
 // blanks, punctuation and tags. A word without a letter (a number, an address) ends the list and is
 // returned as an empty text.
@@ -449,7 +459,8 @@ std::vector<LabelledValue> FindLabelledValues(const QString& strLine, qsizetype 
             continue;
         }
         const LabelledValue value = ValueAt(strLine, ValueStart(strLine, i), kind);
-        if (value.end > value.start) {
+        if (value.end > value.start
+            && !IsColumnHeading(QStringView(strLine).mid(value.start, value.end - value.start))) {
             values.push_back(value);
             lngLastValueEnd = value.end;
             i = value.end;

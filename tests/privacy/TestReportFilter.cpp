@@ -421,6 +421,15 @@ void TestReportFilter::firmwareLines_data()
     QTest::newRow("client table as text columns")
         << "192.168.1.23    00:1a:2b:3c:4d:5e    johns-laptop    1 day\r\n192.168.1.24\t00:1a:2b:3c:4d:60\tLAN"
         << "<censored>    X-X-X-X-X-X    <censored>    1 day\r\n<censored>\tX-X-X-X-X-X\tLAN";
+    QTest::newRow("client table header names nobody")
+        << "<tr><th>Host Name</th><th>IP Address</th><th>MAC Address</th></tr>\r\nHost Name"
+        << "<tr><th>Host Name</th><th>IP Address</th><th>MAC Address</th></tr>\r\nHost Name";
+    QTest::newRow("log line with both addresses is no table row")
+        << "arp: 192.168.1.23 at 00:1a:2b:3c:4d:5e on br0, seen"
+        << "arp: <censored> at X-X-X-X-X-X on br0, seen";
+    QTest::newRow("lease time beside the addresses is no name")
+        << "<tr><td>192.168.1.23</td><td>00:1a:2b:3c:4d:5e</td><td>2 days</td></tr>\r\nin 2 days"
+        << "<tr><td><censored></td><td>X-X-X-X-X-X</td><td>2 days</td></tr>\r\nin 2 days";
     QTest::newRow("DHCP server range kept") << "<b>DHCP Server:</b> Enabled, 192.168.1.64 to 192.168.1.253"
                                             << "<b>DHCP Server:</b> Enabled, 192.168.1.64 to 192.168.1.253";
     // What a helper needs stays readable.

@@ -814,8 +814,21 @@ QString MaskNames(const QString& strLine, const Findings& findings)
             stretches.emplace_back(start, end);
     });
     QString strResult = ReplaceStretches(strLine, stretches, strAddressMask);
-    for (const QString& strName : findings.multiWordNames)
-        strResult.replace(strName, strAddressMask);
+    // A name of several words is hidden where it stands as words too, not where it is glued to
+    // others (what was left of those would read as a word of its own).
+    for (const QString& strName : findings.multiWordNames) {
+        stretches.clear();
+        for (qsizetype at = strResult.indexOf(strName); at >= 0; at = strResult.indexOf(strName, at + 1)) {
+            const qsizetype end = at + strName.size();
+            const bool blnStarts
+                = at == 0 || IsTokenDelimiter(strResult.at(at - 1)) || IsTokenDelimiter(strName.front());
+            const bool blnEnds
+                = end == strResult.size() || IsTokenDelimiter(strResult.at(end)) || IsTokenDelimiter(strName.back());
+            if (blnStarts && blnEnds && (stretches.empty() || at >= stretches.back().second))
+                stretches.emplace_back(at, end);
+        }
+        strResult = ReplaceStretches(strResult, stretches, strAddressMask);
+    }
     return strResult;
 }
 

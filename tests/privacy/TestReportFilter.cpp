@@ -341,6 +341,9 @@ void TestReportFilter::firmwareLines_data()
     QTest::newRow("a hidden name makes a label of what follows")
         << "wl0_wpa_psk=\"s3cret\"\r\nto 71.sk=\"s3cret\"Key 1 =er x"
         << "wl0_wpa_psk=\"<censored>\"\r\nto 71.sk=\"<censored>\"Key 1 =<censored> x";
+    QTest::newRow("network name of several words hidden where it stands as words")
+        << "SSID: Home Net 5\r\nassoc Home Net 5, ok (Home Net 5)"
+        << "SSID: <SSID censored>\r\nassoc <censored>, ok (<censored>)";
     QTest::newRow("SSID after a colon") << "SSID: Home Net 5G"
                                         << "SSID: <SSID censored>";
     QTest::newRow("SSID with blanks round the equals sign") << "SSID = HomeNet  channel 6"

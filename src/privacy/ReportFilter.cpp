@@ -170,7 +170,7 @@ bool IsGlobalIpv6Prefix(QStringView token)
 // "_" with a one-digit group among them ("0:1a:2b:3c:4d:5e") or joined by "_", six pairs joined by
 // ".", and three groups of four joined by "." ("001a.2b3c.4d5e"); the dotted ones must hold a
 // hexadecimal letter, so that they are told from numbers. The all-zero address stays.
-QString MaskOtherHardwareNotations(const QString& strLine)
+QString MaskOtherHardwareNotations(const QString& strLine, bool& blnMasked)
 {
     TextStretches stretches;
     const qsizetype size = strLine.size();
@@ -226,6 +226,7 @@ QString MaskOtherHardwareNotations(const QString& strLine)
             stretches.emplace_back(i, end);
         i = std::max(end, i + 1);
     }
+    blnMasked = blnMasked || !stretches.empty();
     return ReplaceStretches(strLine, stretches, strHardwareMask);
 }
 
@@ -963,7 +964,9 @@ QString MaskIpv6Addresses(const QString& strLine)
     return ReplaceStretches(strLine, stretches, strIpv6Mask);
 }
 
-QString MaskHardwareAddresses(const QString& strLine)
+namespace
+{
+QString MaskHardwareAddressesOnce(const QString& strLine, bool& blnMasked)
 {
     TextStretches stretches;
     const qsizetype size = strLine.size();
@@ -1009,7 +1012,20 @@ QString MaskHardwareAddresses(const QString& strLine)
             stretches.emplace_back(i, end);
         i = end;
     }
-    return MaskOtherHardwareNotations(ReplaceStretches(strLine, stretches, strHardwareMask));
+    blnMasked = !stretches.empty();
+    return MaskOtherHardwareNotations(ReplaceStretches(strLine, stretches, strHardwareMask), blnMasked);
+}
+} // namespace
+
+QString MaskHardwareAddresses(const QString& strLine)
+{
+    // A mask may end a chain that the address before it continued ("001a.2b3c.4d5e:0:1a:2b:3c:4d:5e"):
+    // the line is read again until nothing more is masked.
+    bool blnMasked = false;
+    QString strResult = MaskHardwareAddressesOnce(strLine, blnMasked);
+    for (int intRound = 0; intRound < 4 && blnMasked; ++intRound)
+        strResult = MaskHardwareAddressesOnce(strResult, blnMasked);
+    return strResult;
 }
 
 QStringList FindDottedNumbers(const QString& strLine)

@@ -370,6 +370,8 @@ void TestReportFilter::firmwareLines_data()
                                                           << "HWaddr X-X-X-X-X-X up";
     QTest::newRow("pairs joined by dots or underscores") << "sta 00.1a.2b.3c.4d.5e and 00_1a_2b_3c_4d_5f"
                                                          << "sta X-X-X-X-X-X and X-X-X-X-X-X";
+    QTest::newRow("two notations glued") << "001a.2b3c.4d5e:0:1a:2b:3c:4d:5e"
+                                         << "X-X-X-X-X-X:X-X-X-X-X-X";
     QTest::newRow("unpadded groups") << "assoc 0:1a:2b:3c:4d:5e ok"
                                      << "assoc X-X-X-X-X-X ok";
     QTest::newRow("twelve digits without a label stay") << "session 001A2B3C4D5E"

@@ -1,4 +1,5 @@
 #include "browser/scripts/ScriptEngine.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>
@@ -85,11 +86,8 @@ void TestScriptEngine::SpentTimeStopsOnlyItsWindow()
 
 void TestScriptEngine::ExhaustedHeapStopsTheEngine()
 {
-#ifdef Q_OS_WIN
-    // Under Wine the script below keeps running until the test's watchdog ends the program: the
-    // engine's fatal stop is not seen to end the loop there. Not yet understood, so not yet mended.
-    QSKIP("a heap that outgrows its budget does not stop this script under Wine (cause not found yet)");
-#endif
+    if (RunsUnderWine())
+        QUORVANE_SKIP(kWineHeapStop);
     ScriptLimits limits;
     limits.lngHeapBytes = qint64(8) << 20;
     ScriptEngine engine(limits);

@@ -94,6 +94,9 @@ void TestFormSubmission::EncodesInThePageCharset_data()
     QTest::newRow("shift_jis bytes") << "a\u65e5\u672c" << QByteArray("Shift_JIS") << QByteArray("v=a%93%FA%96%7B");
     QTest::newRow("koi8-r bytes, a character outside")
         << "\u0414\u00e9" << QByteArray("KOI8-R") << QByteArray("v=%E4%26%23233%3B");
+    // The encoder starts afresh after each character it could not express.
+    QTest::newRow("two characters outside in a row")
+        << "\u4e2d\u6587a" << kWindows1252 << QByteArray("v=%26%2320013%3B%26%2325991%3Ba");
     // A look-alike is not the character: an accented letter windows-1251 lacks is not sent bare.
     QTest::newRow("no look-alike for a missing letter")
         << "\u0101" << QByteArray("windows-1251") << QByteArray("v=%26%23257%3B");

@@ -77,7 +77,7 @@ CharsetCodec::CharsetCodec(const QByteArray& charset)
 {
     m_blnQt = !charset.isEmpty() && QStringDecoder(charset.constData()).isValid();
     if (m_blnQt)
-        m_encoder = QStringEncoder(charset.constData());
+        m_encoder.emplace(charset.constData());
 #ifdef Q_OS_WIN
     else if (!charset.isEmpty())
         m_intCodePage = CodePageOf(charset);
@@ -107,9 +107,9 @@ QString CharsetCodec::Decode(const QByteArray& bytes) const
 bool CharsetCodec::EncodeCharacter(QStringView character, QByteArray* bytes)
 {
     if (m_blnQt) {
-        const QByteArray encoded = m_encoder.encode(character);
-        if (m_encoder.hasError()) {
-            m_encoder = QStringEncoder(m_charset.constData());
+        const QByteArray encoded = m_encoder->encode(character);
+        if (m_encoder->hasError()) {
+            m_encoder.emplace(m_charset.constData());
             return false;
         }
         *bytes += encoded;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringEncoder>
 #include <QStringView>
+#include <optional>
 
 // Text from and to the bytes of one charset, named by its canonical name ("windows-1252",
 // "Shift_JIS", "KOI8-R", ...; see PageCharset.h), with the converters the platform has. Qt's own
@@ -30,5 +31,7 @@ private:
     QByteArray m_charset;
     bool m_blnQt = false;
     unsigned m_intCodePage = 0; // the system's code page, where Qt has no converter
-    QStringEncoder m_encoder;
+    // Built in place, never moved: Qt's ICU-backed converter keeps its error state at its own
+    // address, and a moved encoder stops reporting the characters it cannot express.
+    std::optional<QStringEncoder> m_encoder;
 };

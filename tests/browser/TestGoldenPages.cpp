@@ -4,7 +4,6 @@
 #include "browser/document/PageCharset.h"
 #include "browser/scripts/ScriptEngine.h"
 #include "browser/scripts/ScriptedDocument.h"
-#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -277,13 +276,6 @@ void TestGoldenPages::HostileScriptsAreStoppedAndThePageCompletes()
     QFETCH(QString, strScript);
     QFETCH(bool, blnLaterScriptsRun);
     QFETCH(int, intBudgetMs);
-    // Scripts that the engine stops by giving up their heap from inside an allocation (see
-    // TestScriptEngine::ExhaustedHeapStopsTheEngine).
-    const QString strRow = QString::fromLatin1(QTest::currentDataTag());
-    if (RunsUnderWine()
-        && (strRow == QLatin1String("allocation loop") || strRow == QLatin1String("allocation that catches")
-            || strRow == QLatin1String("doubling string") || strRow == QLatin1String("long replacement in a loop")))
-        QUORVANE_SKIP(kWineHeapStop);
     // A short time budget keeps the test quick where time is the bound that stops the script; the
     // others have time enough for whatever else stops them.
     ScriptLimits limits;

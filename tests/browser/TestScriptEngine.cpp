@@ -1,5 +1,4 @@
 #include "browser/scripts/ScriptEngine.h"
-#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>
@@ -86,8 +85,6 @@ void TestScriptEngine::SpentTimeStopsOnlyItsWindow()
 
 void TestScriptEngine::ExhaustedHeapStopsTheEngine()
 {
-    if (RunsUnderWine())
-        QUORVANE_SKIP(kWineHeapStop);
     ScriptLimits limits;
     limits.lngHeapBytes = qint64(8) << 20;
     ScriptEngine engine(limits);

@@ -14,14 +14,6 @@
 // outcome depends on what Wine does not share with Windows (its fonts, its console).
 bool RunsUnderWine();
 
-// Under Wine a script that fills its heap's budget, or that a long built-in keeps past its time,
-// is not stopped: the exception with which the engine gives up the heap from inside an allocation
-// is raised (WINEDEBUG=+seh shows it) but never reaches its handler, and the program spins until
-// the test's watchdog ends it. Script errors raised by the interpreter itself are caught there as
-// anywhere. Not yet tried on Windows itself.
-inline const char* const kWineHeapStop
-    = "under Wine the exception that gives up a script heap from inside an allocation never reaches its handler";
-
 // The Windows libcurl answers Digest through the system's security package (SSPI); under Wine that
 // login fails.
 inline const char* const kWineDigest = "Digest login through the system's security package fails under Wine";

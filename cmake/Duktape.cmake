@@ -60,6 +60,11 @@ duk_patch("\t\tre_ctx->steps_count++;\n"
 \t\t\tDUK_WO_NORETURN(return NULL;);
 \t\t}
 ")
+# The fatal path's forever loop sits right behind the call of the fatal handler, which throws:
+# Wine's unwinder, which follows jumps at a return address to find an epilogue, then follows that
+# jump to itself forever and the exception never arrives. abort() there gives it a plain call.
+duk_patch("\tDUK_D(DUK_DPRINT(\"fatal error handler returned, all bets are off!\"));\n"
+          "\tDUK_D(DUK_DPRINT(\"fatal error handler returned, all bets are off!\"));\n\tDUK_ABORT();\n")
 file(WRITE ${duk_dir}/duktape.cpp.new "${duk_source}")
 configure_file(${duk_dir}/duktape.cpp.new ${duk_dir}/duktape.cpp COPYONLY)
 configure_file(${QUORVANE_DUKTAPE_SOURCE_DIR}/duktape.h ${duk_dir}/duktape.h COPYONLY)

@@ -36,6 +36,21 @@ const QByteArray bytNetworkInfo = "#!/bin/sh\n"
                                   "        IP Address. . . . . . . . . . : 127.0.0.1\\r\\n"
                                   "        Subnet Mask . . . . . . . . . : 255.0.0.0\\r\\n"
                                   "        Default Gateway . . . . . . . : 127.0.0.1\\r\\n' > ipcon.txt\n";
+#ifdef Q_OS_WIN
+// The same listing through a batch file, as the capture runs it on Windows (whose own ipconfig,
+// and Wine's, would list this PC instead).
+const QByteArray bytNetworkInfoBat = "@echo off\r\n"
+                                     "> \"%~dp0ipcon.tmp\" echo IP Configuration\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo.\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo Ethernet adapter Local Area Connection:\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo.\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo         Physical Address. . . . . . . : "
+                                     "00-11-22-33-44-55\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo         IP Address. . . . . . . . . . : 127.0.0.1\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo         Subnet Mask . . . . . . . . . : 255.0.0.0\r\n"
+                                     ">> \"%~dp0ipcon.tmp\" echo         Default Gateway . . . . . . . : 127.0.0.1\r\n"
+                                     "move /y \"%~dp0ipcon.tmp\" \"%~dp0ipcon.txt\" > nul\r\n";
+#endif
 
 QByteArray ReadSource(const QString& strPath)
 {
@@ -54,6 +69,9 @@ bool PrepareFolder(AppFixture& f, const QString& strSourceProfile, const QString
     return f.WriteFile(strProfileName, bytProfile)
         && f.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nRouter INI=" + strProfileName.toLatin1() + "\r\n")
         && f.WriteFile(QStringLiteral("NetworkInfo.sh"), bytNetworkInfo, true)
+#ifdef Q_OS_WIN
+        && f.WriteFile(QStringLiteral("NetworkInfo.bat"), bytNetworkInfoBat)
+#endif
         && f.WriteFile(
             QStringLiteral("ClassIIDump.txt"), ReadSource(strProfilesDir + QStringLiteral("ClassIIDump.txt")))
         && f.WriteFile(

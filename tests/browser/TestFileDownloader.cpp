@@ -2,10 +2,12 @@
 #include "browser/engine/BrowserEngine.h"
 #include "browser/engine/FileDownloader.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/SkipTest.h"
 #include "support/TestRegistry.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QStringDecoder>
 #include <QTcpServer>
 #include <QTest>
 #include <chrono>
@@ -99,7 +101,15 @@ void TestFileDownloader::TurnsBytesIntoText()
     const QByteArray bytes("\0A\xE9\x80\xFF\0\0z", 8);
     const QString strText = FileDownloader::BytesToText(bytes);
     QCOMPARE(strText.size(), bytes.size());
+#ifdef Q_OS_WIN
+    // Through the ANSI code page there, whose 0x80 is the euro sign where it is windows-1252.
+    const QString strHigh = QStringDecoder(QStringConverter::System).decode(QByteArrayView("\x80", 1));
+    if (strHigh.size() != 1)
+        QUORVANE_SKIP("the ANSI code page has no character of its own for the byte 0x80");
+    QCOMPARE(strText, QStringLiteral("\nA\u00e9") + strHigh + QStringLiteral("\u00ff\n\nz"));
+#else
     QCOMPARE(strText, QStringLiteral("\nA\u00e9\u0080\u00ff\n\nz"));
+#endif
 
     m_server->ServePage("/cgi-bin/webcm", bytes, "application/octet-stream");
     m_downloader->BeginDownload(
@@ -248,6 +258,8 @@ void TestFileDownloader::DeliversOnlyWholeAnswers()
 {
     QFETCH(RawScript, script);
     QFETCH(QByteArray, expected);
+    if (RunsUnderWine() && QByteArray(QTest::currentDataTag()) == "reset, no length")
+        QUORVANE_SKIP(kWineReset);
     RawHttpServer raw;
     raw.Route("/proc/stats", script);
     QVERIFY(raw.Start());

@@ -91,6 +91,15 @@ void TestFormSubmission::EncodesInThePageCharset_data()
     QTest::newRow("windows-1252 bytes") << "\u00e9\u20ac" << kWindows1252 << QByteArray("v=%E9%80");
     QTest::newRow("UTF-8 bytes") << "\u00e9\u20ac" << kUtf8 << QByteArray("v=%C3%A9%E2%82%AC");
     QTest::newRow("character outside the charset") << "\u4e2d" << kWindows1252 << QByteArray("v=%26%2320013%3B");
+    QTest::newRow("shift_jis bytes") << "a\u65e5\u672c" << QByteArray("Shift_JIS") << QByteArray("v=a%93%FA%96%7B");
+    QTest::newRow("koi8-r bytes, a character outside")
+        << "\u0414\u00e9" << QByteArray("KOI8-R") << QByteArray("v=%E4%26%23233%3B");
+    // The encoder starts afresh after each character it could not express.
+    QTest::newRow("two characters outside in a row")
+        << "\u4e2d\u6587a" << kWindows1252 << QByteArray("v=%26%2320013%3B%26%2325991%3Ba");
+    // A look-alike is not the character: an accented letter windows-1251 lacks is not sent bare.
+    QTest::newRow("no look-alike for a missing letter")
+        << "\u0101" << QByteArray("windows-1251") << QByteArray("v=%26%23257%3B");
 }
 
 void TestFormSubmission::EncodesInThePageCharset()

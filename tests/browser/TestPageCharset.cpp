@@ -133,6 +133,19 @@ void TestPageCharset::DecodesIntoUtf8_data()
         << QByteArray("\xFF\xFEx\0\xE9\0", 6) << QByteArray("UTF-16LE") << QStringLiteral("x\u00e9");
     QTest::newRow("shift_jis") << QByteArray("\x82\xA0") << QByteArray("Shift_JIS") << QStringLiteral("\u3042");
     QTest::newRow("koi8-r") << QByteArray("\xE1") << QByteArray("KOI8-R") << QStringLiteral("\u0410");
+    // Charsets of routers sold around the world; each needs a converter of the platform's own.
+    QTest::newRow("windows-1251") << QByteArray("\xCF\xF0\xE8") << QByteArray("windows-1251")
+                                  << QStringLiteral("\u041f\u0440\u0438");
+    QTest::newRow("iso-8859-2") << QByteArray("\xB3\xF3"
+                                              "d\xBC")
+                                << QByteArray("ISO-8859-2") << QStringLiteral("\u0142\u00f3d\u017a");
+    QTest::newRow("iso-8859-15 euro sign")
+        << QByteArray("\xA4") << QByteArray("ISO-8859-15") << QStringLiteral("\u20ac");
+    QTest::newRow("gbk") << QByteArray("\xD6\xD0\xCE\xC4") << QByteArray("GBK") << QStringLiteral("\u4e2d\u6587");
+    QTest::newRow("big5") << QByteArray("\xA4\xA4\xA4\xE5") << QByteArray("Big5") << QStringLiteral("\u4e2d\u6587");
+    QTest::newRow("euc-kr") << QByteArray("\xC7\xD1\xB1\xB9") << QByteArray("EUC-KR") << QStringLiteral("\ud55c\uad6d");
+    QTest::newRow("shift_jis between ascii")
+        << QByteArray("a\x93\xFA\x96\x7Bz") << QByteArray("Shift_JIS") << QStringLiteral("a\u65e5\u672cz");
     QTest::newRow("user-defined upper half")
         << QByteArray("a\x80\xFF") << QByteArray("x-user-defined") << QStringLiteral("a\uf780\uf7ff");
     QTest::newRow("replacement") << QByteArray("\x1B$)C\x0E!!") << QByteArray("replacement")

@@ -120,11 +120,6 @@ void TestScriptEngine::BusyBuiltInLosesItsHeapWhenTheGraceIsSpent()
 
 void TestScriptEngine::ExhaustedHeapStopsTheEngine()
 {
-#ifdef Q_OS_WIN
-    // Under Wine the script below keeps running until the test's watchdog ends the program: the
-    // engine's fatal stop is not seen to end the loop there. Not yet understood, so not yet mended.
-    QSKIP("a heap that outgrows its budget does not stop this script under Wine (cause not found yet)");
-#endif
     ScriptLimits limits;
     limits.lngHeapBytes = qint64(8) << 20;
     ScriptEngine engine(limits);

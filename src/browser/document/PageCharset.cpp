@@ -1,10 +1,9 @@
 #include "browser/document/PageCharset.h"
 
 #include "browser/document/MarkupScanner.h"
+#include "browser/transfer/CharsetCodec.h"
 
 #include <QHash>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <array>
 
 namespace
@@ -188,10 +187,10 @@ QString DecodePage(const QByteArray& bytes, const QByteArray& charset)
     if (charset == kUtf8 || charset == kWindows1252 || charset.isEmpty() || charset == kUserDefined
         || charset == kReplacement)
         return QString::fromUtf8(DecodePageToUtf8(bytes, charset));
-    QStringDecoder decoder(charset.constData());
-    if (!decoder.isValid())
+    const CharsetCodec codec(charset);
+    if (!codec.IsValid())
         return QString::fromUtf8(DecodePageToUtf8(bytes, kWindows1252));
-    QString strText = decoder.decode(bytes);
+    QString strText = codec.Decode(bytes);
     if (strText.startsWith(QChar(0xFEFF)))
         strText.remove(0, 1);
     return strText;
@@ -205,8 +204,7 @@ QByteArray DecodePageToUtf8(const QByteArray& bytes, const QByteArray& charset)
         return bytes.isEmpty() ? QByteArray() : QByteArrayLiteral("\xEF\xBF\xBD");
     const bool blnUserDefined = charset == kUserDefined;
     if (!blnUserDefined && !charset.isEmpty() && charset != kWindows1252) {
-        const QStringDecoder decoder(charset.constData());
-        if (decoder.isValid())
+        if (CharsetCodec(charset).IsValid())
             return DecodePage(bytes, charset).toUtf8();
     }
     // A single-byte charset through a table; a page of plain ASCII is passed on as it is.
@@ -220,10 +218,10 @@ QByteArray DecodePageToUtf8(const QByteArray& bytes, const QByteArray& charset)
     // Built at the first page that needs it: each of its decoders costs the converter's set-up.
     static const std::array<QByteArray, 128> windows1252 = [] {
         std::array<QByteArray, 128> table;
-        QStringDecoder decoder(kWindows1252.constData());
+        const CharsetCodec codec(kWindows1252);
         for (int intByte = 0x80; intByte <= 0xFF; ++intByte) {
             const char chr = static_cast<char>(intByte);
-            table[static_cast<size_t>(intByte - 0x80)] = QString(decoder.decode(QByteArrayView(&chr, 1))).toUtf8();
+            table[static_cast<size_t>(intByte - 0x80)] = codec.Decode(QByteArray(&chr, 1)).toUtf8();
         }
         return table;
     }();
@@ -250,8 +248,8 @@ QByteArray EncodeForForm(const QString& strText, const QByteArray& charset)
     // Forms of pages in UTF-16 or in an encoding that cannot be written are sent in UTF-8.
     if (charset.isEmpty() || charset == kUtf8 || IsUtf16(charset) || charset == kReplacement)
         return strText.toUtf8();
-    QStringEncoder encoder(charset.constData());
-    if (!encoder.isValid())
+    CharsetCodec codec(charset);
+    if (!codec.IsValid())
         return strText.toUtf8();
     QByteArray bytes;
     qsizetype lngAt = 0;
@@ -261,14 +259,10 @@ QByteArray EncodeForForm(const QString& strText, const QByteArray& charset)
             ? 2
             : 1;
         const QStringView character = QStringView(strText).mid(lngAt, lngLength);
-        const QByteArray encoded = encoder.encode(character);
-        if (encoder.hasError()) {
-            encoder = QStringEncoder(charset.constData());
+        if (!codec.EncodeCharacter(character, &bytes)) {
             const char32_t codePoint = lngLength == 2 ? QChar::surrogateToUcs4(character.at(0), character.at(1))
                                                       : static_cast<char32_t>(character.at(0).unicode());
             bytes += "&#" + QByteArray::number(static_cast<quint32>(codePoint)) + ';';
-        } else {
-            bytes += encoded;
         }
         lngAt += lngLength;
     }

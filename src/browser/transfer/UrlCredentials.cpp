@@ -1,6 +1,6 @@
 #include "browser/transfer/UrlCredentials.h"
 
-#include <QStringDecoder>
+#include "browser/transfer/CharsetCodec.h"
 
 QByteArray AnsiBytes(const QString& strText)
 {
@@ -9,8 +9,8 @@ QByteArray AnsiBytes(const QString& strText)
         QByteArray bytes;
         for (int intByte = 0x80; intByte <= 0x9F; ++intByte)
             bytes += static_cast<char>(intByte);
-        QStringDecoder decoder("windows-1252");
-        return decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromLatin1(bytes);
+        const CharsetCodec codec(QByteArrayLiteral("windows-1252"));
+        return codec.IsValid() ? codec.Decode(bytes) : QString::fromLatin1(bytes);
     }();
     QByteArray bytes;
     for (qsizetype lngAt = 0; lngAt < strText.size(); ++lngAt) {

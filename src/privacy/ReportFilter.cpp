@@ -837,8 +837,8 @@ QString MaskNames(const QString& strLine, const Findings& findings)
 // DUIDs, e-mail addresses and the names the findings hold are masked; IPv4 addresses are left to
 // pass four. What was masked may make a label of what is left ("71.sk="s3cret"Key 1 =er"): the
 // line is read again as a second censoring reads it, and the values found then are masked too.
-QString MaskLine(
-    const QString& strLine, const std::vector<LabelledValue>& values, ValueKind pendingKind, const Findings& findings)
+QString MaskLine(const QString& strLine, const std::vector<LabelledValue>& values, ValueKind pendingKind,
+    bool blnDynamicDns, const Findings& findings)
 {
     QString strResult = MaskNames(MaskHardwareAddresses(MaskIdentifiers(ReplaceValues(strLine, values))), findings);
     for (int intRound = 0; intRound < 2 && strResult != strLine; ++intRound) {
@@ -846,6 +846,16 @@ QString MaskLine(
         if (later.empty())
             break;
         strResult = MaskNames(MaskHardwareAddresses(ReplaceValues(strResult, later)), findings);
+    }
+    // On a dynamic DNS line every host name is the user's own, also one that a mask has cut out of
+    // a longer word ("::ffff:192.host" once the IPv6 part is hidden).
+    if (blnDynamicDns && strResult != strLine) {
+        TextStretches stretches;
+        ForEachToken(strResult, [&](qsizetype start, qsizetype end) {
+            if (IsDomainName(QStringView(strResult).mid(start, end - start)))
+                stretches.emplace_back(start, end);
+        });
+        strResult = ReplaceStretches(strResult, stretches, strAddressMask);
     }
     return strResult;
 }
@@ -1072,6 +1082,7 @@ QString FilterReport(const QString& strText, int intCensor)
     std::vector<std::vector<LabelledValue>> lineValues(static_cast<size_t>(lines.size()));
     std::vector<QString> fixedLines(static_cast<size_t>(lines.size()));
     std::vector<ValueKind> pendingKinds(static_cast<size_t>(lines.size()));
+    std::vector<bool> dynamicDnsLines(static_cast<size_t>(lines.size()));
     ValueKind pendingKind = ValueKind::None;
     ClientRows clientRows(findings);
     for (qsizetype intLine = 0; intLine < lines.size(); ++intLine) {
@@ -1081,6 +1092,7 @@ QString FilterReport(const QString& strText, int intCensor)
         values = ValuesOfLine(strLine, pendingKind);
         const QString strFolded = CaseFolded(strLine);
         StudyNames(strLine, strFolded, values, findings);
+        dynamicDnsLines[static_cast<size_t>(intLine)] = IsDynamicDnsLine(strFolded);
         clientRows.AddLine(strLine, strFolded);
         pendingKind = NextPendingKind(strLine, pendingKind);
         // The labels that stand for a whole line replace it; a later one overrides an earlier one.
@@ -1106,7 +1118,7 @@ QString FilterReport(const QString& strText, int intCensor)
         const QString& strFixed = fixedLines[static_cast<size_t>(intLine)];
         if (strFixed.isNull()) {
             QString strMasked = MaskLine(lines.at(intLine), lineValues[static_cast<size_t>(intLine)],
-                pendingKinds[static_cast<size_t>(intLine)], findings);
+                pendingKinds[static_cast<size_t>(intLine)], dynamicDnsLines[static_cast<size_t>(intLine)], findings);
             // A value that hid the all-zero address took away what spared the line.
             if (strMasked != lines.at(intLine) && IsHardwareAddressLine(strMasked, Qt::CaseSensitive))
                 strMasked = strPhysicalAddressLine;

@@ -398,6 +398,8 @@ void TestReportFilter::firmwareLines_data()
         << "DHCPACK(br0) <censored> " + QString(90, u'#') + "X-X-X-X-X-X <censored>";
     QTest::newRow("dynamic DNS host name") << "ddns: updated smith.dyndns.example to 81.2.3.4"
                                            << "ddns: updated <censored> to <censored>";
+    QTest::newRow("dynamic DNS host name cut out by a mask") << "ddns: updated ::ffff:192.myhost to 81.2.3.4"
+                                                             << "ddns: updated X:X:X:X:X:X:X:<censored> to <censored>";
     QTest::newRow("host name that embeds the address") << "PPP IP 81.2.3.4\r\nreverse host-81-2-3-4.isp.example"
                                                        << "PPP IP <censored>\r\nreverse <censored>";
     // Raw pages, as the data dump fetches them.

@@ -170,6 +170,14 @@ bool IsGlobalIpv6Prefix(QStringView token)
 // "_" with a one-digit group among them ("0:1a:2b:3c:4d:5e") or joined by "_", six pairs joined by
 // ".", and three groups of four joined by "." ("001a.2b3c.4d5e"); the dotted ones must hold a
 // hexadecimal letter, so that they are told from numbers. The all-zero address stays.
+// Whether a mask will stand right after a separator, where it may end a chain before it that the
+// address it hides continued.
+bool MaskEndsAChain(const QString& strLine, const TextStretches& stretches)
+{
+    return std::any_of(stretches.cbegin(), stretches.cend(),
+        [&](const auto& stretch) { return stretch.first > 0 && IsHardwareSeparator(strLine.at(stretch.first - 1)); });
+}
+
 QString MaskOtherHardwareNotations(const QString& strLine, bool& blnMasked)
 {
     TextStretches stretches;
@@ -226,7 +234,7 @@ QString MaskOtherHardwareNotations(const QString& strLine, bool& blnMasked)
             stretches.emplace_back(i, end);
         i = std::max(end, i + 1);
     }
-    blnMasked = blnMasked || !stretches.empty();
+    blnMasked = blnMasked || MaskEndsAChain(strLine, stretches);
     return ReplaceStretches(strLine, stretches, strHardwareMask);
 }
 
@@ -833,6 +841,8 @@ QString MaskNames(const QString& strLine, const Findings& findings)
     return strResult;
 }
 
+constexpr qsizetype intLongestReread = 65536;
+
 // Pass two over a line that is not replaced whole: its values, hardware addresses, IPv6 addresses,
 // DUIDs, e-mail addresses and the names the findings hold are masked; IPv4 addresses are left to
 // pass four. What was masked may make a label of what is left ("71.sk="s3cret"Key 1 =er"): the
@@ -841,7 +851,9 @@ QString MaskLine(const QString& strLine, const std::vector<LabelledValue>& value
     bool blnDynamicDns, const Findings& findings)
 {
     QString strResult = MaskNames(MaskHardwareAddresses(MaskIdentifiers(ReplaceValues(strLine, values))), findings);
-    for (int intRound = 0; intRound < 2 && strResult != strLine; ++intRound) {
+    // A line over 64 KB (a whole page laid out as one line) is not read again: that would cost
+    // another reading of all of it, for what only texts glued together in odd ways need.
+    for (int intRound = 0; intRound < 2 && strLine.size() <= intLongestReread && strResult != strLine; ++intRound) {
         const std::vector<LabelledValue> later = ValuesOfLine(strResult, pendingKind);
         if (later.empty())
             break;
@@ -1022,7 +1034,7 @@ QString MaskHardwareAddressesOnce(const QString& strLine, bool& blnMasked)
             stretches.emplace_back(i, end);
         i = end;
     }
-    blnMasked = !stretches.empty();
+    blnMasked = MaskEndsAChain(strLine, stretches);
     return MaskOtherHardwareNotations(ReplaceStretches(strLine, stretches, strHardwareMask), blnMasked);
 }
 } // namespace

@@ -238,11 +238,13 @@ QString MaskOtherHardwareNotations(const QString& strLine, bool& blnMasked)
     return ReplaceStretches(strLine, stretches, strHardwareMask);
 }
 
-// Runs of digits and dots, full stops at their end left out; onRun(start, end).
-template <typename OnRun> void ForEachDottedRun(const QString& strLine, OnRun onRun)
+// Runs of digits and dots, full stops at their end left out; onRun(start, end). Only the stretch
+// [from, to) of the line is read, the whole line by default.
+template <typename OnRun>
+void ForEachDottedRun(const QString& strLine, OnRun onRun, qsizetype from = 0, qsizetype to = -1)
 {
-    qsizetype i = 0;
-    const qsizetype size = strLine.size();
+    qsizetype i = from;
+    const qsizetype size = to < 0 ? strLine.size() : to;
     while (i < size) {
         const QChar ch = strLine.at(i);
         if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) {
@@ -473,26 +475,17 @@ template <typename OnToken> void ForEachToken(const QString& strLine, OnToken on
             continue;
         }
         qsizetype pieceStart = start;
-        qsizetype j = start;
-        while (j < i) {
-            const QChar ch = strLine.at(j);
-            if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) {
-                ++j;
-                continue;
-            }
-            const qsizetype runStart = j;
-            while (j < i && (strLine.at(j).isDigit() || strLine.at(j) == QLatin1Char('.')))
-                ++j;
-            qsizetype runEnd = j;
-            while (runEnd > runStart && strLine.at(runEnd - 1) == QLatin1Char('.'))
-                --runEnd;
-            if (QStringView(strLine).mid(runStart, runEnd - runStart).count(QLatin1Char('.')) < 3
-                || (runStart == pieceStart && runEnd == i))
-                continue;
-            onPiece(pieceStart, runStart);
-            onPiece(runStart, runEnd);
-            pieceStart = runEnd;
-        }
+        ForEachDottedRun(
+            strLine,
+            [&](qsizetype runStart, qsizetype runEnd) {
+                if (QStringView(strLine).mid(runStart, runEnd - runStart).count(QLatin1Char('.')) < 3
+                    || (runStart == pieceStart && runEnd == i))
+                    return;
+                onPiece(pieceStart, runStart);
+                onPiece(runStart, runEnd);
+                pieceStart = runEnd;
+            },
+            start, i);
         onPiece(pieceStart, i);
     }
 }

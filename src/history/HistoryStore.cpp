@@ -49,6 +49,15 @@ std::optional<qint64> FromCount(const QVariant& value)
 
 std::atomic<int> intNextConnection { 0 };
 
+// Every write takes the file's write lock at its start. Two watches may share the file (two
+// routers, or the window's and the command line's): a transaction that read first and asked for
+// the lock only at its first write would fail outright once the other one had committed in between,
+// where waiting for the lock up front only waits its turn.
+bool BeginWrite(const QSqlDatabase& db)
+{
+    return QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
 const char* const arrSchema[] = {
     "CREATE TABLE routers (id INTEGER PRIMARY KEY, router_class INTEGER NOT NULL, address TEXT NOT NULL, "
     "UNIQUE (router_class, address))",
@@ -101,27 +110,35 @@ bool HistoryStore::Open(const QString& strFile)
         m_strError = QStringLiteral("The line history %1 cannot be opened: %2").arg(strFile, db.lastError().text());
         return false;
     }
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        m_strError = QStringLiteral("The line history %1 cannot be read: %2").arg(strFile, query.lastError().text());
+    const int intVersion = SchemaVersion();
+    if (intVersion < 0 || intVersion > intSchemaVersion) {
+        m_strError = intVersion < 0
+            ? QStringLiteral("The line history %1 cannot be read: %2").arg(strFile, m_strError)
+            : QStringLiteral("The line history %1 was written by a newer version of the program.").arg(strFile);
         Close();
         return false;
     }
-    const int intVersion = query.value(0).toInt();
-    query.finish();
-    if (intVersion > intSchemaVersion) {
-        m_strError = QStringLiteral("The line history %1 was written by a newer version of the program.").arg(strFile);
-        Close();
-        return false;
+    {
+        // A committed sample survives a crash and a power cut: WAL with a full sync at each commit.
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        query.exec(QStringLiteral("PRAGMA synchronous=FULL"));
     }
-    // A committed sample survives a crash and a power cut: WAL with a full sync at each commit.
-    query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    query.exec(QStringLiteral("PRAGMA synchronous=FULL"));
     if (intVersion == 0 && !CreateSchema()) {
         Close();
         return false;
     }
     return true;
+}
+
+int HistoryStore::SchemaVersion()
+{
+    QSqlQuery query(QSqlDatabase::database(m_strConnection, false));
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        m_strError = query.lastError().text();
+        return -1;
+    }
+    return query.value(0).toInt();
 }
 
 bool HistoryStore::CreateSchema()
@@ -130,7 +147,21 @@ bool HistoryStore::CreateSchema()
     QSqlQuery query(db);
     // Set before the first table exists, so that pruning can give space back to the disk.
     query.exec(QStringLiteral("PRAGMA auto_vacuum=INCREMENTAL"));
-    db.transaction();
+    if (!BeginWrite(db)) {
+        m_strError = QStringLiteral("The line history %1 cannot be created: %2").arg(m_strFile, db.lastError().text());
+        return false;
+    }
+    // Another program may have created it while this one waited for the lock.
+    const int intVersion = SchemaVersion();
+    if (intVersion != 0) {
+        db.rollback();
+        if (intVersion == intSchemaVersion)
+            return true;
+        m_strError = intVersion < 0
+            ? QStringLiteral("The line history %1 cannot be read: %2").arg(m_strFile, m_strError)
+            : QStringLiteral("The line history %1 was written by a newer version of the program.").arg(m_strFile);
+        return false;
+    }
     for (const char* strStatement : arrSchema) {
         if (!query.exec(QString::fromLatin1(strStatement))) {
             m_strError
@@ -219,7 +250,7 @@ HistoryStore::WriteResult HistoryStore::AddSample(
     if (m_blnStopped || !IsOpen())
         return WriteResult::NotRecording;
     QSqlDatabase db = QSqlDatabase::database(m_strConnection, false);
-    if (!db.transaction())
+    if (!BeginWrite(db))
         return Fail(db.lastError().text());
     const qint64 lngRouter = RouterId(key, true);
     const qint64 lngState = sample.strLineState.isEmpty() ? 0 : LabelId(sample.strLineState);
@@ -264,7 +295,7 @@ HistoryStore::WriteResult HistoryStore::AddEvent(const RouterKey& key, const His
     if (m_blnStopped || !IsOpen())
         return WriteResult::NotRecording;
     QSqlDatabase db = QSqlDatabase::database(m_strConnection, false);
-    if (!db.transaction())
+    if (!BeginWrite(db))
         return Fail(db.lastError().text());
     const qint64 lngRouter = RouterId(key, true);
     if (lngRouter < 0 || !InsertEvent(lngRouter, event))
@@ -357,7 +388,7 @@ qint64 HistoryStore::Prune(const QDateTime& dtNow, qint64 lngMaxBytesBound)
     QSqlQuery query(db);
     const qint64 lngCutoff = dtNow.addDays(-intKeepDays).toMSecsSinceEpoch();
     qint64 lngDropped = 0;
-    db.transaction();
+    BeginWrite(db);
     query.prepare(QStringLiteral("DELETE FROM samples WHERE time_ms < ?"));
     query.addBindValue(lngCutoff);
     if (query.exec())
@@ -381,7 +412,7 @@ qint64 HistoryStore::Prune(const QDateTime& dtNow, qint64 lngMaxBytesBound)
             break;
         lngBefore = query.value(0).toLongLong();
         query.finish();
-        db.transaction();
+        BeginWrite(db);
         query.prepare(QStringLiteral("DELETE FROM samples WHERE time_ms <= ?"));
         query.addBindValue(lngBefore);
         const bool blnDeleted = query.exec();

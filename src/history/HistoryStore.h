@@ -59,6 +59,8 @@ public:
 
 private:
     bool CreateSchema();
+    // The schema version the file holds (0: none yet), or -1 with ErrorText() when it cannot be read.
+    int SchemaVersion();
     qint64 RouterId(const RouterKey& key, bool blnCreate);
     qint64 LabelId(const QString& strText);
     bool InsertEvent(qint64 lngRouter, const HistoryEvent& event);

@@ -142,6 +142,9 @@ void LineSampler::LogIn()
     m_blnLoginSent = true;
     m_blnLoggedIn = true;
     m_host.SetStatus(QStringLiteral("Watching the line every %1 seconds").arg(m_intIntervalSeconds));
+    // The interval counts from the sample that follows the login, so that two samples are never
+    // closer than the interval.
+    m_host.StartTimer(RunTimer::Diagnostic, m_intIntervalSeconds * 1000, true);
     Navigate(m_profile.strAdslPage);
 }
 
@@ -180,6 +183,13 @@ void LineSampler::OnPageLoaded(const QString& strUrl)
             return;
         }
         m_blnLoggedIn = false;
+        // The session has ended. The login form is asked for at its own address: in another page's
+        // place a router may send only a part of it (a frame of its frameset, or no form at all).
+        if (page != RouterPage::Login && !m_profile.strLoginPage.isEmpty()) {
+            m_host.SetStatus(QStringLiteral("The router's session has ended - logging in again"));
+            Navigate(m_profile.strLoginPage);
+            return;
+        }
         LogIn();
         return;
     }

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -147,17 +149,20 @@ private Q_SLOTS:
         QCOMPARE(kept.samples.back().dtTime, dtNow.addSecs(-1));
     }
 
-    // Run as a child by the next test: writes samples as fast as it can and prints the number of
-    // each one committed, until it is killed.
+    // Run as a child by the next tests: writes samples as fast as it can and prints the number of
+    // each one committed, until it is killed (or, given a count, until it has written that many, for
+    // the second router when asked).
     void childWritesUntilKilled()
     {
         const QString strFile = qEnvironmentVariable("QUORVANE_HISTORY_CHILD");
         if (strFile.isEmpty())
             QUORVANE_SKIP("runs only as the child of crashLosesAtMostTheSampleBeingWritten");
+        const int intCount = qEnvironmentVariableIntValue("QUORVANE_HISTORY_CHILD_COUNT");
+        const RouterKey& router = qEnvironmentVariableIsSet("QUORVANE_HISTORY_CHILD_SECOND") ? routerB : routerA;
         HistoryStore store;
-        QVERIFY(store.Open(strFile));
-        for (int i = 0;; ++i) {
-            QCOMPARE(store.AddSample(routerA, FullSample(i)), HistoryStore::WriteResult::Stored);
+        QVERIFY2(store.Open(strFile), qPrintable(store.ErrorText()));
+        for (int i = 0; intCount == 0 || i < intCount; ++i) {
+            QCOMPARE(store.AddSample(router, FullSample(i)), HistoryStore::WriteResult::Stored);
             std::printf("committed %d\n", i + 1);
             std::fflush(stdout);
         }
@@ -202,6 +207,37 @@ private Q_SLOTS:
             QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("integrity"));
+    }
+
+    // Two watches at once (two routers, or the window's and the command line's) share the file from
+    // its creation on: neither may lose a sample or stop recording because the other one writes.
+    void twoWritersAtOnceKeepEverySample()
+    {
+        QTemporaryDir dir;
+        const QString strFile = dir.filePath(HistoryStore::FileName());
+        const int intCount = 150;
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (const bool blnSecond : { false, true }) {
+            auto child = std::make_unique<QProcess>();
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QUORVANE_HISTORY_CHILD"), strFile);
+            environment.insert(QStringLiteral("QUORVANE_HISTORY_CHILD_COUNT"), QString::number(intCount));
+            if (blnSecond)
+                environment.insert(QStringLiteral("QUORVANE_HISTORY_CHILD_SECOND"), QStringLiteral("1"));
+            child->setProcessEnvironment(environment);
+            child->setProcessChannelMode(QProcess::MergedChannels);
+            child->start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("TestHistoryStore"), QStringLiteral("childWritesUntilKilled") });
+            children.push_back(std::move(child));
+        }
+        for (const auto& child : children) {
+            QVERIFY(child->waitForFinished(120000));
+            QVERIFY2(child->exitCode() == 0, child->readAll().right(600).constData());
+        }
+        HistoryStore store;
+        QVERIFY(store.Open(strFile));
+        QCOMPARE(store.Load(routerA).samples.size(), std::size_t(intCount));
+        QCOMPARE(store.Load(routerB).samples.size(), std::size_t(intCount));
     }
 
     // A full disk (a small file system mounted in the CTest entry's own mount namespace): the write

@@ -8,7 +8,9 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QDateTimeAxis>
 #include <QImage>
+#include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
@@ -57,10 +59,12 @@ private Q_SLOTS:
         profile.intRouterClass = 2;
         PageTable pages;
         PageTrace trace;
-        HistoryWindow window({ dir.path(), &profile, &pages, &trace, [] {
-                                  return RouterLogin { QStringLiteral("admin"), QStringLiteral("secret"),
-                                      QStringLiteral("127.0.0.1"), QStringLiteral("80") };
-                              } });
+        QString strAddress = QStringLiteral("127.0.0.1");
+        QString strPort = QStringLiteral("80");
+        HistoryWindow window(
+            { dir.path(), &profile, &pages, &trace, [&] {
+                 return RouterLogin { QStringLiteral("admin"), QStringLiteral("secret"), strAddress, strPort };
+             } });
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -82,6 +86,8 @@ private Q_SLOTS:
         auto* optHour = window.findChild<QRadioButton*>(QStringLiteral("optHour"));
         auto* optAll = window.findChild<QRadioButton*>(QStringLiteral("optAll"));
         QVERIFY(optWeek && optHour && optAll);
+        // Two days of samples: the window opens on the last week, the shortest range that holds them.
+        QVERIFY(optWeek->isChecked());
         optWeek->setChecked(true);
         QCOMPARE(pieces(QStringLiteral("SNR margin down")), (QList<int> { 2, 1, 93 }));
         // The upstream rate is also cut where the page did not show it.
@@ -92,10 +98,28 @@ private Q_SLOTS:
         QCOMPARE(pieces(QStringLiteral("Resync")).at(2), 2);
         optHour->setChecked(true);
         QCOMPARE(pieces(QStringLiteral("SNR margin down")), (QList<int> { 1, 1, 2 }));
+        // The last hour is drawn whole, up to now, though its samples are 60 and 30 minutes old.
+        auto* axisTime = qobject_cast<QDateTimeAxis*>(window.ChartView()->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(axisTime);
+        QVERIFY(qAbs(axisTime->min().secsTo(axisTime->max()) - 3600) < 60);
+        QVERIFY(axisTime->max() >= dtNow);
 
         auto* cmdWatch = window.findChild<QPushButton*>(QStringLiteral("cmdWatch"));
         QVERIFY(cmdWatch && cmdWatch->isEnabled());
         QCOMPARE(cmdWatch->text(), QStringLiteral("&Start watching"));
+        // Fields a run would refuse start no watch; nor does an empty address, which a run would
+        // take as the default gateway's.
+        auto* lblHistory = window.findChild<QLabel*>(QStringLiteral("lblHistory"));
+        for (const auto& [strRowAddress, strRowPort, strReason] :
+            { std::tuple { QString(), QStringLiteral("80"), QStringLiteral("IP address") },
+                std::tuple { QStringLiteral("127.0.0.1/x"), QStringLiteral("80"), QStringLiteral("not an IP") },
+                std::tuple { QStringLiteral("127.0.0.1"), QStringLiteral("0"), QStringLiteral("port") } }) {
+            strAddress = strRowAddress;
+            strPort = strRowPort;
+            cmdWatch->click();
+            QVERIFY(!window.Watching());
+            QVERIFY2(lblHistory->text().contains(strReason), qPrintable(lblHistory->text()));
+        }
 
         const QString strPng = dir.filePath(QStringLiteral("plot.png"));
         window.SetExportFileChooser([strPng] { return strPng; });

@@ -47,7 +47,6 @@ QChart* BuildHistoryChart(const LineHistory& history, const QDateTime& dtFrom, c
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto* axisTime = new QDateTimeAxis;
-    axisTime->setTitleText(QStringLiteral("Time"));
     auto* axisDb = new QValueAxis;
     axisDb->setTitleText(QStringLiteral("dB"));
     auto* axisRate = new QValueAxis;
@@ -123,14 +122,25 @@ QChart* BuildHistoryChart(const LineHistory& history, const QDateTime& dtFrom, c
     resyncs->attachAxis(axisTime);
     resyncs->attachAxis(axisDb);
 
-    if (lngFirst > lngLast) {
-        lngLast = QDateTime::currentMSecsSinceEpoch();
-        lngFirst = lngLast - 3600000;
+    // A chosen range is drawn whole, however little of it holds samples ("all": from the first
+    // sample to the last); the labels are in local time, with seconds on a short span and the date
+    // on a long one.
+    const qint64 lngNow = QDateTime::currentMSecsSinceEpoch();
+    qint64 lngStart = lngFirst;
+    qint64 lngEnd = lngLast;
+    if (dtFrom.isValid()) {
+        lngStart = lngFrom;
+        lngEnd = dtTo.isValid() ? lngTo : std::max(lngNow, lngLast);
+    } else if (lngFirst > lngLast) {
+        lngEnd = lngNow;
+        lngStart = lngEnd - 3600000;
     }
-    const qint64 lngSpan = std::max<qint64>(lngLast - lngFirst, 60000);
-    axisTime->setRange(
-        QDateTime::fromMSecsSinceEpoch(lngFirst, Qt::UTC), QDateTime::fromMSecsSinceEpoch(lngFirst + lngSpan, Qt::UTC));
-    axisTime->setFormat(lngSpan > 2 * 86400000LL ? QStringLiteral("dd/MM HH:mm") : QStringLiteral("HH:mm"));
+    const qint64 lngSpan = std::max<qint64>(lngEnd - lngStart, 60000);
+    axisTime->setRange(QDateTime::fromMSecsSinceEpoch(lngStart), QDateTime::fromMSecsSinceEpoch(lngStart + lngSpan));
+    axisTime->setTitleText(QStringLiteral("Local time"));
+    axisTime->setFormat(lngSpan > 2 * 86400000LL ? QStringLiteral("dd/MM HH:mm")
+            : lngSpan <= 15 * 60000LL            ? QStringLiteral("HH:mm:ss")
+                                                 : QStringLiteral("HH:mm"));
     axisDb->setRange(0, std::ceil(dblDbMax * 1.2));
     axisRate->setRange(0, std::ceil(dblRateMax * 1.2 / 500.0) * 500.0);
     return chart;

@@ -6,6 +6,7 @@
 #include "history/HistorySummary.h"
 #include "history/LineSampler.h"
 #include "history/view/HistoryChart.h"
+#include "run/RouterAddress.h"
 #include "run/StandardRunHost.h"
 
 #include <QAction>
@@ -127,6 +128,16 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
 
     if (!m_store.Open(QDir(m_setup.strFolder).filePath(HistoryStore::FileName())))
         lblHistory->setText(m_store.ErrorText());
+    // The window opens on the shortest range that holds every sample of the router.
+    const LineHistory all = m_store.Load(Key());
+    if (!all.samples.empty()) {
+        const qint64 lngAge = all.samples.front().dtTime.secsTo(QDateTime::currentDateTimeUtc());
+        (lngAge <= 3600               ? optHour
+                : lngAge <= 86400     ? optDay
+                : lngAge <= 7 * 86400 ? optWeek
+                                      : optAll)
+            ->setChecked(true);
+    }
     UpdateWatchButton();
     Reload();
 }
@@ -183,9 +194,22 @@ void HistoryWindow::StartWatching()
 {
     if (Watching() || !cmdWatch->isEnabled())
         return;
+    // Checked as Go checks them, before anything is sent; a watch has no default gateway to fall
+    // back on, it watches the router that is named.
+    const RouterLogin login = m_setup.login();
+    for (const QString& strProblem :
+        { login.strAddress.isEmpty() ? QStringLiteral("Fill in the router's IP address to watch its line.")
+                                     : CheckRouterAddress(login.strAddress),
+            CheckRouterPort(login.strPort), m_setup.profile->PagePathProblem() }) {
+        if (!strProblem.isEmpty()) {
+            lblHistory->setText(strProblem);
+            return;
+        }
+    }
+    Reload();
     const QPointer<QLabel> label = lblHistory;
     m_sampler.reset();
-    m_host = std::make_unique<WatchRunHost>(m_setup.login(), [label](const QString& strText) {
+    m_host = std::make_unique<WatchRunHost>(login, [label](const QString& strText) {
         if (label)
             label->setText(strText);
     });
@@ -237,6 +261,8 @@ void AttachHistoryWindow(QWidget* pWindow, QWidget* pAnchor, std::function<Histo
     QObject::connect(action, &QAction::triggered, pWindow, [pWindow, setup, open] {
         if (!*open)
             *open = new HistoryWindow(setup(), pWindow);
+        else if (!(*open)->Watching())
+            (*open)->Reload(); // the fields may name another router by now
         (*open)->show();
         (*open)->raise();
         (*open)->activateWindow();

@@ -20,6 +20,10 @@ file(COPY ${dist_files} DESTINATION ${OUT_DIR})
 # Qt finds its plugins in folders beside the program.
 set(plugins platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll
             tls/qschannelbackend.dll tls/qcertonlybackend.dll)
+# The line history's store, where the build has one.
+if(EXISTS ${KIT_PREFIX}/plugins/sqldrivers/qsqlite.dll)
+  list(APPEND plugins sqldrivers/qsqlite.dll)
+endif()
 set(pending ${OUT_DIR}/quorvane.exe ${OUT_DIR}/quorvane-cli.exe)
 foreach(plugin ${plugins})
   get_filename_component(folder ${plugin} DIRECTORY)
@@ -60,6 +64,7 @@ set(licences
   "curl.txt|/usr/share/doc/libcurl4/copyright"
   "gumbo.txt|/usr/share/doc/libgumbo1/copyright"
   "zlib.txt|/usr/share/doc/libz-mingw-w64/copyright"
+  "SQLite.txt|/usr/share/doc/libsqlite3-0/copyright"
   "Duktape.txt|/usr/share/doc/duktape-dev/copyright"
   "GCC-runtime.txt|/usr/share/doc/gcc-mingw-w64-base/copyright"
   "mingw-w64-runtime.txt|/usr/share/doc/mingw-w64-x86-64-dev/copyright"

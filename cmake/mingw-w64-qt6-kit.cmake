@@ -23,6 +23,15 @@ if(NOT QUORVANE_WIN_KIT_DIR)
     file(ARCHIVE_EXTRACT INPUT "${tarball}" DESTINATION "${QUORVANE_WIN_KIT_DIR}")
   endif()
 endif()
+# Qt Sql with its SQLite driver, which the kit leaves out, comes from this repository
+# (toolchains/qt6-sql-mingw-6.4.2.tar.xz, made by toolchains/build-qt6-sql-mingw.sh from Debian's
+# sources) and is unpacked into the kit's prefix beside the rest of Qt.
+set(sql_tarball "${CMAKE_CURRENT_LIST_DIR}/../toolchains/qt6-sql-mingw-6.4.2.tar.xz")
+set(sql_marker "${QUORVANE_WIN_KIT_DIR}/qt6-mingw-toolchain/prefix/lib/cmake/Qt6Sql/Qt6SqlConfig.cmake")
+if(EXISTS "${sql_tarball}" AND NOT EXISTS "${sql_marker}")
+  message(STATUS "Unpacking ${sql_tarball} into the kit's prefix")
+  file(ARCHIVE_EXTRACT INPUT "${sql_tarball}" DESTINATION "${QUORVANE_WIN_KIT_DIR}/qt6-mingw-toolchain/prefix")
+endif()
 # try_compile() projects run this file again in their own folders: they get the kit's folder.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUORVANE_WIN_KIT_DIR)
 

@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 
-#ifdef QUORVANE_HISTORY_VIEW
+#ifdef QUORVANE_HISTORY
 #include "history/view/HistoryWindow.h"
 #endif
 
@@ -159,7 +159,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close(); });
 
     Load();
-#ifdef QUORVANE_HISTORY_VIEW
+#ifdef QUORVANE_HISTORY
     // The line history opens from the status line's context menu (or Ctrl+H), beside the classic
     // layout rather than in it.
     AttachHistoryWindow(this, lblStat, [this] {

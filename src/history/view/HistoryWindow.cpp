@@ -5,13 +5,21 @@
 #include "config/RouterProfile.h"
 #include "history/HistorySummary.h"
 #include "history/LineSampler.h"
+#ifdef QUORVANE_HISTORY_PLOT
 #include "history/view/HistoryChart.h"
+#endif
 #include "run/RouterAddress.h"
 #include "run/StandardRunHost.h"
 
 #include <QAction>
+#ifdef QUORVANE_HISTORY_PLOT
 #include <QChart>
 #include <QChartView>
+#else
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#endif
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 // A run host without a window of its own for the watch: the fields are the router's address and
 // log-in taken when watching starts, status goes to the history window's label, and it has its
@@ -81,9 +90,20 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 520);
 
+#ifdef QUORVANE_HISTORY_PLOT
     m_chartView = new QChartView(this);
     m_chartView->setObjectName(QStringLiteral("chtHistory"));
     m_chartView->setRenderHint(QPainter::Antialiasing);
+    QWidget* pView = m_chartView;
+#else
+    m_txtHistory = new QPlainTextEdit(this);
+    m_txtHistory->setObjectName(QStringLiteral("txtHistory"));
+    m_txtHistory->setReadOnly(true);
+    m_txtHistory->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_txtHistory->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_txtHistory->setAccessibleName(Caption());
+    QWidget* pView = m_txtHistory;
+#endif
     lblHistory = new QLabel(this);
     lblHistory->setObjectName(QStringLiteral("lblHistory"));
     optHour = new QRadioButton(QStringLiteral("Last &hour"), this);
@@ -97,7 +117,11 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     optDay->setChecked(true);
     cmdWatch = new QPushButton(this);
     cmdWatch->setObjectName(QStringLiteral("cmdWatch"));
+#ifdef QUORVANE_HISTORY_PLOT
     cmdExport = new QPushButton(QStringLiteral("&Export PNG..."), this);
+#else
+    cmdExport = new QPushButton(QStringLiteral("&Export CSV..."), this);
+#endif
     cmdExport->setObjectName(QStringLiteral("cmdExport"));
 
     auto* row = new QHBoxLayout;
@@ -108,7 +132,7 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     row->addWidget(cmdExport);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addWidget(m_chartView, 1);
+    layout->addWidget(pView, 1);
     layout->addWidget(lblHistory);
 
     for (QRadioButton* pOption : { optHour, optDay, optWeek, optAll })
@@ -118,12 +142,21 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
         });
     connect(cmdWatch, &QPushButton::clicked, this, [this] { Watching() ? StopWatching() : StartWatching(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] {
+#ifdef QUORVANE_HISTORY_PLOT
         const QString strFile = m_chooseExportFile
             ? m_chooseExportFile()
             : QFileDialog::getSaveFileName(this, QStringLiteral("Export plot"),
                 QDir(m_setup.strFolder).filePath(QStringLiteral("history.png")), QStringLiteral("PNG images (*.png)"));
         if (!strFile.isEmpty() && !ExportPng(strFile))
             lblHistory->setText(QStringLiteral("The plot could not be saved as %1").arg(strFile));
+#else
+        const QString strFile = m_chooseExportFile
+            ? m_chooseExportFile()
+            : QFileDialog::getSaveFileName(this, QStringLiteral("Export samples"),
+                QDir(m_setup.strFolder).filePath(QStringLiteral("history.csv")), QStringLiteral("CSV files (*.csv)"));
+        if (!strFile.isEmpty() && !ExportCsv(strFile))
+            lblHistory->setText(QStringLiteral("The samples could not be saved as %1").arg(strFile));
+#endif
     });
 
     if (!m_store.Open(QDir(m_setup.strFolder).filePath(HistoryStore::FileName())))
@@ -169,9 +202,20 @@ QDateTime HistoryWindow::RangeStart() const
 void HistoryWindow::Reload()
 {
     const LineHistory history = m_store.Load(Key(), RangeStart());
+#ifdef QUORVANE_HISTORY_PLOT
     QChart* old = m_chartView->chart();
     m_chartView->setChart(BuildHistoryChart(history, RangeStart(), QDateTime()));
     delete old;
+#else
+    // The newest samples first: a watch under way adds at the top, where the eye is.
+    QStringList lines = FormatHistory(history, Key(), QStringLiteral("text"))
+                            .remove(QLatin1Char('\r'))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString strHeading = lines.isEmpty() ? QString() : lines.takeFirst();
+    std::reverse(lines.begin(), lines.end());
+    m_txtHistory->setPlainText(QString(SummariseHistory(history)).remove(QLatin1Char('\r')) + QStringLiteral("\n\n")
+        + strHeading + QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
+#endif
     if (!Watching() && m_store.IsOpen()) {
         const QString strSummary = SummariseHistory(history);
         lblHistory->setText(
@@ -234,10 +278,20 @@ void HistoryWindow::StopWatching()
     UpdateWatchButton();
 }
 
+#ifdef QUORVANE_HISTORY_PLOT
 bool HistoryWindow::ExportPng(const QString& strFile)
 {
     return m_chartView->grab().save(strFile, "PNG");
 }
+#else
+bool HistoryWindow::ExportCsv(const QString& strFile)
+{
+    QSaveFile file(strFile);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(FormatHistory(m_store.Load(Key(), RangeStart()), Key(), QStringLiteral("csv")).toUtf8()) >= 0
+        && file.commit();
+}
+#endif
 
 void HistoryWindow::closeEvent(QCloseEvent* event)
 {

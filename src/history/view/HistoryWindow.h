@@ -12,6 +12,7 @@ class PageTable;
 class PageTrace;
 class QChartView;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class RouterProfile;
@@ -31,7 +32,8 @@ struct HistoryWindowSetup
 
 // The line history of the router in the main window's fields: the plot of the last hour, day,
 // week or all of it, export as PNG, and a watch that can be started and stopped here (closing the
-// window stops it, with a log-out).
+// window stops it, with a log-out). Built without Qt Charts, it shows the summary and the samples
+// of the range as text, and exports them as CSV.
 class HistoryWindow : public QWidget
 {
     Q_OBJECT
@@ -48,12 +50,26 @@ public:
     void StartWatching();
     void StopWatching();
     bool Watching() const;
+#ifdef QUORVANE_HISTORY_PLOT
     // Saves the plot as it stands; false when the file cannot be written.
     bool ExportPng(const QString& strFile);
-
-    QChartView* ChartView() const { return m_chartView; }
+    QChartView* ChartView() const
+    {
+        return m_chartView;
+    }
+#else
+    // Saves the range's samples as CSV; false when the file cannot be written.
+    bool ExportCsv(const QString& strFile);
+    QPlainTextEdit* TextView() const
+    {
+        return m_txtHistory;
+    }
+#endif
     // The file chooser of the export; tests answer it.
-    void SetExportFileChooser(std::function<QString()> chooser) { m_chooseExportFile = std::move(chooser); }
+    void SetExportFileChooser(std::function<QString()> chooser)
+    {
+        m_chooseExportFile = std::move(chooser);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -68,6 +84,7 @@ private:
     std::unique_ptr<WatchRunHost> m_host;
     std::unique_ptr<LineSampler> m_sampler;
     QChartView* m_chartView = nullptr;
+    QPlainTextEdit* m_txtHistory = nullptr;
     QLabel* lblHistory = nullptr;
     QRadioButton* optHour = nullptr;
     QRadioButton* optDay = nullptr;

@@ -4,6 +4,7 @@
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
 #include "history/view/HistoryWindow.h"
+#include "support/ProcessRunner.h"
 #include "support/TestRegistry.h"
 
 #ifdef QUORVANE_HISTORY_PLOT
@@ -14,12 +15,14 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #else
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #endif
+#include <QAction>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -158,6 +161,52 @@ private Q_SLOTS:
         QCOMPARE(csv.readAll().count('\n'), 3); // the heading and the last hour's two samples
         QVERIFY(!window.ExportCsv(dir.filePath(QStringLiteral("missing/history.csv"))));
 #endif
+    }
+
+    // A watch of the simulated Class V router, ended by closing the history window or the main
+    // window it belongs to: the log-out reaches the router before the window is gone.
+    void closingTheWindowLogsOut_data()
+    {
+        QTest::addColumn<bool>("blnMainWindow");
+        QTest::newRow("history window closed") << false;
+        QTest::newRow("main window closed") << true;
+    }
+    void closingTheWindowLogsOut()
+    {
+        QFETCH(bool, blnMainWindow);
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QStringLiteral(QUORVANE_SOURCE_DIR "/tools/routersim/profiles/ClassV.ini"),
+            dir.filePath(QStringLiteral("ClassV.ini"))));
+        SimulatedRouter router;
+        QVERIFY(router.Start(QStringLiteral(QUORVANE_APP_DIR "/quorvane-routersim" QUORVANE_EXE_SUFFIX),
+            { QStringLiteral("--class"), QStringLiteral("V"), QStringLiteral("--scenario"), QStringLiteral("drift"),
+                QStringLiteral("--verbose") }));
+        RouterProfile profile;
+        profile.SetAppFolder(dir.path());
+        PageTable pages;
+        profile.SwitchClass(2, pages);
+        PageTrace trace;
+        const RouterLogin login { QStringLiteral("admin"), QStringLiteral("secret"), QStringLiteral("127.0.0.1"),
+            QString::number(router.Port()) };
+        QWidget mainWindow;
+        AttachHistoryWindow(&mainWindow, nullptr, [&] {
+            return HistoryWindowSetup { dir.path(), &profile, &pages, &trace, [login] { return login; } };
+        });
+        mainWindow.show();
+        auto* actHistory = mainWindow.findChild<QAction*>(QStringLiteral("actHistory"));
+        QVERIFY(actHistory);
+        actHistory->trigger();
+        QPointer<HistoryWindow> window = mainWindow.findChild<HistoryWindow*>();
+        QVERIFY(window);
+        window->StartWatching();
+        QTRY_VERIFY_WITH_TIMEOUT(router.Requests().contains("GET /status/adsl.htm 200"), 20000);
+        QVERIFY(window->Watching());
+        if (blnMainWindow)
+            mainWindow.close();
+        else
+            window->close();
+        // Nothing more is waited for: the log-out was over when close() came back.
+        QVERIFY2(router.Requests().contains("GET /logout.htm 200"), router.Requests().constData());
     }
 };
 

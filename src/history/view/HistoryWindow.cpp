@@ -22,12 +22,14 @@
 #endif
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -293,9 +295,27 @@ bool HistoryWindow::ExportCsv(const QString& strFile)
 }
 #endif
 
+void HistoryWindow::EndWatching()
+{
+    if (!Watching())
+        return;
+    StopWatching();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (!Watching())
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(LineSampler::intLogoutWaitMs + 1000, &loop, &QEventLoop::quit);
+    if (Watching())
+        loop.exec();
+}
+
 void HistoryWindow::closeEvent(QCloseEvent* event)
 {
-    StopWatching();
+    // The window is deleted once closed: the log-out must be over by then.
+    EndWatching();
     event->accept();
 }
 
@@ -312,6 +332,25 @@ void AttachHistoryWindow(QWidget* pWindow, QWidget* pAnchor, std::function<Histo
     }
     auto* open = new QPointer<HistoryWindow>;
     QObject::connect(action, &QAction::destroyed, [open] { delete open; });
+    // Closing the main window ends a watch with its log-out before the history window goes with it.
+    class CloseWatcher : public QObject
+    {
+    public:
+        CloseWatcher(QObject* parent, QPointer<HistoryWindow>* open)
+            : QObject(parent)
+            , m_open(open)
+        { }
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            if (event->type() == QEvent::Close && *m_open)
+                (*m_open)->EndWatching();
+            return QObject::eventFilter(object, event);
+        }
+
+    private:
+        QPointer<HistoryWindow>* m_open;
+    };
+    pWindow->installEventFilter(new CloseWatcher(action, open));
     QObject::connect(action, &QAction::triggered, pWindow, [pWindow, setup, open] {
         if (!*open)
             *open = new HistoryWindow(setup(), pWindow);

@@ -49,6 +49,9 @@ public:
     void Reload();
     void StartWatching();
     void StopWatching();
+    // Stops a watch under way and waits for its log-out (bounded as the watch bounds it), so that
+    // nothing is left logged in when the window, or the main window, goes away.
+    void EndWatching();
     bool Watching() const;
 #ifdef QUORVANE_HISTORY_PLOT
     // Saves the plot as it stands; false when the file cannot be written.

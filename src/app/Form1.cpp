@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #ifdef QUORVANE_HISTORY
+#include "history/HistorySummary.h"
 #include "history/view/HistoryWindow.h"
 #endif
 
@@ -162,6 +163,13 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
 #ifdef QUORVANE_HISTORY
     // The line history opens from the status line's context menu (or Ctrl+H), beside the classic
     // layout rather than in it.
+    // Reports end with the router's summary while the history window's check box says so.
+    m_run->SetReportAppendix([this] {
+        if (!HistoryInReport(m_profile.strSettingsFile))
+            return QString();
+        return ReportHistoryBlock(m_folder.strFolder, { m_profile.intRouterClass, FieldBox(RunField::Address)->text() },
+            m_host->CheckValue(RunCheck::Censor));
+    });
     AttachHistoryWindow(this, lblStat, [this] {
         return HistoryWindowSetup { m_folder.strFolder, &m_profile, &m_pages, &m_trace, [this] {
                                        return RouterLogin { FieldBox(RunField::Admin)->text(),

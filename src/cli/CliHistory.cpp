@@ -107,15 +107,4 @@ int RunWatch(const CliOptions& options, const QString& strFolder, CliRunHost& ho
     return intExitFinished;
 }
 
-QString ReportHistoryBlock(const QString& strFolder, const RouterKey& key, int intCensor)
-{
-    HistoryStore store;
-    QString strSummary;
-    if (!store.Open(StoreFile(strFolder)))
-        strSummary = QStringLiteral("Line history") + QStringLiteral("\r\n") + store.ErrorText();
-    else
-        strSummary = SummariseHistory(store.Load(key));
-    return QStringLiteral("\r\n\r\n") + FilterReport(strSummary, intCensor);
-}
-
 #endif

@@ -3,6 +3,7 @@
 #ifdef QUORVANE_HISTORY
 
 #include "cli/CliOptions.h"
+#include "history/HistorySummary.h"
 #include "history/LineSample.h"
 
 #include <functional>
@@ -24,9 +25,5 @@ int PrintHistory(const CliOptions& options, const QString& strFolder, const Rout
 int RunWatch(const CliOptions& options, const QString& strFolder, CliRunHost& host, const RouterProfile& profile,
     const PageTable& pages, const PageTrace& trace, const std::function<void(const QString&)>& reportSink,
     const std::function<void(const QString&)>& lineSink);
-
-// --with-history: the block appended to the report: an empty line and the summary of the router's
-// history, censored as the body is (intCensor as the check box holds it).
-QString ReportHistoryBlock(const QString& strFolder, const RouterKey& key, int intCensor);
 
 #endif

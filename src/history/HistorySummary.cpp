@@ -1,5 +1,10 @@
 #include "history/HistorySummary.h"
 
+#include "config/IniFile.h"
+#include "history/HistoryStore.h"
+#include "privacy/ReportFilter.h"
+
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -256,4 +261,28 @@ std::optional<qint64> ParseTimeSpan(const QString& strText)
         lngTotal += match.captured(1).toLongLong() * lngFactor;
     }
     return lngTotal;
+}
+
+QString ReportHistoryBlock(const QString& strFolder, const RouterKey& key, int intCensor)
+{
+    HistoryStore store;
+    QString strSummary;
+    if (!store.Open(QDir(strFolder).filePath(HistoryStore::FileName())))
+        strSummary = QStringLiteral("Line history") + QStringLiteral("\r\n") + store.ErrorText();
+    else
+        strSummary = SummariseHistory(store.Load(key));
+    return QStringLiteral("\r\n\r\n") + FilterReport(strSummary, intCensor);
+}
+
+bool HistoryInReport(const QString& strSettingsFile)
+{
+    return ReadIni(QStringLiteral("Options"), QStringLiteral("Line history in report"), strSettingsFile)
+        == QLatin1String("1");
+}
+
+bool SetHistoryInReport(const QString& strSettingsFile, bool blnOn)
+{
+    return WriteIni(QStringLiteral("Options"), QStringLiteral("Line history in report"),
+               blnOn ? QStringLiteral("1") : QStringLiteral("0"), strSettingsFile)
+        != 0;
 }

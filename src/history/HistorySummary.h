@@ -19,6 +19,17 @@ QString SummariseHistory(const LineHistory& history);
 // for absent values) or as JSON (absent values are null). strFormat is "text", "csv" or "json".
 QString FormatHistory(const LineHistory& history, const RouterKey& key, const QString& strFormat);
 
+// The block that a report ends with on request (--with-history, or the history window's check
+// box): an empty line and the summary of the router's history in strFolder, censored as the
+// report's body is (intCensor as the check box holds it).
+QString ReportHistoryBlock(const QString& strFolder, const RouterKey& key, int intCensor);
+
+// Whether the reports of the window end with that block: "Line history in report" in
+// Settings.ini's [Options] (0 or 1, off when absent).
+bool HistoryInReport(const QString& strSettingsFile);
+// Writes that option; false when the file cannot be written.
+bool SetHistoryInReport(const QString& strSettingsFile, bool blnOn);
+
 // A span of time written as a number with a unit, or several ("90s", "30m", "24h", "7d", "2w",
 // "1h30m"); a bare number is seconds. nullopt for anything else.
 std::optional<qint64> ParseTimeSpan(const QString& strText);

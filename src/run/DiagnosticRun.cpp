@@ -288,8 +288,9 @@ void DiagnosticRun::EndDataDump(const QString& strDumpText, RunOutcome outcome)
 
 void DiagnosticRun::ShowReport()
 {
+    const QString strAppendix = m_reportAppendix && !m_state.blnDataDump ? m_reportAppendix() : QString();
     m_host.SetReportText(
-        m_state.strReportHead + FilterReport(m_state.strReportBody, m_host.CheckValue(RunCheck::Censor)));
+        m_state.strReportHead + FilterReport(m_state.strReportBody, m_host.CheckValue(RunCheck::Censor)) + strAppendix);
     m_host.SetControlsEnabled(true);
 }
 

@@ -89,6 +89,9 @@ public:
 
     // Called once for every ending of a run or dump.
     void SetRunEndedHandler(std::function<void(RunOutcome)> handler) { m_runEnded = std::move(handler); }
+    // Text that every report of a run ends with, asked for when the report is shown, already
+    // censored as the report is ("" adds nothing); a dump's report never gets it.
+    void SetReportAppendix(std::function<QString()> appendix) { m_reportAppendix = std::move(appendix); }
     bool RunActive() const { return m_blnActive; }
     // Stops the run's timers and detaches it from its browser (the window is closing).
     void Abort();
@@ -153,6 +156,7 @@ private:
     std::shared_ptr<RouterBrowser> m_browser;
     std::function<void()> m_dataDumpHandler;
     std::function<void(RunOutcome)> m_runEnded;
+    std::function<QString()> m_reportAppendix;
     bool m_blnActive = false;
     // The no-page bound passed while a handler was busy (waiting for a download, or in the event
     // loop); the handler stops waiting and the run ends unless it has moved on meanwhile.

@@ -3,6 +3,7 @@
 #include "config/PageTable.h"
 #include "config/PageTrace.h"
 #include "config/RouterProfile.h"
+#include "history/HistorySummary.h"
 #include "history/view/HistoryWindow.h"
 #include "support/ProcessRunner.h"
 #include "support/TestRegistry.h"
@@ -19,6 +20,7 @@
 #include <QRegularExpression>
 #endif
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -127,6 +129,13 @@ private Q_SLOTS:
         QVERIFY(axisTime->max() >= dtNow);
 
 #endif
+        // The check box that adds the summary to the reports is the option in Settings.ini.
+        profile.SetAppFolder(dir.path());
+        QVERIFY(!HistoryInReport(profile.strSettingsFile));
+        window.findChild<QCheckBox*>(QStringLiteral("chkInReport"))->setChecked(true);
+        QVERIFY(HistoryInReport(profile.strSettingsFile));
+        QVERIFY(ReportHistoryBlock(dir.path(), key, 1).startsWith(QStringLiteral("\r\n\r\nLine history\r\n")));
+
         auto* cmdWatch = window.findChild<QPushButton*>(QStringLiteral("cmdWatch"));
         QVERIFY(cmdWatch && cmdWatch->isEnabled());
         QCOMPARE(cmdWatch->text(), QStringLiteral("&Start watching"));

@@ -45,6 +45,14 @@ private Q_SLOTS:
         QVERIFY(f.host.strReport.startsWith(f.run.State().strReportHead));
         // The body itself stays uncensored; each showing censors it afresh.
         QVERIFY(f.run.State().strReportBody.contains(QStringLiteral("81.2.3.4")));
+
+        // A report appendix (the line history's summary) ends the report box and the clipboard alike.
+        RunFixture g(1);
+        g.run.SetReportAppendix([] { return QStringLiteral("\r\n\r\nLine history\r\nSamples: 3, gaps: 0"); });
+        g.run.Go();
+        g.run.FinishReport();
+        QVERIFY(g.host.strReport.endsWith(QStringLiteral("\r\n\r\nLine history\r\nSamples: 3, gaps: 0")));
+        QCOMPARE(g.host.strClipboard, g.host.strReport);
     }
 
     void secondFinishOnlyResetsTheExpectedPage()

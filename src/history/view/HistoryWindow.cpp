@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #endif
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
@@ -117,6 +118,13 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     optWeek->setObjectName(QStringLiteral("optWeek"));
     optAll->setObjectName(QStringLiteral("optAll"));
     optDay->setChecked(true);
+    // The reports of the main window end with this router's summary while it is ticked.
+    chkInReport = new QCheckBox(QStringLiteral("Add the summary to the &report"), this);
+    chkInReport->setObjectName(QStringLiteral("chkInReport"));
+    chkInReport->setToolTip(QStringLiteral("Every report of Go ends with the summary of this router's line history, "
+                                           "censored like the report"));
+    if (m_setup.profile)
+        chkInReport->setChecked(HistoryInReport(m_setup.profile->strSettingsFile));
     cmdWatch = new QPushButton(this);
     cmdWatch->setObjectName(QStringLiteral("cmdWatch"));
 #ifdef QUORVANE_HISTORY_PLOT
@@ -130,6 +138,7 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     for (QWidget* pWidget : std::initializer_list<QWidget*> { optHour, optDay, optWeek, optAll })
         row->addWidget(pWidget);
     row->addStretch();
+    row->addWidget(chkInReport);
     row->addWidget(cmdWatch);
     row->addWidget(cmdExport);
     auto* layout = new QVBoxLayout(this);
@@ -142,6 +151,11 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
             if (blnOn)
                 Reload();
         });
+    connect(chkInReport, &QCheckBox::toggled, this, [this](bool blnOn) {
+        if (m_setup.profile && !SetHistoryInReport(m_setup.profile->strSettingsFile, blnOn))
+            lblHistory->setText(
+                QStringLiteral("The choice could not be saved in %1").arg(m_setup.profile->strSettingsFile));
+    });
     connect(cmdWatch, &QPushButton::clicked, this, [this] { Watching() ? StopWatching() : StartWatching(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] {
 #ifdef QUORVANE_HISTORY_PLOT

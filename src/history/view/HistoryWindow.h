@@ -11,6 +11,7 @@ class LineSampler;
 class PageTable;
 class PageTrace;
 class QChartView;
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -93,6 +94,7 @@ private:
     QRadioButton* optDay = nullptr;
     QRadioButton* optWeek = nullptr;
     QRadioButton* optAll = nullptr;
+    QCheckBox* chkInReport = nullptr;
     QPushButton* cmdWatch = nullptr;
     QPushButton* cmdExport = nullptr;
     std::function<QString()> m_chooseExportFile;

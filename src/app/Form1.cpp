@@ -21,6 +21,8 @@
 #include "run/DiagnosticRun.h"
 #include "run/RouterAddress.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -113,6 +115,15 @@ public:
     }
 };
 
+// The window as assistive technology sees it: a frame named by its caption (a plain widget would be
+// a nameless "filler" there, which a screen reader does not announce as a window).
+QAccessibleInterface* FormAccessibleFactory(const QString& strClassName, QObject* pObject)
+{
+    if (strClassName == QLatin1String("Form1") && pObject && pObject->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(pObject), QAccessible::Window);
+    return nullptr;
+}
+
 ButtonTip TipFor(const QString& strButton)
 {
     if (strButton == QLatin1String("cmdClassIIDump"))
@@ -131,6 +142,11 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     , m_profile(m_setup.defaults)
 {
     setObjectName(QStringLiteral("Form1"));
+    static const bool blnFactoryInstalled = [] {
+        QAccessible::installFactory(FormAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(blnFactoryInstalled)
     if (!m_setup.opener)
         m_setup.opener = OpenInDesktopBrowser;
 

@@ -357,6 +357,26 @@ private Q_SLOTS:
         // The fields are named by their captions.
         QCOMPARE(QAccessible::queryAccessibleInterface(f.Find<QLineEdit>("txtAdmin"))->text(QAccessible::Name),
             QStringLiteral("Username:"));
+        // The window is a frame named by its caption; the class options and check boxes are there by
+        // their captions, each with its role and its tick.
+        QCOMPARE(pWindow->role(), QAccessible::Window);
+        QCOMPARE(pWindow->text(QAccessible::Name), form.windowTitle());
+        const QList<QPair<QString, QAccessible::Role>> choices
+            = { { QStringLiteral("Class I"), QAccessible::RadioButton },
+                  { QStringLiteral("Class II"), QAccessible::RadioButton },
+                  { QStringLiteral("Class V"), QAccessible::RadioButton },
+                  { QStringLiteral("Hide password?"), QAccessible::CheckBox },
+                  { QStringLiteral("Remember password?"), QAccessible::CheckBox },
+                  { QStringLiteral("IPConfig results"), QAccessible::CheckBox },
+                  { QStringLiteral("Censor data"), QAccessible::CheckBox } };
+        for (const auto& [strCaption, role] : choices) {
+            QAccessibleInterface* pChoice = FindAccessible(pWindow, strCaption);
+            QVERIFY2(pChoice, qPrintable(strCaption));
+            QCOMPARE(pChoice->role(), role);
+            QVERIFY(pChoice->state().focusable || pChoice->state().checkable);
+        }
+        QVERIFY(FindAccessible(pWindow, QStringLiteral("Class II"))->state().checked);
+        QVERIFY(!FindAccessible(pWindow, QStringLiteral("Class I"))->state().checked);
 
         // A run's lock: the commands are unavailable, and the press action is gone.
         form.SetControlsEnabled(false);

@@ -847,6 +847,8 @@ void Form1::ShowCancelCommand(bool blnCancel)
     m_blnCancelCommand = blnCancel;
     cmdGo->SetCaption(blnCancel ? CancelCaption() : QStringLiteral("Go"));
     cmdGo->SetEnable(blnCancel || m_blnControlsEnabled);
+    // The button shows a new caption only when its face is drawn again.
+    cmdGo->Refresh();
     // Enter in a field starts a run; it never cancels one.
     cmdGo->SetDefault(!blnCancel);
 }

@@ -105,7 +105,8 @@ LockState ReadLockState(AppFixture& f)
     for (const char* strName : { "cmdClassIIDump", "cmdOpen" })
         state.blnOthersDisabled &= !f.Find<OrloSimpleButton>(strName)->Enable();
     auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
-    state.blnGoCancels = pGo->Enable() && pGo->Caption() == Form1::CancelCaption();
+    state.blnGoCancels
+        = pGo->Enable() && pGo->Caption() == Form1::CancelCaption() && pGo->PaintedCaption() == Form1::CancelCaption();
     return state;
 }
 
@@ -121,7 +122,8 @@ bool AllUnlocked(AppFixture& f)
             return false;
     }
     auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
-    return pGo->Enable() && pGo->Caption() == QLatin1String("Go") && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
+    return pGo->Enable() && pGo->Caption() == QLatin1String("Go") && pGo->PaintedCaption() == QLatin1String("Go")
+        && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
 }
 
 void ClickButton(AppFixture& f, const char* strName)
@@ -506,6 +508,8 @@ private Q_SLOTS:
                 return;
             tmrWatch.stop();
             QCOMPARE(pGo->Caption(), Form1::CancelCaption());
+            // On the button's face too, not only in its property.
+            QCOMPARE(pGo->PaintedCaption(), Form1::CancelCaption());
             // Enter presses the default button, which a cancel caption never is.
             QTest::keyClick(&form, Qt::Key_Return);
             QVERIFY(!form.Run().CancelRequested());

@@ -574,15 +574,23 @@ private Q_SLOTS:
         const QImage imgBefore = Face(pButton);
         pButton->SetCaption(QStringLiteral("Data Dump"));
         QCOMPARE(Face(pButton), imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Go"));
         pButton->SetGradientDirection(pButton->GradientDirection());
         QCOMPARE(pButton->PaintCount(), intPaints + 3);
         QVERIFY(Face(pButton) != imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Data Dump"));
+        // Refresh draws it at once as well, in the same state.
+        pButton->SetCaption(QStringLiteral("Go"));
+        pButton->Refresh();
+        QCOMPARE(pButton->PaintCount(), intPaints + 4);
+        QCOMPARE(Face(pButton), imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Go"));
 
         // Colours that show in the current look draw at once.
         pButton->SetNormalColour(0x00EEEEEE);
         pButton->SetBorderColour(0x000000FF);
         pButton->SetResolution(60);
-        QCOMPARE(pButton->PaintCount(), intPaints + 6);
+        QCOMPARE(pButton->PaintCount(), intPaints + 7);
         QCOMPARE(Face(pButton).pixel(0, 0), qRgb(255, 0, 0));
     }
 

@@ -1002,6 +1002,8 @@ void Form1::showEvent(QShowEvent* event)
     if (!m_blnPlaced)
         CentreOnScreen();
     txtLog->setFocus();
+    // Shown after the start-up message, the window takes the keyboard itself.
+    activateWindow();
 }
 
 void Form1::resizeEvent(QResizeEvent* event)

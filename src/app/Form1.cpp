@@ -644,17 +644,25 @@ void Form1::RestoreWindowPlacement()
     resize(szWindow);
     LayOutReportArea();
 
-    // The place only when the window would stand on a screen there (screens come and go).
+    // The place only when the window would stand on a screen there (screens come and go). A
+    // window saved on a larger screen, or at a smaller scale, is moved back just far enough to lie
+    // wholly on it.
     bool blnLeft = false;
     bool blnTop = false;
     const int lngLeft = readTwips(strLeftKey, &blnLeft);
     const int lngTop = readTwips(strTopKey, &blnTop);
     if (blnLeft && blnTop) {
-        const QRect rctPlace(QPoint(Twips::TwipsToPixels(lngLeft, m_intTwipsPerPixelX),
-                                 Twips::TwipsToPixels(lngTop, m_intTwipsPerPixelY)),
+        QRect rctPlace(QPoint(Twips::TwipsToPixels(lngLeft, m_intTwipsPerPixelX),
+                           Twips::TwipsToPixels(lngTop, m_intTwipsPerPixelY)),
             szWindow);
-        QScreen* pScreen = QGuiApplication::screenAt(rctPlace.center());
+        QScreen* pScreen = QGuiApplication::screenAt(rctPlace.topLeft());
         if (pScreen && pScreen->availableGeometry().contains(rctPlace.topLeft())) {
+            const QRect rctRoom = pScreen->availableGeometry();
+            rctPlace.setSize(rctPlace.size().boundedTo(rctRoom.size()).expandedTo(MinimumWindowSize()));
+            rctPlace.moveRight(qMin(rctPlace.right(), rctRoom.right()));
+            rctPlace.moveBottom(qMin(rctPlace.bottom(), rctRoom.bottom()));
+            rctPlace.moveLeft(qMax(rctPlace.left(), rctRoom.left()));
+            rctPlace.moveTop(qMax(rctPlace.top(), rctRoom.top()));
             setGeometry(rctPlace);
             m_blnPlaced = true;
         }

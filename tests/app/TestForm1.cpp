@@ -1073,6 +1073,49 @@ private Q_SLOTS:
             QVERIFY(box.strText != f.form->Folder().WarningText());
     }
 
+    // The saved place, relative to the screen's room: a window that would stick out is moved back
+    // onto the screen, one whose corner lies on no screen is centred.
+    void savedPlaceKeepsTheWindowOnTheScreen_data()
+    {
+        QTest::addColumn<QPoint>("ptFromRoom"); // saved top-left from the room's top-left (negative: its bottom-right)
+        QTest::addColumn<QPoint>("ptExpected"); // where it stands, the same way; (9999, 9999): centred
+        QTest::newRow("on the screen") << QPoint(40, 30) << QPoint(40, 30);
+        QTest::newRow("past the right and bottom edges") << QPoint(-100, -80) << QPoint(-1, -1);
+        QTest::newRow("past the right edge") << QPoint(-100, 20) << QPoint(-1, 20);
+        QTest::newRow("on no screen") << QPoint(5000, 5000) << QPoint(9999, 9999);
+    }
+    void savedPlaceKeepsTheWindowOnTheScreen()
+    {
+        QFETCH(QPoint, ptFromRoom);
+        QFETCH(QPoint, ptExpected);
+        const QRect rctRoom = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize szSaved(560, 360);
+        const auto fromRoom = [&](const QPoint& pt, const QSize& sz) {
+            return QPoint(pt.x() >= 0 ? rctRoom.left() + pt.x()
+                                      : rctRoom.right() + 1 + pt.x() - (pt.x() == -1 ? sz.width() - 1 : 0),
+                pt.y() >= 0 ? rctRoom.top() + pt.y()
+                            : rctRoom.bottom() + 1 + pt.y() - (pt.y() == -1 ? sz.height() - 1 : 0));
+        };
+        const QPoint ptSaved = fromRoom(ptFromRoom, szSaved);
+        const int intX = Twips::TwipsPerPixelX();
+        const int intY = Twips::TwipsPerPixelY();
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"),
+            QStringLiteral("[Options]\r\nWindow left=%1\r\nWindow top=%2\r\nWindow width=%3\r\nWindow height=%4\r\n")
+                .arg(ptSaved.x() * intX)
+                .arg(ptSaved.y() * intY)
+                .arg(szSaved.width() * intX)
+                .arg(szSaved.height() * intY)
+                .toLatin1()));
+        Form1& form = f.Open();
+        QCOMPARE(form.size(), szSaved.boundedTo(rctRoom.size()).expandedTo(form.minimumSize()));
+        if (ptExpected == QPoint(9999, 9999))
+            QCOMPARE(form.geometry().center(), rctRoom.center());
+        else
+            QCOMPARE(form.geometry().topLeft(), fromRoom(ptExpected, form.size()));
+        QVERIFY(rctRoom.contains(form.geometry()) || ptExpected == QPoint(9999, 9999));
+    }
+
     void savedClassAndRememberedPasswordComeBack()
     {
         AppFixture f;

@@ -933,6 +933,10 @@ void Form1::SetControlsEnabled(bool blnEnabled)
     cmdGo->SetEnable(blnEnabled || m_blnCancelCommand);
     txtLog->setEnabled(blnEnabled);
     if (blnEnabled) {
+        // The controls come back only when a run or dump has ended, before its closing message: Go
+        // is Go again behind that message.
+        if (m_blnCancelCommand)
+            ShowCancelCommand(false);
         ShowPageProgress(0, 0);
         // Back to the control that started the run, unless the user has put the focus elsewhere.
         QWidget* pNow = QApplication::focusWidget();

@@ -165,9 +165,16 @@ private Q_SLOTS:
         });
 
         LockState atPleaseWait;
+        bool blnClosingSeen = false;
+        bool blnUnlockedAtClosing = false;
         MessageDialog::SetAnswerHandler([&](const MessageDialog::Record& record) {
             if (record.strText.startsWith(QLatin1String("Please wait")))
                 atPleaseWait = ReadLockState(f);
+            // Behind the closing message the run is over: Go reads Go again, on its face too.
+            if (record.strText.startsWith(QLatin1String("A report has been created"))) {
+                blnClosingSeen = true;
+                blnUnlockedAtClosing = AllUnlocked(f);
+            }
             return int(MessageDialog::Ok);
         });
         ClickButton(f, "cmdGo");
@@ -187,6 +194,8 @@ private Q_SLOTS:
         }
         QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
         QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Finished);
+        QVERIFY(blnClosingSeen);
+        QVERIFY(blnUnlockedAtClosing);
         // Class I reads four pages: system log, PPP settings, ADSL status and the diagnostic test.
         QCOMPARE(lstPagesShown, QStringList({ "1 of 4", "2 of 4", "3 of 4", "4 of 4" }));
         QVERIFY(form.PageCountLabel()->text().isEmpty());

@@ -121,7 +121,11 @@ QString MessageDialog::AskSaveFileName(
     state.fileDialogs.append(strSuggested);
     if (!state.queFileNames.isEmpty())
         return state.queFileNames.dequeue();
-    return QFileDialog::getSaveFileName(pParent, strTitle, strSuggested, strFilter);
+    const QString strFile = QFileDialog::getSaveFileName(pParent, strTitle, strSuggested, strFilter);
+    // As after a message box, the window takes the keyboard back.
+    if (pParent && pParent->window()->isVisible())
+        pParent->window()->activateWindow();
+    return strFile;
 }
 
 void MessageDialog::SetNextFileName(const QString& strFile)

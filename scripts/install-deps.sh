@@ -13,7 +13,7 @@ exec >&2
 build_packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgumbo-dev
   libcurl4-openssl-dev zlib1g-dev duktape-dev libcpp-httplib-dev doctest-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev"
 test_packages="clang clang-format libclang-rt-14-dev libbenchmark-dev xvfb xauth iproute2 curl util-linux mount
-  g++-mingw-w64-x86-64-posix wine64 ninja-build libz-mingw-w64 x11-apps netpbm appstream desktop-file-utils groff-base"
+  g++-mingw-w64-x86-64-posix wine64 ninja-build libz-mingw-w64 x11-apps xdotool netpbm appstream desktop-file-utils groff-base"
 bench_packages="chromium"
 case "${1:-}" in
   --build) packages=$build_packages ;;

@@ -169,8 +169,10 @@ cmake -DLINUX_REPORT="$check/linux-report.txt" -DLINUX_LISTING="$check/linux-ipc
   -DWINDOWS_REPORT="$check/windows-report.txt" -DWINDOWS_LISTING="$check/windows-ipcon.txt" \
   -P tests/windows/CompareReports.cmake
 
-# The window on the virtual screen, started from the portable folder; after its start-up the
-# screen is kept as a picture, which must show more than a blank screen.
+# The window on the virtual screen, started from the portable folder, as a user meets it: first the
+# start-up message alone (kept as quorvane-startup.png), then, once its OK is pressed with the
+# keyboard, the window itself (quorvane-window.png). Each picture must show more than a blank
+# screen, and the window's more than the message's.
 "$wine64" "$app_win\\quorvane.exe" > "$check/window.log" 2>&1 &
 window_pid=$!
 sleep 20
@@ -179,15 +181,22 @@ if ! kill -0 "$window_pid" 2> /dev/null; then
   cat "$check/window.log" >&2
   exit 1
 fi
-xwd -root -silent -display "$display" | xwdtopnm 2> /dev/null | pnmtopng > "$build/quorvane-window.png" 2> /dev/null
-colours=$(pngtopnm "$build/quorvane-window.png" | ppmhist -noheader 2> /dev/null | wc -l)
+screen_colours() {
+  xwd -root -silent -display "$display" | xwdtopnm 2> /dev/null | pnmtopng > "$1" 2> /dev/null
+  pngtopnm "$1" | ppmhist -noheader 2> /dev/null | wc -l
+}
+startup_colours=$(screen_colours "$build/quorvane-startup.png")
+DISPLAY=$display xdotool key Return
+sleep 3
+colours=$(screen_colours "$build/quorvane-window.png")
 kill "$window_pid" 2> /dev/null || true
-if [ "$colours" -lt 8 ]; then
-  echo "test-windows: the screen shows no window ($colours colours)" >&2
+if [ "$startup_colours" -lt 8 ] || [ "$colours" -le "$startup_colours" ]; then
+  echo "test-windows: the screen shows no window after the start-up message ($startup_colours, then $colours colours)" >&2
   exit 1
 fi
 finished=$(date +%s)
-echo "test-windows: window screenshot $build/quorvane-window.png ($colours colours)"
+echo "test-windows: start-up message $build/quorvane-startup.png ($startup_colours colours)," \
+  "window $build/quorvane-window.png ($colours colours)"
 echo "test-windows: platform layer $((layer_done - started)) s; whole program: build and portable zip" \
   "$((built - layer_done)) s, tests under Wine $((tested - built)) s, end-to-end, capture and window" \
   "$((finished - tested)) s"

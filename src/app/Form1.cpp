@@ -22,6 +22,8 @@
 #include "run/DiagnosticRun.h"
 #include "run/RouterAddress.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -114,6 +116,15 @@ public:
     }
 };
 
+// The window as assistive technology sees it: a frame named by its caption (a plain widget would be
+// a nameless "filler" there, which a screen reader does not announce as a window).
+QAccessibleInterface* FormAccessibleFactory(const QString& strClassName, QObject* pObject)
+{
+    if (strClassName == QLatin1String("Form1") && pObject && pObject->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(pObject), QAccessible::Window);
+    return nullptr;
+}
+
 ButtonTip TipFor(const QString& strButton)
 {
     if (strButton == QLatin1String("cmdClassIIDump"))
@@ -132,6 +143,11 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     , m_profile(m_setup.defaults)
 {
     setObjectName(QStringLiteral("Form1"));
+    static const bool blnFactoryInstalled = [] {
+        QAccessible::installFactory(FormAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(blnFactoryInstalled)
     if (!m_setup.opener)
         m_setup.opener = OpenInDesktopBrowser;
 
@@ -636,17 +652,25 @@ void Form1::RestoreWindowPlacement()
     resize(szWindow);
     LayOutReportArea();
 
-    // The place only when the window would stand on a screen there (screens come and go).
+    // The place only when the window would stand on a screen there (screens come and go). A
+    // window saved on a larger screen, or at a smaller scale, is moved back just far enough to lie
+    // wholly on it.
     bool blnLeft = false;
     bool blnTop = false;
     const int lngLeft = readTwips(strLeftKey, &blnLeft);
     const int lngTop = readTwips(strTopKey, &blnTop);
     if (blnLeft && blnTop) {
-        const QRect rctPlace(QPoint(Twips::TwipsToPixels(lngLeft, m_intTwipsPerPixelX),
-                                 Twips::TwipsToPixels(lngTop, m_intTwipsPerPixelY)),
+        QRect rctPlace(QPoint(Twips::TwipsToPixels(lngLeft, m_intTwipsPerPixelX),
+                           Twips::TwipsToPixels(lngTop, m_intTwipsPerPixelY)),
             szWindow);
-        QScreen* pScreen = QGuiApplication::screenAt(rctPlace.center());
+        QScreen* pScreen = QGuiApplication::screenAt(rctPlace.topLeft());
         if (pScreen && pScreen->availableGeometry().contains(rctPlace.topLeft())) {
+            const QRect rctRoom = pScreen->availableGeometry();
+            rctPlace.setSize(rctPlace.size().boundedTo(rctRoom.size()).expandedTo(MinimumWindowSize()));
+            rctPlace.moveRight(qMin(rctPlace.right(), rctRoom.right()));
+            rctPlace.moveBottom(qMin(rctPlace.bottom(), rctRoom.bottom()));
+            rctPlace.moveLeft(qMax(rctPlace.left(), rctRoom.left()));
+            rctPlace.moveTop(qMax(rctPlace.top(), rctRoom.top()));
             setGeometry(rctPlace);
             m_blnPlaced = true;
         }
@@ -839,6 +863,8 @@ void Form1::ShowCancelCommand(bool blnCancel)
     m_blnCancelCommand = blnCancel;
     cmdGo->SetCaption(blnCancel ? CancelCaption() : QStringLiteral("Go"));
     cmdGo->SetEnable(blnCancel || m_blnControlsEnabled);
+    // The button shows a new caption only when its face is drawn again.
+    cmdGo->Refresh();
     // Enter in a field starts a run; it never cancels one.
     cmdGo->SetDefault(!blnCancel);
 }
@@ -915,6 +941,10 @@ void Form1::SetControlsEnabled(bool blnEnabled)
     cmdGo->SetEnable(blnEnabled || m_blnCancelCommand);
     txtLog->setEnabled(blnEnabled);
     if (blnEnabled) {
+        // The controls come back only when a run or dump has ended, before its closing message: Go
+        // is Go again behind that message.
+        if (m_blnCancelCommand)
+            ShowCancelCommand(false);
         ShowPageProgress(0, 0);
         // Back to the control that started the run, unless the user has put the focus elsewhere.
         QWidget* pNow = QApplication::focusWidget();
@@ -992,6 +1022,8 @@ void Form1::showEvent(QShowEvent* event)
     if (!m_blnPlaced)
         CentreOnScreen();
     txtLog->setFocus();
+    // Shown after the start-up message, the window takes the keyboard itself.
+    activateWindow();
 }
 
 void Form1::resizeEvent(QResizeEvent* event)

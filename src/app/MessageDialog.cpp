@@ -65,6 +65,10 @@ int ShowRealBox(const MessageDialog::Record& record)
     if ((record.intButtons & MessageDialog::Ok) || !(record.intButtons & (MessageDialog::Yes | MessageDialog::No)))
         pOk = box.addButton(QMessageBox::Ok);
     box.exec();
+    // The window the box stood over takes the keyboard back, so that its keys (Esc for a run under
+    // way) work at once; on a desktop without a window manager nobody would give it back.
+    if (record.pParent && record.pParent->window()->isVisible())
+        record.pParent->window()->activateWindow();
     QAbstractButton* pClicked = box.clickedButton();
     if (pClicked && pClicked == pYes)
         return MessageDialog::Yes;
@@ -117,7 +121,11 @@ QString MessageDialog::AskSaveFileName(
     state.fileDialogs.append(strSuggested);
     if (!state.queFileNames.isEmpty())
         return state.queFileNames.dequeue();
-    return QFileDialog::getSaveFileName(pParent, strTitle, strSuggested, strFilter);
+    const QString strFile = QFileDialog::getSaveFileName(pParent, strTitle, strSuggested, strFilter);
+    // As after a message box, the window takes the keyboard back.
+    if (pParent && pParent->window()->isVisible())
+        pParent->window()->activateWindow();
+    return strFile;
 }
 
 void MessageDialog::SetNextFileName(const QString& strFile)

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -72,6 +74,72 @@ bool DisplayMissing(int argc, char* argv[])
     return false;
 #endif
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID)
+// A display that is named but cannot be opened (a server that has gone, a remote session without
+// one) makes the toolkit abort with its text about platform plugins and reinstalling. While the
+// application starts, its platform messages are held back: when the start fails for want of a
+// display, one line says so; otherwise they are given out as they came.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray bytCategory;
+    QString strText;
+};
+
+QList<HeldMessage>& HeldMessages()
+{
+    static QList<HeldMessage> lstHeld;
+    return lstHeld;
+}
+
+QtMessageHandler& PreviousHandler()
+{
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+
+void HoldPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& strText)
+{
+    const QByteArray bytCategory(context.category ? context.category : "");
+    if (type == QtFatalMsg) {
+        for (const HeldMessage& held : HeldMessages()) {
+            if (held.strText.startsWith(QLatin1String("could not connect to display"))) {
+                CommandLine::WriteErr(strProgram + QStringLiteral(": no display was found at ")
+                    + qEnvironmentVariable("DISPLAY")
+                    + QStringLiteral(". quorvane-cli runs the same diagnostic without a window.\n"));
+                std::_Exit(1);
+            }
+        }
+    }
+    if (type != QtFatalMsg && bytCategory.startsWith("qt.qpa")) {
+        HeldMessages().append({ type, bytCategory, strText });
+        return;
+    }
+    for (const HeldMessage& held : std::exchange(HeldMessages(), {})) {
+        const QMessageLogContext heldContext(nullptr, 0, nullptr, held.bytCategory.constData());
+        PreviousHandler()(held.type, heldContext, held.strText);
+    }
+    PreviousHandler()(type, context, strText);
+}
+
+void StartHoldingPlatformMessages()
+{
+    PreviousHandler() = qInstallMessageHandler(HoldPlatformMessages);
+}
+
+void StopHoldingPlatformMessages()
+{
+    qInstallMessageHandler(PreviousHandler());
+    for (const HeldMessage& held : std::exchange(HeldMessages(), {})) {
+        const QMessageLogContext heldContext(nullptr, 0, nullptr, held.bytCategory.constData());
+        PreviousHandler()(held.type, heldContext, held.strText);
+    }
+}
+#else
+void StartHoldingPlatformMessages() { }
+void StopHoldingPlatformMessages() { }
+#endif
 } // namespace
 
 int main(int argc, char* argv[])
@@ -87,7 +155,9 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    StartHoldingPlatformMessages();
     QApplication app(argc, argv);
+    StopHoldingPlatformMessages();
     QApplication::setApplicationName(AppInfo::AppTitle());
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
     QApplication::setWindowIcon(AppArtwork::AppIcon());

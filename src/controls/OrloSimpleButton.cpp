@@ -87,6 +87,12 @@ void OrloSimpleButton::SetCaption(const QString& New_Val)
     Q_EMIT PropertyChanged(QStringLiteral("Caption"));
 }
 
+void OrloSimpleButton::Refresh()
+{
+    m_blnForcePaint = true;
+    Repaint();
+}
+
 void OrloSimpleButton::SetEnable(bool New_Val)
 {
     m_blnEnable = New_Val;
@@ -321,6 +327,7 @@ void OrloSimpleButton::Repaint()
         painter.drawText(QRect(m_ptCaption, m_szCaption),
             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip,
             CaptionMarkup());
+        m_strPaintedCaption = m_strCaption;
 
         const QColor clrBorder = QColor::fromRgb(GradientDrawing::ColourToRgb(m_lngBorderColour));
         const QSizeF szFace = m_imgFace.deviceIndependentSize();

@@ -100,6 +100,8 @@ public:
     bool IsDefault() const { return m_blnDefault; }
     // Clicks the button as the mouse would, when it is enabled.
     void Click();
+    // Draws the face anew at once, as a forcing property does: a new caption shows only then.
+    void Refresh();
 
     // Loads a stored layout: every missing or unreadable value takes its default and colours are
     // used as stored, without resolving system colour references. A button stored with Enable
@@ -115,6 +117,8 @@ public:
 
     int State() const { return m_intState; }
     int PaintedState() const { return m_intPaintedState; }
+    // The caption the face was last drawn with.
+    const QString& PaintedCaption() const { return m_strPaintedCaption; }
     // How many times the face has been drawn, and how many gradient lines the last drawing took.
     int PaintCount() const { return m_intPaintCount; }
     int LinesDrawn() const { return m_intLinesDrawn; }
@@ -199,5 +203,6 @@ private:
     QImage m_imgFace;
     bool m_blnInPaintEvent = false;
     int m_intPaintCount = 0;
+    QString m_strPaintedCaption;
     int m_intLinesDrawn = 0;
 };

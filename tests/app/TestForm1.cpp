@@ -221,7 +221,12 @@ private Q_SLOTS:
             QCOMPARE(pReport->font().styleHint(), QFont::TypeWriter);
             qInfo("Wine's offscreen fonts have no fixed-pitch face: the report's face asked for is checked instead");
         } else {
-            QVERIFY(QFontInfo(pReport->font()).fixedPitch());
+            // Measured rather than taken from the face's flag: some fixed-pitch faces (the desktop's
+            // "monospace" may be one) do not carry it, and what counts is that columns line up.
+            const QFontMetricsF fm(pReport->font());
+            for (const QString& strGlyph : { QStringLiteral("W"), QStringLiteral("."), QStringLiteral(" "),
+                     QStringLiteral(":"), QStringLiteral("1") })
+                QCOMPARE(fm.horizontalAdvance(strGlyph), fm.horizontalAdvance(QStringLiteral("i")));
         }
         QCOMPARE(pReport->font().pointSizeF(), form.font().pointSizeF());
         // The banner is drawn for the screen's own pixels.
@@ -352,6 +357,26 @@ private Q_SLOTS:
         // The fields are named by their captions.
         QCOMPARE(QAccessible::queryAccessibleInterface(f.Find<QLineEdit>("txtAdmin"))->text(QAccessible::Name),
             QStringLiteral("Username:"));
+        // The window is a frame named by its caption; the class options and check boxes are there by
+        // their captions, each with its role and its tick.
+        QCOMPARE(pWindow->role(), QAccessible::Window);
+        QCOMPARE(pWindow->text(QAccessible::Name), form.windowTitle());
+        const QList<QPair<QString, QAccessible::Role>> choices
+            = { { QStringLiteral("Class I"), QAccessible::RadioButton },
+                  { QStringLiteral("Class II"), QAccessible::RadioButton },
+                  { QStringLiteral("Class V"), QAccessible::RadioButton },
+                  { QStringLiteral("Hide password?"), QAccessible::CheckBox },
+                  { QStringLiteral("Remember password?"), QAccessible::CheckBox },
+                  { QStringLiteral("IPConfig results"), QAccessible::CheckBox },
+                  { QStringLiteral("Censor data"), QAccessible::CheckBox } };
+        for (const auto& [strCaption, role] : choices) {
+            QAccessibleInterface* pChoice = FindAccessible(pWindow, strCaption);
+            QVERIFY2(pChoice, qPrintable(strCaption));
+            QCOMPARE(pChoice->role(), role);
+            QVERIFY(pChoice->state().focusable || pChoice->state().checkable);
+        }
+        QVERIFY(FindAccessible(pWindow, QStringLiteral("Class II"))->state().checked);
+        QVERIFY(!FindAccessible(pWindow, QStringLiteral("Class I"))->state().checked);
 
         // A run's lock: the commands are unavailable, and the press action is gone.
         form.SetControlsEnabled(false);
@@ -1046,6 +1071,49 @@ private Q_SLOTS:
         QVERIFY(f.form->close());
         for (const MessageDialog::Record& box : MessageDialog::Shown())
             QVERIFY(box.strText != f.form->Folder().WarningText());
+    }
+
+    // The saved place, relative to the screen's room: a window that would stick out is moved back
+    // onto the screen, one whose corner lies on no screen is centred.
+    void savedPlaceKeepsTheWindowOnTheScreen_data()
+    {
+        QTest::addColumn<QPoint>("ptFromRoom"); // saved top-left from the room's top-left (negative: its bottom-right)
+        QTest::addColumn<QPoint>("ptExpected"); // where it stands, the same way; (9999, 9999): centred
+        QTest::newRow("on the screen") << QPoint(40, 30) << QPoint(40, 30);
+        QTest::newRow("past the right and bottom edges") << QPoint(-100, -80) << QPoint(-1, -1);
+        QTest::newRow("past the right edge") << QPoint(-100, 20) << QPoint(-1, 20);
+        QTest::newRow("on no screen") << QPoint(5000, 5000) << QPoint(9999, 9999);
+    }
+    void savedPlaceKeepsTheWindowOnTheScreen()
+    {
+        QFETCH(QPoint, ptFromRoom);
+        QFETCH(QPoint, ptExpected);
+        const QRect rctRoom = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize szSaved(560, 360);
+        const auto fromRoom = [&](const QPoint& pt, const QSize& sz) {
+            return QPoint(pt.x() >= 0 ? rctRoom.left() + pt.x()
+                                      : rctRoom.right() + 1 + pt.x() - (pt.x() == -1 ? sz.width() - 1 : 0),
+                pt.y() >= 0 ? rctRoom.top() + pt.y()
+                            : rctRoom.bottom() + 1 + pt.y() - (pt.y() == -1 ? sz.height() - 1 : 0));
+        };
+        const QPoint ptSaved = fromRoom(ptFromRoom, szSaved);
+        const int intX = Twips::TwipsPerPixelX();
+        const int intY = Twips::TwipsPerPixelY();
+        AppFixture f;
+        QVERIFY(f.WriteFile(QStringLiteral("Settings.ini"),
+            QStringLiteral("[Options]\r\nWindow left=%1\r\nWindow top=%2\r\nWindow width=%3\r\nWindow height=%4\r\n")
+                .arg(ptSaved.x() * intX)
+                .arg(ptSaved.y() * intY)
+                .arg(szSaved.width() * intX)
+                .arg(szSaved.height() * intY)
+                .toLatin1()));
+        Form1& form = f.Open();
+        QCOMPARE(form.size(), szSaved.boundedTo(rctRoom.size()).expandedTo(form.minimumSize()));
+        if (ptExpected == QPoint(9999, 9999))
+            QCOMPARE(form.geometry().center(), rctRoom.center());
+        else
+            QCOMPARE(form.geometry().topLeft(), fromRoom(ptExpected, form.size()));
+        QVERIFY(rctRoom.contains(form.geometry()) || ptExpected == QPoint(9999, 9999));
     }
 
     void savedClassAndRememberedPasswordComeBack()

@@ -105,7 +105,8 @@ LockState ReadLockState(AppFixture& f)
     for (const char* strName : { "cmdClassIIDump", "cmdOpen" })
         state.blnOthersDisabled &= !f.Find<OrloSimpleButton>(strName)->Enable();
     auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
-    state.blnGoCancels = pGo->Enable() && pGo->Caption() == Form1::CancelCaption();
+    state.blnGoCancels
+        = pGo->Enable() && pGo->Caption() == Form1::CancelCaption() && pGo->PaintedCaption() == Form1::CancelCaption();
     return state;
 }
 
@@ -121,7 +122,8 @@ bool AllUnlocked(AppFixture& f)
             return false;
     }
     auto* pGo = f.Find<OrloSimpleButton>("cmdGo");
-    return pGo->Enable() && pGo->Caption() == QLatin1String("Go") && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
+    return pGo->Enable() && pGo->Caption() == QLatin1String("Go") && pGo->PaintedCaption() == QLatin1String("Go")
+        && f.Find<OrloSimpleButton>("cmdOpen")->Enable();
 }
 
 void ClickButton(AppFixture& f, const char* strName)
@@ -163,9 +165,16 @@ private Q_SLOTS:
         });
 
         LockState atPleaseWait;
+        bool blnClosingSeen = false;
+        bool blnUnlockedAtClosing = false;
         MessageDialog::SetAnswerHandler([&](const MessageDialog::Record& record) {
             if (record.strText.startsWith(QLatin1String("Please wait")))
                 atPleaseWait = ReadLockState(f);
+            // Behind the closing message the run is over: Go reads Go again, on its face too.
+            if (record.strText.startsWith(QLatin1String("A report has been created"))) {
+                blnClosingSeen = true;
+                blnUnlockedAtClosing = AllUnlocked(f);
+            }
             return int(MessageDialog::Ok);
         });
         ClickButton(f, "cmdGo");
@@ -185,6 +194,8 @@ private Q_SLOTS:
         }
         QTRY_COMPARE_WITH_TIMEOUT(spyEnded.size(), 1, intRunLimitMs);
         QCOMPARE(spyEnded.at(0).at(0).value<RunOutcome>(), RunOutcome::Finished);
+        QVERIFY(blnClosingSeen);
+        QVERIFY(blnUnlockedAtClosing);
         // Class I reads four pages: system log, PPP settings, ADSL status and the diagnostic test.
         QCOMPARE(lstPagesShown, QStringList({ "1 of 4", "2 of 4", "3 of 4", "4 of 4" }));
         QVERIFY(form.PageCountLabel()->text().isEmpty());
@@ -506,6 +517,8 @@ private Q_SLOTS:
                 return;
             tmrWatch.stop();
             QCOMPARE(pGo->Caption(), Form1::CancelCaption());
+            // On the button's face too, not only in its property.
+            QCOMPARE(pGo->PaintedCaption(), Form1::CancelCaption());
             // Enter presses the default button, which a cancel caption never is.
             QTest::keyClick(&form, Qt::Key_Return);
             QVERIFY(!form.Run().CancelRequested());

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace
@@ -45,9 +47,35 @@ Host MakeHost(const QSize& szButton = QSize(81, 25), bool blnMainWindowLook = tr
     return host;
 }
 
+// The button as the screen shows it, in the button's own pixels: on a screen of more device pixels
+// to the pixel the face is drawn at the screen's resolution and read back here at the device pixel
+// nearest each pixel's centre, so that the rows and columns below hold at every scale.
 QImage Face(OrloSimpleButton* pButton)
 {
-    return pButton->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage imgDevice = pButton->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (pButton->devicePixelRatio() == 1.0)
+        return imgDevice;
+    QImage imgFace(pButton->size(), QImage::Format_RGB32);
+    const qreal dblRatio = pButton->devicePixelRatio();
+    for (int y = 0; y < imgFace.height(); ++y) {
+        for (int x = 0; x < imgFace.width(); ++x) {
+            const int xDevice = qMin(imgDevice.width() - 1, static_cast<int>((x + 0.5) * dblRatio));
+            const int yDevice = qMin(imgDevice.height() - 1, static_cast<int>((y + 0.5) * dblRatio));
+            imgFace.setPixel(x, y, imgDevice.pixel(xDevice, yDevice));
+        }
+    }
+    return imgFace;
+}
+
+// The drawing surface of a button: Resolution percent of each side in device pixels (half to even).
+QSize SurfaceSize(const OrloSimpleButton* pButton, int intResolution)
+{
+    const qreal dblRatio = pButton->devicePixelRatio();
+    const auto side = [&](int pxSide) {
+        const int pxDevice = static_cast<int>(std::ceil(pxSide * dblRatio - 1e-6));
+        return std::clamp(static_cast<int>(std::nearbyint(intResolution / 100.0 * pxDevice)), 1, pxDevice);
+    };
+    return QSize(side(pButton->width()), side(pButton->height()));
 }
 
 QRgb Rgb(quint32 lngColour)
@@ -59,6 +87,35 @@ QRgb Rgb(quint32 lngColour)
 QRgb RowColour(const QImage& imgFace, int y)
 {
     return imgFace.pixel(4, y);
+}
+
+// Moves the mouse to a point of a widget without a button change. QTest moves the cursor through
+// the screen's device pixels, which on a scaled screen can land a pixel beside the point asked
+// for; there the move the window system delivers for the point itself is sent instead.
+void MoveMouse(QWidget* pWidget, const QPoint& ptAt)
+{
+    if (pWidget->devicePixelRatio() == 1.0) {
+        QTest::mouseMove(pWidget, ptAt);
+        return;
+    }
+    QMouseEvent move(QEvent::MouseMove, QPointF(ptAt), pWidget->mapToGlobal(QPointF(ptAt)), Qt::NoButton,
+        QGuiApplication::mouseButtons(), Qt::NoModifier);
+    QApplication::sendEvent(pWidget, &move);
+}
+
+// The row of a face whose colour lies furthest from white: where the band's colour is fullest.
+int BandRow(const QImage& imgFace)
+{
+    int intBandRow = -1;
+    int intLowest = 3 * 256;
+    for (int y = 2; y < imgFace.height() - 2; ++y) {
+        const QRgb rgb = RowColour(imgFace, y);
+        if (qRed(rgb) + qGreen(rgb) + qBlue(rgb) < intLowest) {
+            intLowest = qRed(rgb) + qGreen(rgb) + qBlue(rgb);
+            intBandRow = y;
+        }
+    }
+    return intBandRow;
 }
 
 int CountPixels(const QImage& img, QRgb rgb)
@@ -122,12 +179,18 @@ private Q_SLOTS:
         Host host = MakeHost(QSize(81, height));
         OrloSimpleButton* pButton = host.pButton;
         const QImage& imgSurface = pButton->Surface();
-        QCOMPARE(imgSurface.size(), QSize(61, (3 * height + 2) / 4));
+        QCOMPARE(imgSurface.size(), SurfaceSize(pButton, 75));
+        if (pButton->devicePixelRatio() == 1.0)
+            QCOMPARE(imgSurface.size(), QSize(61, (3 * height + 2) / 4));
+        // Drawn at the screen's own resolution, not stretched up from the button's pixels.
+        QCOMPARE(pButton->grab().size(), pButton->size() * pButton->devicePixelRatio());
         const QImage imgFace = Face(pButton);
         const int intLastRow = height - 3; // inside the border
 
-        // White over the top half.
-        for (int y = 2; y <= height / 2; ++y)
+        // White over the top half (where a row of the surface may cover a row more once stretched
+        // to a scaled screen's pixels).
+        const int intSlack = pButton->devicePixelRatio() == 1.0 ? 0 : 1;
+        for (int y = 2; y <= height / 2 - intSlack; ++y)
             QCOMPARE(RowColour(imgFace, y), qRgb(255, 255, 255));
 
         // The band: only red and green fall (blue stays full), down to the light blue of the
@@ -262,7 +325,7 @@ private Q_SLOTS:
         pButton->setPalette(palButton);
         pButton->SetCaption(QString());
         pButton->SetGradientDirection(2);
-        QCOMPARE(pButton->Surface().size(), QSize(100, 20));
+        QCOMPARE(pButton->Surface().size(), SurfaceSize(pButton, 50));
 
         // The band is a centred square twice the height wide (columns 60 to 139); left and right
         // of it the cleared surface shows.
@@ -291,9 +354,11 @@ private Q_SLOTS:
         OrloSimpleButton* pButton = host.pButton;
         QSignalSpy spyMoves(pButton, &OrloSimpleButton::MouseMove);
         QSignalSpy spyClicks(pButton, &OrloSimpleButton::ButtonClick);
-        const int intBandRow = 19;
+        // The band's row: near three quarters of the height.
+        const int intBandRow = BandRow(Face(pButton));
+        QVERIFY2(qAbs(intBandRow - 19) <= 1, qPrintable(QString::number(intBandRow)));
 
-        QTest::mouseMove(pButton, QPoint(10, 8));
+        MoveMouse(pButton, QPoint(10, 8));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateHover));
         QCOMPARE(RowColour(Face(pButton), intBandRow), Rgb(lngHoverOrange));
         QCOMPARE(spyMoves.count(), 1);
@@ -301,30 +366,34 @@ private Q_SLOTS:
         QCOMPARE(spyMoves.last().at(1).toInt(), 8);
 
         // The first column counts as outside.
-        QTest::mouseMove(pButton, QPoint(0, 8));
+        MoveMouse(pButton, QPoint(0, 8));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateNormal));
-        QTest::mouseMove(pButton, QPoint(1, 8));
+        MoveMouse(pButton, QPoint(1, 8));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateHover));
 
         // Pressed, dragged out (normal) and back in (pressed) with the button held.
         QTest::mousePress(pButton, Qt::LeftButton, Qt::NoModifier, QPoint(12, 10));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StatePressed));
         QCOMPARE(RowColour(Face(pButton), intBandRow), Rgb(lngGrey));
-        QTest::mouseMove(pButton, QPoint(-15, 10));
+        MoveMouse(pButton, QPoint(-15, 10));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateNormal));
         QCOMPARE(spyMoves.last().at(0).toInt(), -15);
-        QTest::mouseMove(pButton, QPoint(30, 10));
+        MoveMouse(pButton, QPoint(30, 10));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StatePressed));
 
         // Released inside: one click, and the pressed look stays until the next move.
         QTest::mouseRelease(pButton, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
         QCOMPARE(spyClicks.count(), 1);
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StatePressed));
-        QTest::mouseMove(pButton, QPoint(31, 10));
+        MoveMouse(pButton, QPoint(31, 10));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateHover));
 
         // Leaving the button for the window around it.
-        QTest::mouseMove(host.pWindow.get(), QPoint(300, 150));
+        if (pButton->devicePixelRatio() != 1.0) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(pButton, &leave);
+        }
+        MoveMouse(host.pWindow.get(), QPoint(300, 150));
         QCOMPARE(pButton->State(), int(OrloSimpleButton::StateNormal));
         QCOMPARE(RowColour(Face(pButton), intBandRow), Rgb(lngLightBlue));
     }
@@ -360,28 +429,38 @@ private Q_SLOTS:
         QApplication::setActiveWindow(host.pWindow.get());
         QVERIFY(QTest::qWaitForWindowActive(host.pWindow.get()));
         const QImage imgPlain = Face(pButton);
+        const QImage imgPlainDevice = pButton->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const int intPaints = pButton->PaintCount();
 
         // Tab reaches it; the dotted frame shows inside the border, and nothing else changes.
         QTest::keyClick(host.pWindow.get(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), pButton);
         QVERIFY(pButton->ShowsFocusFrame());
-        const QImage imgFocused = Face(pButton);
+        // Read in the screen's own pixels: on a scaled screen the outline is as many device pixels
+        // wide as a pixel is, and lies where the outline's pixels cover them.
+        const qreal dblRatio = pButton->devicePixelRatio();
+        const QImage imgFocused = pButton->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect rctFrame = pButton->FocusFrame();
+        const QRectF rctOuter = QRectF(rctFrame).adjusted(-0.5, -0.5, 0.5, 0.5);
+        const QRectF rctInner = QRectF(rctFrame).adjusted(1.5, 1.5, -1.5, -1.5);
         int intFramePixels = 0;
         for (int y = 0; y < imgFocused.height(); ++y) {
             for (int x = 0; x < imgFocused.width(); ++x) {
-                const bool blnOnFrame = rctFrame.contains(x, y) && !rctFrame.adjusted(1, 1, -1, -1).contains(x, y);
+                const QPointF ptAt((x + 0.5) / dblRatio, (y + 0.5) / dblRatio);
+                const bool blnOnFrame = rctOuter.contains(ptAt) && !rctInner.contains(ptAt);
                 if (!blnOnFrame)
-                    QCOMPARE(imgFocused.pixel(x, y), imgPlain.pixel(x, y));
+                    QCOMPARE(imgFocused.pixel(x, y), imgPlainDevice.pixel(x, y));
                 else if (imgFocused.pixel(x, y) == qRgb(0, 0, 0))
                     ++intFramePixels;
             }
         }
-        // Dotted: about every third pixel of the outline is black.
-        const int intOutline = 2 * (rctFrame.width() + rctFrame.height()) - 4;
-        QVERIFY2(intFramePixels * 4 > intOutline && intFramePixels * 2 < intOutline,
-            qPrintable(QString::number(intFramePixels)));
+        // Dotted: about every third pixel of the outline is black (counted in device pixels, an
+        // outline as wide as a pixel).
+        const int intOutline = qRound((2 * (rctFrame.width() + rctFrame.height()) - 4) * dblRatio * dblRatio);
+        // On a scaled screen the dots come out wider than the gaps, but the outline is never solid.
+        const bool blnDotted = intFramePixels * 4 > intOutline
+            && (dblRatio == 1.0 ? intFramePixels * 2 < intOutline : intFramePixels * 4 < intOutline * 3);
+        QVERIFY2(blnDotted, qPrintable(QString::number(intFramePixels)));
         QCOMPARE(pButton->PaintCount(), intPaints);
 
         // Space: pressed while held, one click on release.
@@ -474,10 +553,10 @@ private Q_SLOTS:
         OrloSimpleButton* pButton = host.pButton;
         QSignalSpy spyMoves(pButton, &OrloSimpleButton::MouseMove);
 
-        QTest::mouseMove(pButton, QPoint(5, 5));
+        MoveMouse(pButton, QPoint(5, 5));
         const int intPaints = pButton->PaintCount();
         for (int x = 6; x < 60; x += 9)
-            QTest::mouseMove(pButton, QPoint(x, 12));
+            MoveMouse(pButton, QPoint(x, 12));
         QCOMPARE(pButton->PaintCount(), intPaints);
         QCOMPARE(spyMoves.count(), 7);
 
@@ -486,24 +565,32 @@ private Q_SLOTS:
         pButton->SetHoverColour(0x0000FF00);
         QCOMPARE(pButton->PaintCount(), intPaints);
         QCOMPARE(Face(pButton), imgHover);
-        QTest::mouseMove(pButton, QPoint(0, 12));
-        QTest::mouseMove(pButton, QPoint(5, 12));
+        MoveMouse(pButton, QPoint(0, 12));
+        MoveMouse(pButton, QPoint(5, 12));
         QCOMPARE(pButton->PaintCount(), intPaints + 2);
-        QCOMPARE(RowColour(Face(pButton), 19), qRgb(0, 255, 0));
+        QCOMPARE(RowColour(Face(pButton), BandRow(Face(pButton))), qRgb(0, 255, 0));
 
         // A new caption waits for the next drawing, which a forcing property brings.
         const QImage imgBefore = Face(pButton);
         pButton->SetCaption(QStringLiteral("Data Dump"));
         QCOMPARE(Face(pButton), imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Go"));
         pButton->SetGradientDirection(pButton->GradientDirection());
         QCOMPARE(pButton->PaintCount(), intPaints + 3);
         QVERIFY(Face(pButton) != imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Data Dump"));
+        // Refresh draws it at once as well, in the same state.
+        pButton->SetCaption(QStringLiteral("Go"));
+        pButton->Refresh();
+        QCOMPARE(pButton->PaintCount(), intPaints + 4);
+        QCOMPARE(Face(pButton), imgBefore);
+        QCOMPARE(pButton->PaintedCaption(), QStringLiteral("Go"));
 
         // Colours that show in the current look draw at once.
         pButton->SetNormalColour(0x00EEEEEE);
         pButton->SetBorderColour(0x000000FF);
         pButton->SetResolution(60);
-        QCOMPARE(pButton->PaintCount(), intPaints + 6);
+        QCOMPARE(pButton->PaintCount(), intPaints + 7);
         QCOMPARE(Face(pButton).pixel(0, 0), qRgb(255, 0, 0));
     }
 
@@ -513,9 +600,9 @@ private Q_SLOTS:
         OrloSimpleButton* pButton = host.pButton;
         pButton->SetResolution(100);
         const int intFull = pButton->LinesDrawn();
-        QCOMPARE(pButton->Surface().size(), QSize(100, 40));
+        QCOMPARE(pButton->Surface().size(), SurfaceSize(pButton, 100));
         pButton->SetResolution(25);
-        QCOMPARE(pButton->Surface().size(), QSize(25, 10));
+        QCOMPARE(pButton->Surface().size(), SurfaceSize(pButton, 25));
         QVERIFY(pButton->LinesDrawn() < intFull);
 
         // Out-of-range values still give a usable surface, never larger than the button.
@@ -524,7 +611,7 @@ private Q_SLOTS:
         pButton->SetResolution(-40);
         QCOMPARE(pButton->Surface().size(), QSize(1, 1));
         pButton->SetResolution(30000);
-        QCOMPARE(pButton->Surface().size(), QSize(100, 40));
+        QCOMPARE(pButton->Surface().size(), SurfaceSize(pButton, 100));
         QCOMPARE(pButton->Resolution(), 30000);
         pButton->SetResolution(100000);
         QCOMPARE(pButton->Resolution(), 32767);
@@ -633,7 +720,7 @@ private Q_SLOTS:
         pButton->SetNormalColour(0x00123456);
         QVERIFY(pButton->Surface().isNull());
         pButton->resize(3, 3);
-        QCOMPARE(pButton->Surface().size(), QSize(2, 2));
+        QCOMPARE(pButton->Surface().size(), SurfaceSize(pButton, 50));
         QCOMPARE(Face(pButton).size(), QSize(3, 3));
     }
 };

@@ -327,23 +327,44 @@ private Q_SLOTS:
             result.stdErr.constData());
     }
 
+    void windowWithoutADisplaySaysWhereToTurn_data()
+    {
+        QTest::addColumn<QByteArray>("bytDisplay"); // what DISPLAY names, or nothing
+        QTest::addColumn<QByteArray>("bytLine");
+        QTest::newRow("nothing named") << QByteArray()
+                                       << QByteArray("quorvane: no display was found. quorvane-cli runs the same "
+                                                     "diagnostic without a window.\n");
+        // A display that nobody serves (a local one: its socket is looked for, no other host).
+        int intFree = 9000;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(intFree)))
+            ++intFree;
+        const QByteArray bytFree = ':' + QByteArray::number(intFree);
+        QTest::newRow("a display nobody serves") << bytFree
+                                                 << "quorvane: no display was found at " + bytFree
+                + ". quorvane-cli runs the same diagnostic without a window.\n";
+    }
     void windowWithoutADisplaySaysWhereToTurn()
     {
 #if defined(Q_OS_LINUX)
-        // Nothing names a display or a platform: one line of the window's own, no toolkit abort.
+        QFETCH(QByteArray, bytDisplay);
+        QFETCH(QByteArray, bytLine);
+        // Nothing names a platform, and a display only as the row says: one line of the window's
+        // own, no toolkit abort.
         QMap<QByteArray, QByteArray> saved;
         for (const char* strVariable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
             if (qEnvironmentVariableIsSet(strVariable))
                 saved.insert(strVariable, qgetenv(strVariable));
             qunsetenv(strVariable);
         }
+        if (!bytDisplay.isEmpty())
+            qputenv("DISPLAY", bytDisplay);
         const ProcessResult result = RunProgram(EndToEndRunner::ProgramPath(QStringLiteral("quorvane")), {}, 30000);
+        qunsetenv("DISPLAY");
         for (auto it = saved.cbegin(); it != saved.cend(); ++it)
             qputenv(it.key().constData(), it.value());
         QCOMPARE(result.intExitCode, 1);
         QVERIFY(result.stdOut.isEmpty());
-        QCOMPARE(result.stdErr,
-            QByteArray("quorvane: no display was found. quorvane-cli runs the same diagnostic without a window.\n"));
+        QCOMPARE(result.stdErr, bytLine);
 #else
         QSKIP("the display is named by the environment on Linux only");
 #endif

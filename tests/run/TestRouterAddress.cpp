@@ -33,6 +33,14 @@ private Q_SLOTS:
         QTest::newRow("trailing dot") << QStringLiteral("127.0.0.1.") << false;
         QTest::newRow("empty label") << QStringLiteral("127..1") << false;
         QTest::newRow("IPv6 in brackets") << QStringLiteral("[::1]") << false;
+        // Numbers the resolver would take for another address than the one written.
+        QTest::newRow("a bare number") << QStringLiteral("60227") << false;
+        QTest::newRow("short form") << QStringLiteral("10.1") << false;
+        QTest::newRow("octal part") << QStringLiteral("010.0.0.1") << false;
+        QTest::newRow("hexadecimal part") << QStringLiteral("127.0.0.0x1") << false;
+        QTest::newRow("part over 255") << QStringLiteral("192.168.1.256") << false;
+        QTest::newRow("five parts") << QStringLiteral("1.2.3.4.5") << false;
+        QTest::newRow("number inside a name") << QStringLiteral("10.router") << true;
         QTest::newRow("letter outside ASCII") << QStringLiteral("r\u00F6uter") << false;
     }
     void addresses()

@@ -402,6 +402,9 @@ void DiagnosticRun::EndWithLine(const QString& strStatus)
 
 void DiagnosticRun::EndUnableToLogin(const QString& strWhy)
 {
+    // A login page that comes back later in the run finds lines before it: it starts a line.
+    if (!m_state.strReportBody.isEmpty() && !m_state.strReportBody.endsWith(CRLF))
+        m_state.strReportBody += CRLF;
     m_state.strReportBody += QStringLiteral("Unable to login: ") + strWhy;
     ShowReport();
     m_host.SetStatus(QStringLiteral("Finished report"));

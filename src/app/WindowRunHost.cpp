@@ -49,6 +49,7 @@ public:
     bool DownloadComplete() const override { return Refused() || m_host.FileDownloader1().DownloadComplete(); }
     bool DownloadError() const override { return Refused() || m_host.FileDownloader1().DownloadError(); }
     QString FileContents() const override { return Refused() ? QString() : m_host.FileDownloader1().FileContents(); }
+    bool NoAnswer() const override { return !Refused() && m_host.FileDownloader1().NoAnswer(); }
 
 private:
     bool Refused() const { return m_blnRefused || m_host.Closing(); }

@@ -31,6 +31,11 @@ BOOL WINAPI OnConsoleEvent(DWORD lngEvent)
         QMetaObject::invokeMethod(
             pTarget, [pTarget, intSignal] { Q_EMIT pTarget->Interrupted(intSignal); }, Qt::QueuedConnection);
     }
+    // The console's close, a log-off or a shut-down end the process as soon as this returns: the
+    // thread waits here, so that the run can log out and write its report in the few seconds that
+    // the system grants; the program ends when the main thread returns.
+    if (lngEvent != CTRL_C_EVENT && lngEvent != CTRL_BREAK_EVENT)
+        ::Sleep(INFINITE);
     return TRUE;
 }
 #else

@@ -159,7 +159,8 @@ QString CliUsage()
             "it is asked for without being shown.\n"
             "\n"
             "Ctrl-C (or SIGTERM) during a run or dump logs out of the router when logged in and writes what\n"
-            "was gathered so far; a second Ctrl-C ends the program at once.\n"
+            "was gathered so far; a second Ctrl-C ends the program at once. A router that does not answer, or\n"
+            "stops answering during the run, ends it at once with what was gathered.\n"
             "\n"
             "Exit status:\n"
             "  0    the run finished normally (or the dump completed); with --read-page: the page loaded\n"
@@ -168,8 +169,12 @@ QString CliUsage()
             "  2    usage error\n"
             "  3    the run ended any other way: no answer from the router, time-outs, page limits; with\n"
             "       --read-page: the page did not load (what was shown instead is printed all the same)\n"
-            "  4    the router refused the login\n"
-            "  130  interrupted by Ctrl-C (SIGINT); 143: by SIGTERM\n"));
+            "  4    the router refused the login (run or dump)\n"
+            "  130  interrupted by Ctrl-C (SIGINT); 143: by SIGTERM\n")
+#ifdef QUORVANE_HISTORY
+            + QStringLiteral("       (--watch, which lasts until Ctrl-C, ends with 0 then)\n")
+#endif
+    );
 }
 
 bool ParseCliOptions(const QStringList& arguments, CliOptions& options, QString& strError)

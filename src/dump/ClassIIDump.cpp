@@ -112,6 +112,13 @@ RunOutcome ClassIIDump::AppendListedPages(QString& strDump, const QDateTime& dtS
             strDump += DiagnosticRun::NoPageLine();
             return RunOutcome::Abnormal;
         }
+        // A router that stops answering would only make every further page wait for nothing.
+        if (m_run.DownloadUnanswered()) {
+            strDump
+                += DiagnosticRun::StoppedAnsweringLine(strBase + QStringLiteral("/cgi-bin/webcm?getpage=") + strPage);
+            m_blnUnanswered = true;
+            return RunOutcome::Abnormal;
+        }
         host.ProcessEvents();
         if (m_run.CancelRequested())
             return RunOutcome::Cancelled;
@@ -133,6 +140,7 @@ void ClassIIDump::RunDataDump()
     host.SetStatus(QStringLiteral("Data dump started - please wait"));
 
     const QDateTime dtStart = host.Now();
+    m_blnUnanswered = false;
     QString strDump = DiagnosticRun::HeaderLine(dtStart) + CRLF + QStringLiteral("Class II Dump") + CRLF + CRLF;
     const RunOutcome outcome = AppendListedPages(strDump, dtStart);
     // The pages hold what a run's report holds and more: with "Censor data" checked they pass the
@@ -156,7 +164,8 @@ void ClassIIDump::RunDataDump()
             host.ShowMessage(MessageIcon::Information, m_run.ClosingMessage(blnCopied));
     } else {
         // Like the abnormal endings of a run: shown, but not put on the clipboard.
-        host.SetStatus(QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
+        host.SetStatus(m_blnUnanswered ? QStringLiteral("Data dump stopped - the router did not answer")
+                                       : QStringLiteral("Data dump stopped - the router sent no page for 60 seconds"));
     }
     host.SetControlsEnabled(true);
     m_run.EndDataDump(strDump, outcome);

@@ -38,4 +38,5 @@ private:
     RunOutcome AppendListedPages(QString& strDump, const QDateTime& dtStart);
 
     DiagnosticRun& m_run;
+    bool m_blnUnanswered = false; // the dump stopped at a page the router did not answer
 };

@@ -371,15 +371,41 @@ void DiagnosticRun::EndNoAnswer()
     m_host.StopTimer(RunTimer::Diagnostic);
     // In the head, beside the ping of the same address, which the report filter leaves alone too.
     m_state.strReportHead += strLine;
+    EndWithLine(strLine);
+}
+
+QString DiagnosticRun::StoppedAnsweringLine(const QString& strUrl)
+{
+    // The path alone: a Class I address carries the credentials.
+    const qsizetype lngAuthority = strUrl.indexOf(QStringLiteral("://"));
+    const qsizetype lngPath = strUrl.indexOf(QLatin1Char('/'), lngAuthority < 0 ? 0 : lngAuthority + 3);
+    return QStringLiteral("The router did not answer for ") + (lngPath < 0 ? QString() : strUrl.mid(lngPath));
+}
+
+void DiagnosticRun::EndStoppedAnswering(const QString& strUrl)
+{
+    const QString strLine = StoppedAnsweringLine(strUrl);
+    // As the other endings: a line break first (the head already ends with one).
+    m_state.strReportBody += (m_state.strReportBody.isEmpty() ? QString() : CRLF) + strLine;
+    EndWithLine(strLine);
+}
+
+void DiagnosticRun::EndWithLine(const QString& strStatus)
+{
+    m_host.StopTimer(RunTimer::Diagnostic);
     ShowReport();
     m_state.blnFinished = true;
-    m_host.SetStatus(strLine);
+    m_state.intNextPage = RouterPage::None;
+    m_host.SetStatus(strStatus);
     NavigateBlank();
     EndRun(RunOutcome::Abnormal);
 }
 
 void DiagnosticRun::EndUnableToLogin(const QString& strWhy)
 {
+    // A login page that comes back later in the run finds lines before it: it starts a line.
+    if (!m_state.strReportBody.isEmpty() && !m_state.strReportBody.endsWith(CRLF))
+        m_state.strReportBody += CRLF;
     m_state.strReportBody += QStringLiteral("Unable to login: ") + strWhy;
     ShowReport();
     m_host.SetStatus(QStringLiteral("Finished report"));
@@ -495,6 +521,9 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
     m_blnFirstPage = false;
     const QString strPageText = browser->BodyText();
     if (LoadFailed(strPageText)) {
+        // The load that the run's own ending broke off (a cancel, a bound) tells nothing more.
+        if (!m_blnActive)
+            return;
         const bool blnLoginDnsError = page == RouterPage::Login && strPageText.contains(QStringLiteral("DNS Error"));
         if (blnFirstPage && !blnLoginDnsError) {
             m_trace.WriteTrace(strUrl, false);
@@ -502,10 +531,15 @@ void DiagnosticRun::OnPageLoaded(const QString& strUrl)
             EndNoAnswer();
             return;
         }
-        const qsizetype lngAuthority = strUrl.indexOf(QStringLiteral("://"));
-        const qsizetype lngPath = strUrl.indexOf(QLatin1Char('/'), lngAuthority < 0 ? 0 : lngAuthority + 3);
-        m_host.SetStatus(
-            QStringLiteral("The router did not answer for ") + (lngPath < 0 ? strUrl : strUrl.mid(lngPath)));
+        // A router that answered before and stops now (switched off, restarting, unplugged): what
+        // was gathered is shown at once, rather than every further page and the diagnostic wait
+        // running their course against nobody. Its log-out could not be loaded either.
+        if (!blnLoginDnsError) {
+            m_trace.WriteTrace(strUrl, false);
+            m_trace.WriteTrace(strPageText, false);
+            EndStoppedAnswering(strUrl);
+            return;
+        }
     }
 
     if (page != RouterPage::DiagTest) {
@@ -689,6 +723,10 @@ void DiagnosticRun::HandleAdslStatus(const QString& strText, const QString& strH
     QString strStats = DownloadText(strUrl);
     if (m_blnNoPageBoundPassed || m_blnCancelRequested)
         return;
+    if (m_blnDownloadUnanswered) {
+        EndStoppedAnswering(strUrl);
+        return;
+    }
     strStats.replace(QStringLiteral("\n"), CRLF);
     strStats = TidyPageText(strStats, QString());
     ReadIspHardware(strStats, m_vendors, m_state.strReportBody);
@@ -758,6 +796,7 @@ QString DiagnosticRun::DownloadText(const QString& strUrl)
 {
     // A download is a page for the no-page bound: it gets the whole bound, and no more.
     ArmNoPageBound();
+    m_blnDownloadUnanswered = false;
     FileDownload& downloader = m_host.Downloader();
     downloader.BeginDownload(strUrl, strUrl);
     while (!downloader.DownloadComplete() && !downloader.DownloadError()) {
@@ -770,5 +809,6 @@ QString DiagnosticRun::DownloadText(const QString& strUrl)
     }
     // The download arrived; a bound that passed during the same wait came too late to matter.
     m_blnNoPageBoundPassed = false;
+    m_blnDownloadUnanswered = downloader.NoAnswer();
     return downloader.FileContents();
 }

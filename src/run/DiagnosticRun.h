@@ -86,6 +86,8 @@ public:
     // and NoPageBoundPassed() is true.
     QString DownloadText(const QString& strUrl);
     bool NoPageBoundPassed() const { return m_blnNoPageBoundPassed; }
+    // The last DownloadText got no answer at all from the router.
+    bool DownloadUnanswered() const { return m_blnDownloadUnanswered; }
 
     // Called once for every ending of a run or dump.
     void SetRunEndedHandler(std::function<void(RunOutcome)> handler) { m_runEnded = std::move(handler); }
@@ -118,6 +120,8 @@ public:
     static QString NoAnswerLine(const QString& strAddress, const QString& strPort);
     // True for the browser's error document, which stands in for a page that could not be loaded.
     static bool LoadFailed(const QString& strPageText);
+    // "The router did not answer for " and the path of strUrl (never its credentials).
+    static QString StoppedAnsweringLine(const QString& strUrl);
     // The message that ends a finished report or dump: where it went, and whether it was censored.
     QString ClosingMessage(bool blnCopied) const;
 
@@ -137,6 +141,10 @@ private:
     void EndCancelled();
     void FinishCancelled();
     void EndNoAnswer();
+    // A page or download of a router that answered before failed: the report so far and the line.
+    void EndStoppedAnswering(const QString& strUrl);
+    // Shows the report as it stands and ends the run abnormally with strStatus on the status line.
+    void EndWithLine(const QString& strStatus);
 
     void HandlePage(RouterPage page, const QString& strUrl, const QString& strText, const QString& strHtml);
     void HandleLoginPage(const QString& strUrl, const QString& strText);
@@ -161,6 +169,7 @@ private:
     // The no-page bound passed while a handler was busy (waiting for a download, or in the event
     // loop); the handler stops waiting and the run ends unless it has moved on meanwhile.
     bool m_blnNoPageBoundPassed = false;
+    bool m_blnDownloadUnanswered = false;
     // Cancel was asked for; set until the run has ended.
     bool m_blnCancelRequested = false;
     // The cancelled run waits for its log-out page.

@@ -17,4 +17,7 @@ public:
     virtual bool DownloadComplete() const = 0;
     virtual bool DownloadError() const = 0;
     virtual QString FileContents() const = 0;
+    // The download ended without any answer from the server (refused, reset, timed out), as
+    // against an answer that was empty or an error page.
+    virtual bool NoAnswer() const { return false; }
 };

@@ -1,6 +1,8 @@
 #include "cli/CliOptions.h"
+#include "cli/CliSession.h"
 #include "support/TestRegistry.h"
 
+#include <QFile>
 #include <QTest>
 
 // The command line of quorvane-cli: every option, both value forms, and the usage errors.
@@ -119,9 +121,31 @@ private Q_SLOTS:
         QVERIFY(strHelp.startsWith(QLatin1String("Usage: quorvane-cli [options]\n")));
         QVERIFY(strHelp.contains(QLatin1String("process list")));
         QVERIFY(strHelp.contains(QLatin1String("QUORVANE_PASSWORD")));
-        // Every exit status is told.
-        for (const char* strStatus : { "  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  130 ", "143" })
-            QVERIFY2(strHelp.contains(QLatin1String(strStatus)), strStatus);
+        // Every exit status the program has is told, in the help, README's table and the manual.
+        QFile readme(QStringLiteral(QUORVANE_SOURCE_DIR "/README.md"));
+        QFile manual(QStringLiteral(QUORVANE_SOURCE_DIR "/docs/man/quorvane-cli.1.in"));
+        QVERIFY(readme.open(QIODevice::ReadOnly) && manual.open(QIODevice::ReadOnly));
+        const QString strReadme = QString::fromUtf8(readme.readAll());
+        const QString strManual = QString::fromUtf8(manual.readAll());
+        const QString strManualStatuses = strManual.mid(strManual.indexOf(QLatin1String(".SH EXIT STATUS")));
+        for (const int intStatus : { intExitFinished, intExitOutputFailed, intExitUsage, intExitAbnormal,
+                 intExitLoginFailed, intExitInterrupted, intExitTerminated }) {
+            const QString strStatus = QString::number(intStatus);
+            QVERIFY2(strHelp.contains(QLatin1String("  ") + strStatus + QLatin1Char(' '))
+                    || strHelp.contains(QLatin1Char(' ') + strStatus + QLatin1Char(':')),
+                qPrintable(strStatus));
+            QVERIFY2(strReadme.contains(QLatin1String("\n| ") + strStatus + QLatin1Char(' '))
+                    || strReadme.contains(QLatin1String("\n| ") + strStatus + QLatin1Char(','))
+                    || strReadme.contains(QLatin1String(", ") + strStatus + QLatin1String(" |")),
+                qPrintable(strStatus));
+            QVERIFY2(strManualStatuses.contains(QLatin1String(".B ") + strStatus + QLatin1Char('\n')),
+                qPrintable(strStatus));
+        }
+        // A page that --read-page could not load is told under status 3.
+        const qsizetype lngThree = strManualStatuses.indexOf(QLatin1String(".B 3\n"));
+        const qsizetype lngFour = strManualStatuses.indexOf(QLatin1String(".B 4\n"));
+        QVERIFY(strManualStatuses.indexOf(QLatin1String("the page did not load")) > lngThree);
+        QVERIFY(strManualStatuses.indexOf(QLatin1String("the page did not load")) < lngFour);
     }
 
     void usageErrorsNameTheBadOption()

@@ -93,6 +93,12 @@ ProcessResult EndToEndRunner::RunCli(const EndToEndCase& testCase, int intTimeou
         QStringLiteral("--ping-host"), QStringLiteral("localhost"), QStringLiteral("--ping-ip"),
         QStringLiteral("127.0.0.1") };
     arguments += testCase.extraArgs;
+    if (!testCase.bytStopRouterAt.isEmpty()) {
+        // A router that goes away in the middle of a run: switched off, or restarting.
+        return RunProgramUntil(
+            ProgramPath(QStringLiteral("quorvane-cli")), arguments, testCase.bytStopRouterAt,
+            [this](qint64) { m_router.Stop(); }, intTimeoutMs);
+    }
     if (!testCase.bytInterruptAt.isEmpty())
         return RunProgramInterrupted(
             ProgramPath(QStringLiteral("quorvane-cli")), arguments, testCase.bytInterruptAt, intTimeoutMs);

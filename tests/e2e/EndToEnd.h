@@ -15,6 +15,7 @@ struct EndToEndCase
     bool blnNoRouter = false; // the simulator is stopped before the run: nothing answers at its port
     QByteArray bytInterruptAt = {}; // quorvane-cli gets SIGINT once its standard error holds this
     QByteArray bytRequestSeen = {}; // a request line that the simulator must have answered
+    QByteArray bytStopRouterAt = {}; // the simulator is stopped once quorvane-cli's standard error holds this
 };
 
 class EndToEndRunner

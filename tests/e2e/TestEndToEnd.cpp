@@ -31,8 +31,11 @@ void RunCase(const QString& strGolden, const EndToEndCase& testCase, int intExpe
     QVERIFY2(!result.blnTimedOut, "quorvane-cli did not finish in time");
     if (!testCase.bytInterruptAt.isEmpty())
         QVERIFY2(result.blnInterrupted, result.stdErr.constData());
-    // A router that does not answer at all ends the run at once, not after the pages' bounds.
-    if (testCase.blnNoRouter)
+    if (!testCase.bytStopRouterAt.isEmpty())
+        QVERIFY2(result.blnInterrupted, result.stdErr.constData());
+    // A router that does not answer at all, or stops answering, ends the run at once, not after
+    // the pages' bounds or the diagnostic wait.
+    if (testCase.blnNoRouter || !testCase.bytStopRouterAt.isEmpty())
         QVERIFY2(tmrRun.elapsed() < 15000, qPrintable(QString::number(tmrRun.elapsed())));
     if (!testCase.bytRequestSeen.isEmpty())
         QVERIFY2(runner.RouterRequests().contains(testCase.bytRequestSeen), runner.RouterRequests().constData());
@@ -109,6 +112,22 @@ private Q_SLOTS:
         QTest::newRow("classV-interrupted") << EndToEndCase { QStringLiteral("V"), QStringLiteral("diag-never"), {}, {},
             false, "status: Waiting for diagnostics to complete", "GET /logout.htm 200" }
                                             << 130;
+        // The router goes away while its own test runs: what was read, and the line, at once.
+        QTest::newRow("classV-router-stops") << EndToEndCase { QStringLiteral("V"), QStringLiteral("diag-never"), {},
+            {}, false, {}, {}, "status: Waiting for diagnostics to complete" }
+                                             << 3;
+        QTest::newRow("classI-router-stops") << EndToEndCase { QStringLiteral("I"), QStringLiteral("diag-never"), {},
+            {}, false, {}, {}, "status: Waiting for diagnostics to complete" }
+                                             << 3;
+        QTest::newRow("classII-no-router")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), {}, {}, true } << 3;
+        QTest::newRow("classII-dump-no-router")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dump, {}, true } << 3;
+        // Ctrl-C in the middle of the dump: the pages fetched so far, and the router logged out.
+        QTest::newRow("classII-dump-interrupted")
+            << EndToEndCase { QStringLiteral("II"), QStringLiteral("normal"), dumpCensored, {}, false,
+                   "status: ../html/status/adsl.html", "GET /cgi-bin/webcm?getpage=../html/logout.html 200" }
+            << 130;
     }
     void reportsMatchTheSavedOnes()
     {

@@ -310,9 +310,18 @@ private Q_SLOTS:
                                               : QStringLiteral("/doc/wan_adv.htm");
         f.Load(strPath, strError);
         if (!blnFirst) {
-            QVERIFY(outcomes.isEmpty());
-            QVERIFY(f.host.statuses.contains(QStringLiteral("The router did not answer for /doc/wan_adv.htm")));
-            QCOMPARE(f.run.State().intNextPage, RouterPage::Adsl);
+            // A router that stops answering mid-run: the log read so far and the line, at once.
+            const QString strLine = QStringLiteral("The router did not answer for /doc/wan_adv.htm");
+            QCOMPARE(
+                DiagnosticRun::StoppedAnsweringLine(QStringLiteral("http://admin:pw@127.0.0.1:80/doc/wan_adv.htm")),
+                strLine);
+            QCOMPARE(outcomes, QList<RunOutcome>({ RunOutcome::Abnormal }));
+            QVERIFY(f.run.State().strReportBody.endsWith(QStringLiteral("\r\n") + strLine));
+            QVERIFY(f.run.State().strReportBody.startsWith(QStringLiteral("Jan")));
+            QCOMPARE(f.host.statuses.last(), strLine);
+            QVERIFY(!f.host.statuses.contains(QStringLiteral("Reading PPP settings")));
+            QCOMPARE(f.Browser().LastNavigation(), QStringLiteral("about:blank"));
+            QVERIFY(f.host.timers.isEmpty());
             return;
         }
         const QString strLine = DiagnosticRun::NoAnswerLine(QStringLiteral("127.0.0.1"), QStringLiteral("80"));

@@ -41,6 +41,19 @@ ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments
 ProcessResult RunProgramInterrupted(
     const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker, int intTimeoutMs)
 {
+#ifdef Q_OS_UNIX
+    return RunProgramUntil(
+        strProgram, arguments, bytMarker, [](qint64 lngPid) { ::kill(static_cast<pid_t>(lngPid), SIGINT); },
+        intTimeoutMs);
+#else
+    Q_UNUSED(bytMarker);
+    return RunProgram(strProgram, arguments, intTimeoutMs);
+#endif
+}
+
+ProcessResult RunProgramUntil(const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker,
+    const std::function<void(qint64 lngPid)>& atMarker, int intTimeoutMs)
+{
     ProcessResult result;
     QProcess process;
     if (!StartWithoutInput(process, strProgram, arguments))
@@ -49,14 +62,10 @@ ProcessResult RunProgramInterrupted(
     while (!result.blnInterrupted && process.state() == QProcess::Running && !deadline.hasExpired()) {
         process.waitForReadyRead(100);
         result.stdErr += process.readAllStandardError();
-#ifdef Q_OS_UNIX
         if (result.stdErr.contains(bytMarker)) {
-            ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+            atMarker(process.processId());
             result.blnInterrupted = true;
         }
-#else
-        Q_UNUSED(bytMarker);
-#endif
     }
     if (!process.waitForFinished(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 0)))) {
         result.blnTimedOut = true;

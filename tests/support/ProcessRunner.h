@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Runs the project's own programs from tests: one to completion with a time bound, and the
 // simulated router in the background for as long as the object lives.
@@ -21,6 +22,10 @@ ProcessResult RunProgram(const QString& strProgram, const QStringList& arguments
 // elsewhere the program runs uninterrupted). blnInterrupted tells whether the signal was sent.
 ProcessResult RunProgramInterrupted(
     const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker, int intTimeoutMs);
+// As RunProgram, but calls atMarker once (on every platform) when the program's standard error
+// holds bytMarker; blnInterrupted tells whether it was called.
+ProcessResult RunProgramUntil(const QString& strProgram, const QStringList& arguments, const QByteArray& bytMarker,
+    const std::function<void(qint64 lngPid)>& atMarker, int intTimeoutMs);
 
 class SimulatedRouter
 {

@@ -91,9 +91,12 @@ void RouterSimulator::Stop()
 void RouterSimulator::InstallCommon()
 {
     if (m_options.blnVerbose) {
-        // Request lines only: headers and bodies would carry the credentials.
+        // Request lines only: headers and bodies would carry the credentials. Of the query only
+        // the page a CGI request asks for, which tells one page of the CGI interface from another.
         m_server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-            std::fprintf(stderr, "%s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);
+            const std::string strPage
+                = req.method == "GET" && req.has_param("getpage") ? "?getpage=" + req.get_param_value("getpage") : "";
+            std::fprintf(stderr, "%s %s%s %d\n", req.method.c_str(), req.path.c_str(), strPage.c_str(), res.status);
             std::fflush(stderr);
         });
     }

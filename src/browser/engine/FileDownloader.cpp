@@ -42,6 +42,7 @@ void FileDownloader::BeginDownload(const QString& strURL, const QString& strFile
     strFileContents.clear();
     blnDownloadComplete = false;
     blnDownloadError = false;
+    m_blnNoAnswer = false;
     m_strFilename = strFilename;
 
     const SplitUrl split = SplitUserInfo(strURL);
@@ -86,7 +87,8 @@ void FileDownloader::OnFinished(const FetchResult& result)
     m_fetch->deleteLater();
     m_fetch = nullptr;
     // A server's answer is content whatever its status says; judging it is the caller's task.
-    if (result.outcome != FetchResult::Outcome::Response || result.body.size() < 2)
+    m_blnNoAnswer = result.outcome != FetchResult::Outcome::Response;
+    if (m_blnNoAnswer || result.body.size() < 2)
         blnDownloadError = true;
     else
         strFileContents = BytesToText(result.body);

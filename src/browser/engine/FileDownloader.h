@@ -42,6 +42,7 @@ public:
     bool DownloadComplete() const override { return blnDownloadComplete; }
     bool DownloadError() const override { return blnDownloadError; }
     QString FileContents() const override { return strFileContents; }
+    bool NoAnswer() const override { return m_blnNoAnswer; }
 
     // The control's fixed size in pixels, 32 x 32 (applied by the window's control).
     QSize SizeIt();
@@ -55,6 +56,7 @@ public:
     bool blnDownloadError = false;
 
 private:
+    bool m_blnNoAnswer = false;
     void OnFinished(const FetchResult& result);
     void DiscardFetch();
 

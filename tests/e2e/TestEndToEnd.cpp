@@ -217,7 +217,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytLastRequest");
         QTest::addColumn<int>("intRequests");
         // The log-in page and its form, the ADSL page once per sample, the log-out page.
-        QTest::newRow("Class II") << QStringLiteral("II") << QByteArray("GET /cgi-bin/webcm 200") << 5;
+        QTest::newRow("Class II") << QStringLiteral("II")
+                                  << QByteArray("GET /cgi-bin/webcm?getpage=../html/logout.html 200") << 5;
         QTest::newRow("Class V, a frameset log-in") << QStringLiteral("V") << QByteArray("GET /logout.htm 200") << 7;
     }
     void watchRecordsTheLineAndLogsOut()

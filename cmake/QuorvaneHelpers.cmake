@@ -12,7 +12,16 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_link_options(quorvane_options INTERFACE -fsanitize=address,undefined)
   endif()
   if(QUORVANE_FUZZ)
-    target_compile_options(quorvane_options INTERFACE -fsanitize=fuzzer-no-link)
+    # The list of library functions left out of the coverage is copied under a name of its
+    # content, so that a changed list changes the flags: the objects are built again, and no
+    # compiler cache hands out ones built with the old list.
+    set(coverage_ignore ${CMAKE_SOURCE_DIR}/fuzz/coverage-ignore.txt)
+    set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${coverage_ignore})
+    file(MD5 ${coverage_ignore} coverage_ignore_md5)
+    set(coverage_ignore_copy ${CMAKE_BINARY_DIR}/coverage-ignore-${coverage_ignore_md5}.txt)
+    configure_file(${coverage_ignore} ${coverage_ignore_copy} COPYONLY)
+    target_compile_options(quorvane_options INTERFACE -fsanitize=fuzzer-no-link
+                                                      -fsanitize-coverage-ignorelist=${coverage_ignore_copy})
   endif()
 endif()
 target_include_directories(quorvane_options INTERFACE ${CMAKE_SOURCE_DIR}/src)

@@ -305,6 +305,20 @@ HistoryStore::WriteResult HistoryStore::AddEvent(const RouterKey& key, const His
     return WriteResult::Stored;
 }
 
+QDateTime HistoryStore::FirstSampleTime(const RouterKey& key) const
+{
+    if (!IsOpen())
+        return QDateTime();
+    QSqlQuery query(QSqlDatabase::database(m_strConnection, false));
+    query.prepare(QStringLiteral("SELECT MIN(time_ms) FROM samples JOIN routers ON routers.id = samples.router_id "
+                                 "WHERE router_class = ? AND address = ?"));
+    query.addBindValue(key.intRouterClass);
+    query.addBindValue(key.strAddress);
+    if (!query.exec() || !query.next() || query.value(0).isNull())
+        return QDateTime();
+    return QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
+}
+
 LineHistory HistoryStore::Load(const RouterKey& key, const QDateTime& dtSince) const
 {
     LineHistory history;

@@ -49,6 +49,8 @@ public:
     // The samples and events of one router from dtSince on (everything when dtSince is invalid),
     // oldest first.
     LineHistory Load(const RouterKey& key, const QDateTime& dtSince = QDateTime()) const;
+    // The time of the router's oldest sample (UTC); invalid when it has none.
+    QDateTime FirstSampleTime(const RouterKey& key) const;
 
     // Drops what is older than the bound and, while the file holds more than lngMaxBytes (the
     // bound given for tests), the oldest samples. dtNow is the current time. The number of samples

@@ -102,6 +102,9 @@ private Q_SLOTS:
         QCOMPARE(history.events.front().strDetail, resync.strDetail);
         QCOMPARE(reopened.Load(routerB).samples.front().dblSnrDown, std::optional<double>(3.0));
         QVERIFY(reopened.Load({ 2, QStringLiteral("127.0.0.2") }).samples.empty());
+        // The oldest sample's time is the router's own, found without loading the history.
+        QCOMPARE(reopened.FirstSampleTime(routerA), sample.dtTime);
+        QVERIFY(!reopened.FirstSampleTime({ 2, QStringLiteral("127.0.0.2") }).isValid());
         QCOMPARE(reopened.Load(routerA, sample.dtTime.addSecs(1)).samples.size(), std::size_t(0));
     }
 

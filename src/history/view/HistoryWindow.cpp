@@ -178,9 +178,8 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     if (!m_store.Open(QDir(m_setup.strFolder).filePath(HistoryStore::FileName())))
         lblHistory->setText(m_store.ErrorText());
     // The window opens on the shortest range that holds every sample of the router.
-    const LineHistory all = m_store.Load(Key());
-    if (!all.samples.empty()) {
-        const qint64 lngAge = all.samples.front().dtTime.secsTo(QDateTime::currentDateTimeUtc());
+    if (const QDateTime dtFirst = m_store.FirstSampleTime(Key()); dtFirst.isValid()) {
+        const qint64 lngAge = dtFirst.secsTo(QDateTime::currentDateTimeUtc());
         (lngAge <= 3600               ? optHour
                 : lngAge <= 86400     ? optDay
                 : lngAge <= 7 * 86400 ? optWeek

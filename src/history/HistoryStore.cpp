@@ -111,10 +111,7 @@ bool HistoryStore::Open(const QString& strFile)
         return false;
     }
     const int intVersion = SchemaVersion();
-    if (intVersion < 0 || intVersion > intSchemaVersion) {
-        m_strError = intVersion < 0
-            ? QStringLiteral("The line history %1 cannot be read: %2").arg(strFile, m_strError)
-            : QStringLiteral("The line history %1 was written by a newer version of the program.").arg(strFile);
+    if (!UsableVersion(intVersion)) {
         Close();
         return false;
     }
@@ -141,6 +138,16 @@ int HistoryStore::SchemaVersion()
     return query.value(0).toInt();
 }
 
+bool HistoryStore::UsableVersion(int intVersion)
+{
+    if (intVersion >= 0 && intVersion <= intSchemaVersion)
+        return true;
+    m_strError = intVersion < 0
+        ? QStringLiteral("The line history %1 cannot be read: %2").arg(m_strFile, m_strError)
+        : QStringLiteral("The line history %1 was written by a newer version of the program.").arg(m_strFile);
+    return false;
+}
+
 bool HistoryStore::CreateSchema()
 {
     QSqlDatabase db = QSqlDatabase::database(m_strConnection, false);
@@ -155,12 +162,7 @@ bool HistoryStore::CreateSchema()
     const int intVersion = SchemaVersion();
     if (intVersion != 0) {
         db.rollback();
-        if (intVersion == intSchemaVersion)
-            return true;
-        m_strError = intVersion < 0
-            ? QStringLiteral("The line history %1 cannot be read: %2").arg(m_strFile, m_strError)
-            : QStringLiteral("The line history %1 was written by a newer version of the program.").arg(m_strFile);
-        return false;
+        return UsableVersion(intVersion);
     }
     for (const char* strStatement : arrSchema) {
         if (!query.exec(QString::fromLatin1(strStatement))) {

@@ -63,6 +63,8 @@ private:
     bool CreateSchema();
     // The schema version the file holds (0: none yet), or -1 with ErrorText() when it cannot be read.
     int SchemaVersion();
+    // True for a version this program reads (0 to its own); otherwise false, with ErrorText() set.
+    bool UsableVersion(int intVersion);
     qint64 RouterId(const RouterKey& key, bool blnCreate);
     qint64 LabelId(const QString& strText);
     bool InsertEvent(qint64 lngRouter, const HistoryEvent& event);

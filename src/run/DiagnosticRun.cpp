@@ -368,7 +368,6 @@ void DiagnosticRun::FinishCancelled()
 void DiagnosticRun::EndNoAnswer()
 {
     const QString strLine = NoAnswerLine(m_host.FieldText(RunField::Address), m_host.FieldText(RunField::Port));
-    m_host.StopTimer(RunTimer::Diagnostic);
     // In the head, beside the ping of the same address, which the report filter leaves alone too.
     m_state.strReportHead += strLine;
     EndWithLine(strLine);

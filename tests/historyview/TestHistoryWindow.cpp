@@ -160,7 +160,7 @@ private Q_SLOTS:
         const QImage image(strPng);
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), window.ChartView()->grab().size());
-        QVERIFY(!window.ExportPng(dir.filePath(QStringLiteral("missing/plot.png"))));
+        QVERIFY(!window.Export(dir.filePath(QStringLiteral("missing/plot.png"))));
 #else
         const QString strCsv = dir.filePath(QStringLiteral("history.csv"));
         window.SetExportFileChooser([strCsv] { return strCsv; });
@@ -168,7 +168,7 @@ private Q_SLOTS:
         QFile csv(strCsv);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(csv.readAll().count('\n'), 3); // the heading and the last hour's two samples
-        QVERIFY(!window.ExportCsv(dir.filePath(QStringLiteral("missing/history.csv"))));
+        QVERIFY(!window.Export(dir.filePath(QStringLiteral("missing/history.csv"))));
 #endif
     }
 

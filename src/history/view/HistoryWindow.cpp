@@ -159,20 +159,21 @@ HistoryWindow::HistoryWindow(HistoryWindowSetup setup, QWidget* parent)
     connect(cmdWatch, &QPushButton::clicked, this, [this] { Watching() ? StopWatching() : StartWatching(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] {
 #ifdef QUORVANE_HISTORY_PLOT
-        const QString strFile = m_chooseExportFile
-            ? m_chooseExportFile()
-            : QFileDialog::getSaveFileName(this, QStringLiteral("Export plot"),
-                QDir(m_setup.strFolder).filePath(QStringLiteral("history.png")), QStringLiteral("PNG images (*.png)"));
-        if (!strFile.isEmpty() && !ExportPng(strFile))
-            lblHistory->setText(QStringLiteral("The plot could not be saved as %1").arg(strFile));
+        const QString strTitle = QStringLiteral("Export plot");
+        const QString strName = QStringLiteral("history.png");
+        const QString strFilter = QStringLiteral("PNG images (*.png)");
+        const QString strFailed = QStringLiteral("The plot could not be saved as %1");
 #else
+        const QString strTitle = QStringLiteral("Export samples");
+        const QString strName = QStringLiteral("history.csv");
+        const QString strFilter = QStringLiteral("CSV files (*.csv)");
+        const QString strFailed = QStringLiteral("The samples could not be saved as %1");
+#endif
         const QString strFile = m_chooseExportFile
             ? m_chooseExportFile()
-            : QFileDialog::getSaveFileName(this, QStringLiteral("Export samples"),
-                QDir(m_setup.strFolder).filePath(QStringLiteral("history.csv")), QStringLiteral("CSV files (*.csv)"));
-        if (!strFile.isEmpty() && !ExportCsv(strFile))
-            lblHistory->setText(QStringLiteral("The samples could not be saved as %1").arg(strFile));
-#endif
+            : QFileDialog::getSaveFileName(this, strTitle, QDir(m_setup.strFolder).filePath(strName), strFilter);
+        if (!strFile.isEmpty() && !Export(strFile))
+            lblHistory->setText(strFailed.arg(strFile));
     });
 
     if (!m_store.Open(QDir(m_setup.strFolder).filePath(HistoryStore::FileName())))
@@ -293,20 +294,17 @@ void HistoryWindow::StopWatching()
     UpdateWatchButton();
 }
 
+bool HistoryWindow::Export(const QString& strFile)
+{
 #ifdef QUORVANE_HISTORY_PLOT
-bool HistoryWindow::ExportPng(const QString& strFile)
-{
     return m_chartView->grab().save(strFile, "PNG");
-}
 #else
-bool HistoryWindow::ExportCsv(const QString& strFile)
-{
     QSaveFile file(strFile);
     return file.open(QIODevice::WriteOnly)
         && file.write(FormatHistory(m_store.Load(Key(), RangeStart()), Key(), QStringLiteral("csv")).toUtf8()) >= 0
         && file.commit();
-}
 #endif
+}
 
 void HistoryWindow::EndWatching()
 {

@@ -54,16 +54,15 @@ public:
     // nothing is left logged in when the window, or the main window, goes away.
     void EndWatching();
     bool Watching() const;
+    // Saves the plot as it stands as PNG (without Qt Charts: the range's samples as CSV); false
+    // when the file cannot be written.
+    bool Export(const QString& strFile);
 #ifdef QUORVANE_HISTORY_PLOT
-    // Saves the plot as it stands; false when the file cannot be written.
-    bool ExportPng(const QString& strFile);
     QChartView* ChartView() const
     {
         return m_chartView;
     }
 #else
-    // Saves the range's samples as CSV; false when the file cannot be written.
-    bool ExportCsv(const QString& strFile);
     QPlainTextEdit* TextView() const
     {
         return m_txtHistory;

@@ -1,3 +1,4 @@
+#include "browser/document/GuardedChunks.h"
 #include "browser/scripts/ScriptDom.h"
 #include "browser/scripts/ScriptEngine.h"
 #include "support/TestRegistry.h"
@@ -5,10 +6,14 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 // The interpreter behind its interface: values both ways, windows that reach each other, and the
-// two bounds, which stop one window's scripts or the whole heap and nothing else.
+// two bounds, which stop one window's scripts or the whole heap and nothing else; and the guarded
+// blocks that the heap and the page parser use under AddressSanitizer.
 class TestScriptEngine : public QObject
 {
     Q_OBJECT
@@ -20,6 +25,8 @@ private Q_SLOTS:
     void BusyBuiltInLosesItsHeapWhenTheGraceIsSpent();
     void ExhaustedHeapStopsTheEngine();
     void OwnCodeCompiledByTheBuildIsItsText();
+    void GuardedBlocksAreBoundedToTheByte_data();
+    void GuardedBlocksAreBoundedToTheByte();
 };
 
 void TestScriptEngine::ValuesCrossBothWays()
@@ -174,6 +181,52 @@ void TestScriptEngine::OwnCodeCompiledByTheBuildIsItsText()
     }
     QVERIFY2(shown[0].contains(QLatin1String("document:")), qPrintable(shown[0]));
     QCOMPARE(shown[0], shown[1]);
+}
+
+void TestScriptEngine::GuardedBlocksAreBoundedToTheByte_data()
+{
+    QTest::addColumn<int>("intSize");
+    QTest::newRow("one byte") << 1;
+    QTest::newRow("less than a unit") << 15;
+    QTest::newRow("a unit") << 16;
+    QTest::newRow("a unit and a byte") << 17;
+    QTest::newRow("a chunk less its header") << 4096 - 16;
+}
+
+void TestScriptEngine::GuardedBlocksAreBoundedToTheByte()
+{
+    QFETCH(int, intSize);
+    const size_t lngSize = static_cast<size_t>(intSize);
+    GuardedChunks chunks(4096, 3 * 4096);
+    std::vector<unsigned char*> blocks;
+    while (auto* block = static_cast<unsigned char*>(chunks.Take(lngSize))) {
+        QCOMPARE(reinterpret_cast<std::uintptr_t>(block) % alignof(std::max_align_t), std::uintptr_t(0));
+        QCOMPARE(GuardedChunks::SizeOf(block), lngSize);
+        QCOMPARE(GuardedChunks::MarkOf(block), GuardedChunks::kInUse);
+        std::memset(block, static_cast<int>(blocks.size() & 0xff), lngSize);
+        blocks.push_back(block);
+    }
+    // The limit is three chunks; a block larger than a chunk is never taken.
+    QVERIFY(blocks.size() >= 3 && blocks.size() <= 3 * 4096 / (lngSize + 16));
+    QVERIFY(!chunks.Take(4096));
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        // No block overlaps another: each still holds what was written into it.
+        QCOMPARE(blocks[i][0], static_cast<unsigned char>(i & 0xff));
+        QCOMPARE(blocks[i][lngSize - 1], static_cast<unsigned char>(i & 0xff));
+#ifdef QUORVANE_GUARDED_CHUNKS
+        QVERIFY(!__asan_address_is_poisoned(blocks[i] + lngSize - 1));
+        QVERIFY(__asan_address_is_poisoned(blocks[i] + lngSize));
+        QVERIFY(__asan_address_is_poisoned(blocks[i] - 1));
+#endif
+    }
+    GuardedChunks::Give(blocks.front());
+    QCOMPARE(GuardedChunks::MarkOf(blocks.front()), GuardedChunks::kFreed);
+#ifdef QUORVANE_GUARDED_CHUNKS
+    QVERIFY(__asan_region_is_poisoned(blocks.front(), lngSize) == blocks.front());
+#endif
+    // Released, the chunks may be taken again from the start.
+    chunks.Release();
+    QVERIFY(chunks.Take(lngSize));
 }
 
 QUORVANE_REGISTER_TEST(TestScriptEngine)

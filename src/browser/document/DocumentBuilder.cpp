@@ -1,5 +1,6 @@
 #include "browser/document/DocumentBuilder.h"
 
+#include "browser/document/GuardedChunks.h"
 #include "browser/document/MarkupGuard.h"
 
 #include <QtGlobal>
@@ -27,23 +28,13 @@ constexpr size_t kParserBudgetBytes = size_t(160) << 20;
 // The parser is C code, so no destructor is skipped by the jump; nothing here throws.
 //
 // Every block is preceded by its size, right before the address handed out: small blocks have
-// a header of one alignment unit, large ones a header that also links them.
+// a header of one alignment unit, large ones a header that also links them and, before the size,
+// a mark of their own. Under AddressSanitizer the small blocks are guarded ones, never reused
+// (see GuardedChunks), and the mark tells them from the large.
 constexpr size_t kUnit = alignof(std::max_align_t);
 constexpr size_t kLargestSmall = 256;
-// Under AddressSanitizer every block is a block of its own, so that the sanitizer sees the
-// parser's reads and writes past a block's end.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPooled = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPooled = false;
-#else
-constexpr bool kPooled = true;
-#endif
-#else
-constexpr bool kPooled = true;
-#endif
 constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kLargeMark = 0x4c47;
 
 struct alignas(std::max_align_t) SmallHeader
 {
@@ -55,7 +46,7 @@ struct alignas(std::max_align_t) LargeHeader
 {
     LargeHeader* previous;
     LargeHeader* next;
-    size_t lngUnused;
+    size_t lngMark;
     size_t lngSize;
 };
 
@@ -85,7 +76,8 @@ class ParserMemory
 {
 public:
     explicit ParserMemory(size_t lngBudget)
-        : m_lngBudget(lngBudget)
+        : m_guarded(kChunkBytes, lngBudget)
+        , m_lngBudget(lngBudget)
     {
         m_large.previous = &m_large;
         m_large.next = &m_large;
@@ -112,7 +104,14 @@ public:
         auto* memory = static_cast<ParserMemory*>(userdata);
         if (lngSize > memory->m_lngBudget - memory->m_lngLive)
             std::longjmp(memory->m_overBudget, 1);
-        return kPooled && lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize) : memory->AllocateLarge(lngSize);
+        if (GuardedChunks::kEnabled && lngSize <= kLargestSmall) {
+            if (void* block = memory->m_guarded.Take(lngSize)) {
+                memory->m_lngLive += lngSize;
+                return block;
+            }
+        }
+        return !GuardedChunks::kEnabled && lngSize <= kLargestSmall ? memory->AllocateSmall(lngSize)
+                                                                    : memory->AllocateLarge(lngSize);
     }
 
     static void Deallocate(void* userdata, void* pointer)
@@ -120,9 +119,14 @@ public:
         if (!pointer)
             return;
         auto* memory = static_cast<ParserMemory*>(userdata);
+        if (GuardedChunks::kEnabled && GuardedChunks::MarkOf(pointer) != kLargeMark) {
+            memory->m_lngLive -= GuardedChunks::SizeOf(pointer);
+            GuardedChunks::Give(pointer);
+            return;
+        }
         const size_t lngSize = SizeOf(pointer);
         memory->m_lngLive -= lngSize;
-        if (kPooled && lngSize <= kLargestSmall) {
+        if (!GuardedChunks::kEnabled && lngSize <= kLargestSmall) {
             auto* block = static_cast<FreeBlock*>(pointer);
             block->next = memory->m_free[lngSize / kUnit];
             memory->m_free[lngSize / kUnit] = block;
@@ -169,6 +173,7 @@ private:
         if (!header)
             std::longjmp(m_overBudget, 1);
         header->lngSize = lngSize;
+        header->lngMark = kLargeMark;
         header->previous = &m_large;
         header->next = m_large.next;
         m_large.next->previous = header;
@@ -177,6 +182,7 @@ private:
         return header + 1;
     }
 
+    GuardedChunks m_guarded;
     LargeHeader m_large;
     Chunk* m_chunks = nullptr;
     char* m_chunkNext = nullptr;

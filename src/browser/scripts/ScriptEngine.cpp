@@ -1,5 +1,7 @@
 #include "browser/scripts/ScriptEngine.h"
 
+#include "browser/document/GuardedChunks.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
@@ -19,12 +21,23 @@ using Clock = std::chrono::steady_clock;
 
 // Every block of the heap is linked into one list, so that a heap that had to be abandoned in the
 // middle of an allocation (see Refuse) is still freed completely, without asking the interpreter.
+// Under AddressSanitizer the blocks of up to kLargestGuarded bytes are guarded ones instead, freed
+// with their chunks (see GuardedChunks); the mark before a linked block's size tells them apart.
 struct alignas(std::max_align_t) BlockHeader
 {
     BlockHeader* previous;
     BlockHeader* next;
+    size_t lngMark;
     size_t lngSize;
 };
+constexpr size_t kLinkedMark = 0x4c4b;
+constexpr size_t kLargestGuarded = 4096;
+constexpr size_t kGuardedChunkBytes = 64 * 1024;
+
+bool IsGuarded(void* pointer)
+{
+    return GuardedChunks::kEnabled && GuardedChunks::MarkOf(pointer) != kLinkedMark;
+}
 
 const char* const kNativeKey = DUK_HIDDEN_SYMBOL("native");
 } // namespace
@@ -40,6 +53,7 @@ struct ScriptEngine::State
 
     ScriptLimits limits;
     BlockHeader list {};
+    GuardedChunks guarded { kGuardedChunkBytes, 0 };
     size_t lngLive = 0;
     int intRefusals = 0;
     duk_context* context = nullptr;
@@ -83,6 +97,7 @@ struct ScriptEngine::State
     void Link(BlockHeader* block, size_t lngSize)
     {
         block->lngSize = lngSize;
+        block->lngMark = kLinkedMark;
         block->previous = &list;
         block->next = list.next;
         list.next->previous = block;
@@ -104,6 +119,13 @@ struct ScriptEngine::State
         state->Overrun(lngSize);
         if (lngSize > static_cast<size_t>(state->limits.lngHeapBytes) - state->lngLive)
             return state->Refuse();
+        if (GuardedChunks::kEnabled && lngSize <= kLargestGuarded) {
+            if (void* guarded = state->guarded.Take(lngSize)) {
+                state->lngLive += lngSize;
+                state->intRefusals = 0;
+                return guarded;
+            }
+        }
         auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + lngSize));
         if (!block)
             return state->Refuse();
@@ -116,6 +138,20 @@ struct ScriptEngine::State
         if (!pointer)
             return Allocate(udata, lngSize);
         State* state = Of(udata);
+        if (IsGuarded(pointer)) {
+            // A guarded block moves at every change of size; its old place is never used again.
+            const size_t lngOld = GuardedChunks::SizeOf(pointer);
+            state->lngLive -= lngOld;
+            void* moved = lngSize == 0 ? nullptr : Allocate(udata, lngSize);
+            if (lngSize != 0 && !moved) {
+                state->lngLive += lngOld;
+                return nullptr;
+            }
+            if (moved)
+                std::memcpy(moved, pointer, std::min<size_t>(lngOld, lngSize));
+            GuardedChunks::Give(pointer);
+            return moved;
+        }
         BlockHeader* block = static_cast<BlockHeader*>(pointer) - 1;
         if (lngSize == 0) {
             state->Unlink(block);
@@ -140,6 +176,11 @@ struct ScriptEngine::State
     {
         if (!pointer)
             return;
+        if (IsGuarded(pointer)) {
+            Of(udata)->lngLive -= GuardedChunks::SizeOf(pointer);
+            GuardedChunks::Give(pointer);
+            return;
+        }
         BlockHeader* block = static_cast<BlockHeader*>(pointer) - 1;
         Of(udata)->Unlink(block);
         std::free(block);
@@ -153,6 +194,7 @@ struct ScriptEngine::State
             std::free(block);
             block = next;
         }
+        guarded.Release();
         list.next = &list;
         list.previous = &list;
         lngLive = 0;
@@ -340,6 +382,8 @@ ScriptEngine::ScriptEngine(const ScriptLimits& limits)
     : m_state(std::make_unique<State>())
 {
     m_state->limits = limits;
+    // Guarded blocks are never reused: past twice the budget in chunks, blocks are linked ones.
+    m_state->guarded.SetLimit(2 * static_cast<size_t>(std::max<qint64>(0, limits.lngHeapBytes)));
     m_state->list.next = &m_state->list;
     m_state->list.previous = &m_state->list;
     m_state->deadline = Clock::now() + std::chrono::milliseconds(limits.intTimeBudgetMs);

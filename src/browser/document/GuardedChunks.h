@@ -58,13 +58,18 @@ public:
     GuardedChunks(size_t lngChunkBytes, size_t lngLimitBytes)
         : m_lngChunkBytes(lngChunkBytes)
         , m_lngLimitBytes(lngLimitBytes)
+    { }
+    ~GuardedChunks()
     {
+        Release();
     }
-    ~GuardedChunks() { Release(); }
     GuardedChunks(const GuardedChunks&) = delete;
     GuardedChunks& operator=(const GuardedChunks&) = delete;
 
-    void SetLimit(size_t lngLimitBytes) { m_lngLimitBytes = lngLimitBytes; }
+    void SetLimit(size_t lngLimitBytes)
+    {
+        m_lngLimitBytes = lngLimitBytes;
+    }
 
     // A block of lngSize bytes, or null when it does not fit in a chunk or the chunks are at their limit.
     void* Take(size_t lngSize)
@@ -127,7 +132,10 @@ public:
     }
 
 private:
-    static size_t RoundedUp(size_t lngSize) { return (lngSize + kUnit - 1) / kUnit * kUnit; }
+    static size_t RoundedUp(size_t lngSize)
+    {
+        return (lngSize + kUnit - 1) / kUnit * kUnit;
+    }
 
     QUORVANE_HEADER_ACCESS static void WriteHeader(void* block, size_t lngMark, size_t lngSize)
     {

@@ -174,30 +174,30 @@ QStringList WordParts(const QString& strWord)
     // Written in mixed case by custom, but one word.
     if (strWord.compare(QLatin1String("HWaddr"), Qt::CaseInsensitive) == 0)
         return { strWord.toLower() };
-    QString strPart;
-    const auto Close = [&] {
-        while (strPart.size() > 1 && strPart.back().isDigit())
-            strPart.chop(1);
-        if (!strPart.isEmpty())
-            parts << strPart.toLower();
-        strPart.clear();
+    const QStringView word(strWord);
+    qsizetype start = 0;
+    // Ends the part that began at start: its digits at the end dropped, unless it is all one digit.
+    const auto Close = [&](qsizetype end) {
+        while (end - start > 1 && word.at(end - 1).isDigit())
+            --end;
+        if (end > start)
+            parts << word.mid(start, end - start).toString().toLower();
     };
-    for (qsizetype i = 0; i < strWord.size(); ++i) {
-        const QChar ch = strWord.at(i);
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar ch = word.at(i);
         if (ch == QLatin1Char('_')) {
-            Close();
-            continue;
+            Close(i);
+            start = i + 1;
+        } else if (ch.isUpper() && i > start) {
+            const QChar chBefore = word.at(i - 1);
+            const bool blnNextLower = i + 1 < word.size() && word.at(i + 1).isLower();
+            if (chBefore.isLower() || chBefore.isDigit() || (chBefore.isUpper() && blnNextLower)) {
+                Close(i);
+                start = i;
+            }
         }
-        const bool blnUpper = ch.isUpper();
-        if (blnUpper && !strPart.isEmpty()) {
-            const QChar chBefore = strWord.at(i - 1);
-            const bool blnNextLower = i + 1 < strWord.size() && strWord.at(i + 1).isLower();
-            if (chBefore.isLower() || chBefore.isDigit() || (chBefore.isUpper() && blnNextLower))
-                Close();
-        }
-        strPart += ch;
     }
-    Close();
+    Close(word.size());
     return parts;
 }
 

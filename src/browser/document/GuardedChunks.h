@@ -10,9 +10,11 @@
 // - a freed block is put out of bounds and never handed out again while its chunks live, and a
 //   second free of it ends the process with a message;
 // - the chunks themselves are freed to the sanitizer, which keeps them in its quarantine.
-// The sanitizer thus sees, to the byte, every read and write past a block's end and into a freed
-// block: ours, and the C libraries' ones through the functions it watches. What it no longer gives
-// is the stack of a block's allocation and free in its report.
+// The sanitizer thus sees, to the byte, every read and write that runs on past a block's end and
+// every one into a freed block: ours, and the C libraries' ones through the functions it watches.
+// Two blocks are at least 16 bytes apart, where the sanitizer leaves more beside larger blocks:
+// an access that jumps further past a block's end, into the next block in use, is not seen. A
+// report also lacks the stacks of the block's allocation and free.
 //
 // Every block is preceded by a mark and its size (kHeaderBytes, right before the address handed
 // out); an allocator that also hands out blocks of its own keeps the same two words right before

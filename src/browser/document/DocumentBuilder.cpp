@@ -8,7 +8,6 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <gumbo.h>
 #include <utility>
 #include <vector>
@@ -29,8 +28,9 @@ constexpr size_t kParserBudgetBytes = size_t(160) << 20;
 //
 // Every block is preceded by its size, right before the address handed out: small blocks have
 // a header of one alignment unit, large ones a header that also links them and, before the size,
-// a mark of their own. Under AddressSanitizer the small blocks are guarded ones, never reused
-// (see GuardedChunks), and the mark tells them from the large.
+// a mark of their own: the layout of GuardedChunks, whose SizeOf reads both kinds. Under
+// AddressSanitizer the small blocks are guarded ones, never reused, and the mark tells them from
+// the large.
 constexpr size_t kUnit = alignof(std::max_align_t);
 constexpr size_t kLargestSmall = 256;
 constexpr size_t kChunkBytes = 64 * 1024;
@@ -64,13 +64,6 @@ static_assert(sizeof(SmallHeader) == kUnit && sizeof(LargeHeader) % kUnit == 0, 
 static_assert(offsetof(SmallHeader, lngSize) + sizeof(size_t) == sizeof(SmallHeader)
         && offsetof(LargeHeader, lngSize) + sizeof(size_t) == sizeof(LargeHeader),
     "the size is right before the block");
-
-size_t SizeOf(void* pointer)
-{
-    size_t lngSize = 0;
-    std::memcpy(&lngSize, static_cast<char*>(pointer) - sizeof(size_t), sizeof(size_t));
-    return lngSize;
-}
 
 class ParserMemory
 {
@@ -119,13 +112,12 @@ public:
         if (!pointer)
             return;
         auto* memory = static_cast<ParserMemory*>(userdata);
+        const size_t lngSize = GuardedChunks::SizeOf(pointer);
+        memory->m_lngLive -= lngSize;
         if (GuardedChunks::kEnabled && GuardedChunks::MarkOf(pointer) != kLargeMark) {
-            memory->m_lngLive -= GuardedChunks::SizeOf(pointer);
             GuardedChunks::Give(pointer);
             return;
         }
-        const size_t lngSize = SizeOf(pointer);
-        memory->m_lngLive -= lngSize;
         if (!GuardedChunks::kEnabled && lngSize <= kLargestSmall) {
             auto* block = static_cast<FreeBlock*>(pointer);
             block->next = memory->m_free[lngSize / kUnit];

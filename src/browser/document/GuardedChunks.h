@@ -87,13 +87,13 @@ public:
             m_next = chunk;
             m_lngLeft = m_lngChunkBytes;
             m_lngTakenBytes += m_lngChunkBytes;
-            PutOutOfBounds(chunk, m_lngChunkBytes);
+            SetInBounds(chunk, m_lngChunkBytes, false);
         }
         char* block = m_next + kHeaderBytes;
         WriteHeader(block, kInUse, lngSize);
         m_next += lngNeeded;
         m_lngLeft -= lngNeeded;
-        PutInBounds(block, lngSize);
+        SetInBounds(block, lngSize, true);
         return block;
     }
 
@@ -106,14 +106,14 @@ public:
         }
         const size_t lngSize = SizeOf(block);
         WriteHeader(block, kFreed, lngSize);
-        PutOutOfBounds(block, std::max<size_t>(kUnit, RoundedUp(lngSize)));
+        SetInBounds(block, std::max<size_t>(kUnit, RoundedUp(lngSize)), false);
     }
 
     // Frees every chunk, and with them every block.
     void Release()
     {
         for (char* chunk : m_chunks) {
-            PutInBounds(chunk, m_lngChunkBytes);
+            SetInBounds(chunk, m_lngChunkBytes, true);
             std::free(chunk);
         }
         m_chunks.clear();
@@ -145,23 +145,18 @@ private:
         static_cast<size_t*>(block)[-1] = lngSize;
     }
 
-    static void PutOutOfBounds(const void* pointer, size_t lngSize)
+    // Marks memory as addressable, or not, for the sanitizer.
+    static void SetInBounds(const void* pointer, size_t lngSize, bool blnInBounds)
     {
 #ifdef QUORVANE_GUARDED_CHUNKS
-        ASAN_POISON_MEMORY_REGION(pointer, lngSize);
+        if (blnInBounds)
+            ASAN_UNPOISON_MEMORY_REGION(pointer, lngSize);
+        else
+            ASAN_POISON_MEMORY_REGION(pointer, lngSize);
 #else
         static_cast<void>(pointer);
         static_cast<void>(lngSize);
-#endif
-    }
-
-    static void PutInBounds(const void* pointer, size_t lngSize)
-    {
-#ifdef QUORVANE_GUARDED_CHUNKS
-        ASAN_UNPOISON_MEMORY_REGION(pointer, lngSize);
-#else
-        static_cast<void>(pointer);
-        static_cast<void>(lngSize);
+        static_cast<void>(blnInBounds);
 #endif
     }
 

@@ -36,3 +36,13 @@ endif()
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUORVANE_WIN_KIT_DIR)
 
 include("${QUORVANE_WIN_KIT_DIR}/qt6-mingw-toolchain/mingw-w64-qt6.cmake")
+
+# Test programs and the build's steps run through the kit's launcher, relayed by wine-relay.sh (see
+# there why). The toolchain file may be read more than once in one configuration.
+set(wine_relay "${CMAKE_CURRENT_LIST_DIR}/wine-relay.sh")
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  list(GET CMAKE_CROSSCOMPILING_EMULATOR 0 first_of_emulator)
+  if(NOT first_of_emulator STREQUAL wine_relay)
+    list(PREPEND CMAKE_CROSSCOMPILING_EMULATOR "${wine_relay}")
+  endif()
+endif()

@@ -22,7 +22,11 @@ if [ -z "$wine64" ] || [ ! -x "$wine64" ]; then
   exit 1
 fi
 wineserver=$(dirname "$wine64")/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo true)
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver || true)
+if [ -z "$wineserver" ]; then
+  echo "test-windows: wine64 came without its wineserver" >&2
+  exit 1
+fi
 toolchains=${QUORVANE_WIN_TOOLCHAINS:-$(cd .. && pwd)/shared/toolchains}
 kit_tarball=qt6-mingw-6.4.2.tar.xz
 if [ ! -f "$toolchains/$kit_tarball" ]; then
@@ -43,16 +47,28 @@ WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG WINEDLLOVERRIDES
 
+# A fresh prefix in $WINEPREFIX, with a server that lasts until it is ended. The first program of a
+# session starts the server and the system's own programs (services.exe, explorer.exe and the
+# rest), and these keep that program's standard output and error open until the session ends. Were
+# that program a test, CTest would see the end of its output only then, minutes after the test
+# ended, and take it for a timeout. Started here, they hold /dev/null; and a server that does not
+# end between two programs never starts them again.
+fresh_prefix() {
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$wineserver" -p < /dev/null > /dev/null 2>&1
+  "$wine64" wineboot --init < /dev/null > /dev/null 2>&1
+}
+
 # 1. The platform layer. A fresh prefix for every run: nothing asks to install the optional
 # runtimes, no window can open, and the prefix's server is ended with the run.
 cmake --preset mingw-platform -DQUORVANE_WINE64="$wine64" > /dev/null
 cmake --build --preset mingw-platform -j "$jobs"
 WINEPREFIX="$PWD/build-mingw/wineprefix"
 export WINEPREFIX
-rm -rf "$WINEPREFIX"
 (
   unset DISPLAY WAYLAND_DISPLAY
-  "$wine64" wineboot --init > /dev/null 2>&1
+  fresh_prefix
   ctest --preset mingw-platform -j "$jobs"
 )
 "$wineserver" -k 2> /dev/null || true
@@ -76,7 +92,8 @@ layer_done=$(date +%s)
 
 # 3. The whole program. Its prefix's server starts with a virtual X screen, so that a window can
 # open in it later; the test programs themselves draw offscreen. The build already needs the
-# prefix: the icons are drawn by a built program, run through Wine.
+# prefix: the icons are drawn by a built program, run through Wine. The server lasts until the
+# cleanup ends it.
 build="build-mingw-full"
 mkdir -p "$build"
 display=""
@@ -87,12 +104,10 @@ done
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > "$build/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-# Every start of the prefix's server (it ends a few seconds after its last program) must see it.
 DISPLAY=$display
 WINEPREFIX="$PWD/$build/wineprefix"
 export DISPLAY WINEPREFIX
-rm -rf "$WINEPREFIX"
-"$wine64" wineboot --init > /dev/null 2>&1
+fresh_prefix
 
 cmake --preset mingw -DQUORVANE_WIN_TOOLCHAINS="$toolchains" > /dev/null
 cmake --build --preset mingw -j "$jobs"

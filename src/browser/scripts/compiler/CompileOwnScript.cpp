@@ -6,6 +6,7 @@
 // the source defines `const unsigned char* const <symbol>` and `const int <symbol>Size`.
 #include <cstdio>
 #include <duktape.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -66,7 +67,17 @@ int main(int argc, char** argv)
     const std::string strPrevious((std::istreambuf_iterator<char>(previous)), std::istreambuf_iterator<char>());
     if (strPrevious == out.str())
         return 0;
+    // The build may run this before anything else has made the output's folder.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(argv[3]).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
     std::ofstream output(argv[3], std::ios::binary | std::ios::trunc);
     output << out.str();
-    return output ? 0 : 1;
+    output.close();
+    if (!output) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[3]);
+        return 1;
+    }
+    return 0;
 }

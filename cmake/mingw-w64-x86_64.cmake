@@ -20,5 +20,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Debian 12 keeps the 64-bit loader off PATH, in its library folder.
 find_program(QUORVANE_WINE64 NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(QUORVANE_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVANE_WINE64})
+  # Relayed by wine-relay.sh, which ends with the program (see there why).
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-relay.sh ${QUORVANE_WINE64})
 endif()

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Runs a Windows program through the kit's Wine launcher for CTest and for the build, and relays
-# its output until the program ends - not until its output's last holder closes it.
+# Runs a Windows program under Wine (plain wine64 or the kit's launcher) for CTest and for the
+# build, and relays its output until the program ends - not until its output's last holder closes it.
 #
 # The first program of a Wine session to use the desktop starts the desktop's own process
 # (explorer.exe /desktop), which keeps that program's standard output and error open until the
@@ -9,7 +9,7 @@
 # time: CTest takes the test that ended long before for a timeout. So the program writes into
 # files, which are relayed as they grow (tail follows them until the program's process is gone).
 #
-#   wine-relay.sh <launcher> <program.exe> [arguments...]
+#   wine-relay.sh <wine64 or launcher> <program.exe> [arguments...]
 set -u
 dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-wine.XXXXXX") || exit 1
 out="$dir/out"
@@ -17,7 +17,7 @@ err="$dir/err"
 : > "$out"
 : > "$err"
 # An asynchronous command reads /dev/null unless told otherwise: the program keeps this one's input.
-exec 3<&0
+if [ -e /proc/$$/fd/0 ]; then exec 3<&0; else exec 3< /dev/null; fi
 if [ "$(readlink /proc/$$/fd/1)" = "$(readlink /proc/$$/fd/2)" ]; then
   # One stream for both (CTest's case): one file keeps their order.
   "$@" 0<&3 3<&- > "$out" 2>&1 &

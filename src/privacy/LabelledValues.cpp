@@ -143,10 +143,14 @@ QStringList WordsBefore(const QString& strLine, qsizetype end, int intMax, qsize
         }
         QStringView word = QStringView(strLine).mid(i, wordEnd - i);
         // A dotted number glued to letters ("boot3.60.2.1") is a number of its own, as it is once
-        // hidden: only the letters after it are a word.
+        // hidden: only the letters after it are a word, without the dot or dash that joined them
+        // ("3.60.2.1.SSID" reads as "<censored>.SSID" does).
         const qsizetype glued = EndOfLastDottedNumber(word);
-        if (glued > 0)
+        if (glued > 0) {
             word = word.mid(glued);
+            while (!word.isEmpty() && !IsWordChar(word.front()))
+                word = word.mid(1);
+        }
         bool blnHasLetter = false;
         for (const QChar c : word)
             blnHasLetter = blnHasLetter || c.isLetter();

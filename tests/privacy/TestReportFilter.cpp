@@ -138,6 +138,9 @@ void TestReportFilter::addresses_data()
     QTest::newRow("label never reaches over a line break or a glued address")
         << "boot3.60.2.1 oot\nKey 1<b>  x\r\nnote boot3.60.2.1 Key 1<b>  y"
         << "boot<censored> oot\nKey 1<b>  <censored>\r\nnote boot<censored> Key 1<b>  <censored>";
+    QTest::newRow("label glued to a number after its dot")
+        << "up 3.60.2.1.SSID: Home Net  ch 6\r\nassoc Home Net"
+        << "up <censored>.SSID: <SSID censored>  ch 6\r\nassoc <censored>";
     QTest::newRow("full stop after an address") << "Assigned 81.2.3.4.\r\nPing 81.2.3.4 = PASS"
                                                 << "Assigned <censored>.\r\nPing <censored> = PASS";
     QTest::newRow("three groups are no address") << "code 1.2.3. end\r\nPing 1.2.3.9"

@@ -326,9 +326,11 @@ private:
     {
         if (bytLine.endsWith('\n'))
             return;
+        // A lone CR at the very end is the line's break. A CR before it is the value's own
+        // ("Port=81\r\r"): a LF right after it would make the two one break and cut it off.
         if (bytLine.endsWith('\r'))
             bytLine.chop(1);
-        bytLine.append(bytBreak);
+        bytLine.append(bytLine.endsWith('\r') && bytBreak == "\n" ? QByteArrayLiteral("\r\n") : bytBreak);
     }
 
     // Keeps everything up to the "=" and the blanks after it, so only the value itself changes.

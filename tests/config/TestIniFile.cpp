@@ -264,6 +264,13 @@ private Q_SLOTS:
         QCOMPARE(ReadIni("Options", "Port", strFile), QStringLiteral("80"));
         QCOMPARE(ReadIni("Options", "Admin name", strFile), QStringLiteral("admin"));
         QCOMPARE(ReadIni("Extra", "Key", strFile), QStringLiteral("v"));
+
+        // A last line that ends in a lone CR keeps a CR of its value's own before it.
+        PutFile(strFile, "[URLs]\nLog in=/a\r\r");
+        const QString strBefore = ReadIni("URLs", "Log in", strFile);
+        QVERIFY(WriteIni("Extra", "Key", "v", strFile) != 0);
+        QCOMPARE(ReadIni("URLs", "Log in", strFile), strBefore);
+        QCOMPARE(ReadIni("Extra", "Key", strFile), QStringLiteral("v"));
     }
 
     void writtenValuesReadBack_data()
